@@ -1,0 +1,12 @@
+#include "app/CAboutDlg.h"
+
+#include "resources/resource.h"
+
+CAboutDlg::CAboutDlg() : CDialog(IDD_ABOUTBOX) {}
+
+BOOL CAboutDlg::OnInitDialog()
+{
+    CDialog::OnInitDialog();
+    CenterWindow();
+    return TRUE;
+}

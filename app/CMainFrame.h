@@ -1,0 +1,41 @@
+#pragma once
+#include "framework/CControlBar.h"
+#include "framework/CFrameWnd.h"
+#include "framework/CImageList.h"
+
+#include <memory>
+#include <vector>
+
+// The main window: command toolbar, drive toolbar, status bar, the shell's
+// small system image list and the machine's drive list.
+class CMainFrame : public CMDIFrameWnd {
+    DECLARE_MESSAGE_MAP()
+public:
+    CMainFrame() = default;
+    ~CMainFrame() override;
+
+    BOOL PreCreateWindow(CREATESTRUCTA& cs) override;
+
+    // Replaces silver, RGB(192,192,192), by the button-face colour in a 24-bit section.
+    static void MapSilverToButtonFace(HBITMAP hBitmap);
+    // Loads a toolbar bitmap as 16x15 images into an image list.
+    static BOOL LoadToolbarImageList(UINT nIDBitmap, CImageList& imageList);
+
+    DWORD m_dwLogicalDrives = 0;
+    std::vector<CString> m_arrRootPaths;
+    UINT m_nDriveCommand[26] = {};
+    CStatusBar m_wndStatusBar;
+    std::unique_ptr<CToolBar> m_pDriveBar;
+    CToolBar m_wndToolBar;
+    CImageList m_ilToolbarDisabled;
+    CImageList m_ilToolbarHot;
+    CImageList m_ilToolbar;
+    CImageList m_ilDriveBarDisabled;
+    CImageList m_ilDriveBarHot;
+    CImageList m_ilDriveBar;
+    CImageList m_ilSystemSmall; // the shell's list: attached, never destroyed here
+
+protected:
+    int OnCreate(CREATESTRUCTA* cs);
+    void OnDestroy();
+};

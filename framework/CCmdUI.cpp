@@ -1,0 +1,39 @@
+#include "framework/CCmdUI.h"
+
+void CCmdUI::DoUpdate(CCmdTarget* target, BOOL bDisableIfNoHandler)
+{
+    m_bEnableChanged = false;
+    CmdMsg update;
+    update.kind = CmdMsg::UpdateUI;
+    update.id = m_nID;
+    update.pCmdUI = this;
+    if (target->OnCmdMsg(update) && m_bEnableChanged) return;
+    if (!bDisableIfNoHandler) return;
+    CmdMsg probe;
+    probe.kind = CmdMsg::Command;
+    probe.id = m_nID;
+    probe.probeOnly = true;
+    Enable(target->OnCmdMsg(probe));
+}
+
+void CMenuCmdUI::Enable(BOOL bOn)
+{
+    EnableMenuItem(m_hMenu, m_nIndex, MF_BYPOSITION | (bOn ? MF_ENABLED : (MF_DISABLED | MF_GRAYED)));
+    m_bEnableChanged = true;
+}
+
+void CMenuCmdUI::SetCheck(int nCheck)
+{
+    CheckMenuItem(m_hMenu, m_nIndex, MF_BYPOSITION | (nCheck ? MF_CHECKED : MF_UNCHECKED));
+}
+
+void CToolCmdUI::Enable(BOOL bOn)
+{
+    SendMessageA(m_hToolbar, TB_ENABLEBUTTON, m_nID, MAKELPARAM(bOn ? TRUE : FALSE, 0));
+    m_bEnableChanged = true;
+}
+
+void CToolCmdUI::SetCheck(int nCheck)
+{
+    SendMessageA(m_hToolbar, TB_CHECKBUTTON, m_nID, MAKELPARAM(nCheck ? TRUE : FALSE, 0));
+}

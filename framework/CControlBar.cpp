@@ -1,0 +1,206 @@
+#include "framework/CControlBar.h"
+
+#include "framework/CCmdUI.h"
+#include "framework/CFrameWnd.h"
+
+#include <cstring>
+
+// ---- CControlBar ----
+
+DWORD CControlBar::TakeBarStyle(DWORD dwStyle)
+{
+    m_dwStyle = dwStyle & CBRS_ALL;
+    return dwStyle & ~CBRS_ALL;
+}
+
+void CControlBar::PostNcDestroy()
+{
+    // The frame lays out only living bars.
+    if (m_pDockSite) m_pDockSite->RemoveControlBar(this);
+    m_pDockSite = nullptr;
+}
+
+// ---- CToolBar ----
+
+const MessageMap* CToolBar::GetThisMessageMap()
+{
+    static const MsgMapEntry entries[] = {
+        on::NotifyReflect<&CToolBar::OnHotItemChange>(TBN_HOTITEMCHANGE),
+    };
+    static const MessageMap map = MessageMap::Of(&CWnd::GetThisMessageMap, entries);
+    return &map;
+}
+
+BOOL CToolBar::CreateEx(HWND hParent, DWORD dwCtrlStyle, DWORD dwStyle, const RECT&, UINT nID)
+{
+    DWORD wndStyle = TakeBarStyle(dwStyle);
+    // The frame positions the bar itself; tooltips are always created and
+    // switched on and off with the bar style.
+    wndStyle |= dwCtrlStyle | TBSTYLE_TOOLTIPS | CCS_NODIVIDER | CCS_NORESIZE | CCS_NOPARENTALIGN;
+    RECT rc{0, 0, 100, 30};
+    if (!CreateControl(0, TOOLBARCLASSNAMEA, nullptr, wndStyle, rc, hParent, nID)) return FALSE;
+    SendMessage(TB_BUTTONSTRUCTSIZE, sizeof(TBBUTTON));
+    SetBarStyle(m_dwStyle);
+    return TRUE;
+}
+
+BOOL CToolBar::LoadToolBar(UINT nIDResource)
+{
+    HMODULE hModule = GetModuleHandleA(nullptr);
+    HRSRC hRes = FindResourceA(hModule, MAKEINTRESOURCEA(nIDResource), MAKEINTRESOURCEA(241));
+    if (!hRes) return FALSE;
+    HGLOBAL hData = LoadResource(hModule, hRes);
+    auto* data = static_cast<const WORD*>(LockResource(hData));
+    DWORD bytes = SizeofResource(hModule, hRes);
+    if (!data || bytes < 4 * sizeof(WORD) || data[0] != 1) return FALSE;
+    WORD width = data[1], height = data[2], count = data[3];
+    if (bytes < (4u + count) * sizeof(WORD)) return FALSE;
+    std::vector<TBBUTTON> buttons(count);
+    int image = 0;
+    for (WORD i = 0; i < count; ++i) {
+        TBBUTTON& b = buttons[i];
+        std::memset(&b, 0, sizeof(b));
+        b.idCommand = data[4 + i];
+        if (b.idCommand == 0) {
+            b.fsStyle = BTNS_SEP;
+        } else {
+            b.iBitmap = image++;
+            b.fsStyle = BTNS_BUTTON;
+            b.fsState = TBSTATE_ENABLED;
+        }
+    }
+    SendMessage(TB_SETBITMAPSIZE, 0, MAKELPARAM(width, height - 1));
+    return SendMessage(TB_ADDBUTTONSA, count, reinterpret_cast<LPARAM>(buttons.data())) != 0;
+}
+
+void CToolBar::SetBarStyle(DWORD dwStyle)
+{
+    m_dwStyle = dwStyle;
+    if (HWND hTips = reinterpret_cast<HWND>(SendMessage(TB_GETTOOLTIPS)))
+        ::SendMessageA(hTips, TTM_ACTIVATE, (dwStyle & CBRS_TOOLTIPS) ? TRUE : FALSE, 0);
+}
+
+int CToolBar::CalcHeight(int)
+{
+    DWORD size = static_cast<DWORD>(SendMessage(TB_GETBUTTONSIZE));
+    return HIWORD(size) + 4;
+}
+
+UINT CToolBar::GetItemID(int nIndex) const
+{
+    TBBUTTON b{};
+    if (!SendMessage(TB_GETBUTTON, static_cast<WPARAM>(nIndex), reinterpret_cast<LPARAM>(&b))) return 0;
+    return static_cast<UINT>(b.idCommand);
+}
+
+void CToolBar::OnUpdateCmdUI(CCmdTarget* pTarget, BOOL bDisableIfNoHandler)
+{
+    int count = GetButtonCount();
+    for (int i = 0; i < count; ++i) {
+        TBBUTTON b{};
+        if (!SendMessage(TB_GETBUTTON, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&b))) continue;
+        if (b.fsStyle & BTNS_SEP) continue;
+        CToolCmdUI ui(m_hWnd, static_cast<UINT>(b.idCommand));
+        ui.DoUpdate(pTarget, bDisableIfNoHandler);
+    }
+}
+
+void CToolBar::OnHotItemChange(NMHDR* pNMHDR, LRESULT* pResult)
+{
+    *pResult = 0;
+    if (!(m_dwStyle & CBRS_FLYBY)) return;
+    auto* hot = reinterpret_cast<NMTBHOTITEM*>(pNMHDR);
+    CFrameWnd* frame = dynamic_cast<CFrameWnd*>(AfxGetMainWnd());
+    if (!frame) return;
+    if (hot->dwFlags & HICF_LEAVING) frame->SetMessageText(AFX_IDS_IDLEMESSAGE);
+    else frame->SetMessageText(static_cast<UINT>(hot->idNew));
+}
+
+// ---- CStatusBar ----
+
+BOOL CStatusBar::Create(HWND hParent, DWORD dwStyle, UINT nID)
+{
+    DWORD wndStyle = TakeBarStyle(dwStyle) | SBARS_SIZEGRIP | CCS_NORESIZE | CCS_NOPARENTALIGN | CCS_NODIVIDER;
+    RECT rc{0, 0, 100, 20};
+    return CreateControl(0, STATUSCLASSNAMEA, nullptr, wndStyle, rc, hParent, nID);
+}
+
+BOOL CStatusBar::SetIndicators(const UINT* ids, int nCount)
+{
+    m_ids.assign(ids, ids + nCount);
+    m_widths.assign(static_cast<size_t>(nCount), 0);
+    HDC hdc = GetDC(m_hWnd);
+    HGDIOBJ old = SelectObject(hdc, reinterpret_cast<HGDIOBJ>(SendMessage(WM_GETFONT)));
+    for (int i = 0; i < nCount; ++i) {
+        if (ids[i] == ID_SEPARATOR) continue;
+        CString text;
+        if (!text.LoadString(ids[i])) {
+            SelectObject(hdc, old);
+            ReleaseDC(m_hWnd, hdc);
+            return FALSE;
+        }
+        SIZE size{};
+        GetTextExtentPoint32A(hdc, text, text.GetLength(), &size);
+        m_widths[static_cast<size_t>(i)] = size.cx + 12;
+    }
+    SelectObject(hdc, old);
+    ReleaseDC(m_hWnd, hdc);
+    UpdatePanes();
+    return TRUE;
+}
+
+void CStatusBar::UpdatePanes()
+{
+    if (m_ids.empty()) return;
+    RECT rc{};
+    GetClientRect(&rc);
+    // Indicators keep their widths at the right; the message pane takes the rest.
+    int right = rc.right - GetSystemMetrics(SM_CXVSCROLL);
+    std::vector<int> edges(m_ids.size());
+    for (size_t i = m_ids.size(); i-- > 0;) {
+        edges[i] = right > 0 ? right : 0;
+        if (m_ids[i] != ID_SEPARATOR) right -= m_widths[i];
+    }
+    edges.back() = -1;
+    SendMessage(SB_SETPARTS, edges.size(), reinterpret_cast<LPARAM>(edges.data()));
+}
+
+void CStatusBar::SetPaneText(int nIndex, const char* text)
+{
+    if (GetPaneText(nIndex) == text) return;
+    SendMessage(SB_SETTEXTA, static_cast<WPARAM>(nIndex), reinterpret_cast<LPARAM>(text ? text : ""));
+}
+
+CString CStatusBar::GetPaneText(int nIndex) const
+{
+    LRESULT info = SendMessage(SB_GETTEXTLENGTHA, static_cast<WPARAM>(nIndex));
+    std::string text(static_cast<size_t>(LOWORD(info)) + 1, '\0');
+    SendMessage(SB_GETTEXTA, static_cast<WPARAM>(nIndex), reinterpret_cast<LPARAM>(text.data()));
+    text.resize(std::strlen(text.c_str()));
+    return CString(std::move(text));
+}
+
+int CStatusBar::CalcHeight(int)
+{
+    RECT rc{};
+    SendMessage(SB_GETRECT, 0, reinterpret_cast<LPARAM>(&rc));
+    int h = rc.bottom - rc.top;
+    return h > 0 ? h + 4 : 22;
+}
+
+void CStatusBar::OnUpdateCmdUI(CCmdTarget*, BOOL)
+{
+    // The lock indicators show their text while the key's toggle is on.
+    for (size_t i = 0; i < m_ids.size(); ++i) {
+        int key = 0;
+        switch (m_ids[i]) {
+        case ID_INDICATOR_CAPS: key = VK_CAPITAL; break;
+        case ID_INDICATOR_NUM: key = VK_NUMLOCK; break;
+        case ID_INDICATOR_SCRL: key = VK_SCROLL; break;
+        default: continue;
+        }
+        CString text;
+        if (GetKeyState(key) & 1) text.LoadString(m_ids[i]);
+        SetPaneText(static_cast<int>(i), text);
+    }
+}

@@ -1,0 +1,63 @@
+#pragma once
+#include "framework/afxwin_base.h"
+
+// A device context the caller draws into. It does not own the handle;
+// CPaintDC and CClientDC do.
+class CDC {
+public:
+    CDC() = default;
+    explicit CDC(HDC hdc) : m_hDC(hdc) {}
+    virtual ~CDC() = default;
+    CDC(const CDC&) = delete;
+    CDC& operator=(const CDC&) = delete;
+
+    HDC GetSafeHdc() const { return m_hDC; }
+    operator HDC() const { return m_hDC; }
+
+    HGDIOBJ SelectObject(HGDIOBJ obj) { return ::SelectObject(m_hDC, obj); }
+    HGDIOBJ SelectStockObject(int index) { return ::SelectObject(m_hDC, GetStockObject(index)); }
+    COLORREF SetTextColor(COLORREF c) { return ::SetTextColor(m_hDC, c); }
+    COLORREF SetBkColor(COLORREF c) { return ::SetBkColor(m_hDC, c); }
+    UINT SetTextAlign(UINT align) { return ::SetTextAlign(m_hDC, align); }
+    BOOL ExtTextOut(int x, int y, UINT options, const RECT* rc, const CString& text)
+    {
+        return ::ExtTextOutA(m_hDC, x, y, options, rc, text, static_cast<UINT>(text.GetLength()), nullptr);
+    }
+    BOOL TextOut(int x, int y, const CString& text)
+    {
+        return ::TextOutA(m_hDC, x, y, text, text.GetLength());
+    }
+    BOOL GetTextExtent(const CString& text, SIZE* size) const
+    {
+        return ::GetTextExtentPoint32A(m_hDC, text, text.GetLength(), size);
+    }
+    int GetDeviceCaps(int index) const { return ::GetDeviceCaps(m_hDC, index); }
+    BOOL MoveTo(int x, int y) { return ::MoveToEx(m_hDC, x, y, nullptr); }
+    BOOL LineTo(int x, int y) { return ::LineTo(m_hDC, x, y); }
+    BOOL Rectangle(int l, int t, int r, int b) { return ::Rectangle(m_hDC, l, t, r, b); }
+
+    // Set when the output goes to a printer or a print preview rather than the screen.
+    bool m_bPrinting = false;
+
+protected:
+    HDC m_hDC = nullptr;
+};
+
+class CPaintDC : public CDC {
+public:
+    explicit CPaintDC(HWND hWnd) : m_hWnd(hWnd) { m_hDC = BeginPaint(hWnd, &m_ps); }
+    ~CPaintDC() override { EndPaint(m_hWnd, &m_ps); }
+    PAINTSTRUCT m_ps{};
+
+private:
+    HWND m_hWnd;
+};
+
+class CClientDC : public CDC {
+public:
+    explicit CClientDC(HWND hWnd) : m_hWnd(hWnd) { m_hDC = GetDC(hWnd); }
+    ~CClientDC() override { ReleaseDC(m_hWnd, m_hDC); }
+
+private:
+    HWND m_hWnd;
+};

@@ -1,0 +1,129 @@
+#include "framework/CDialog.h"
+
+#include <string>
+
+void DDX_Text(CDataExchange* pDX, int nIDC, CString& value)
+{
+    HWND hCtrl = GetDlgItem(pDX->m_hDlg, nIDC);
+    if (!hCtrl) return;
+    if (pDX->m_bSaveAndValidate) {
+        int len = GetWindowTextLengthA(hCtrl);
+        std::string text(static_cast<size_t>(len) + 1, '\0');
+        int got = GetWindowTextA(hCtrl, text.data(), len + 1);
+        text.resize(static_cast<size_t>(got > 0 ? got : 0));
+        value = CString(std::move(text));
+    } else {
+        SetWindowTextA(hCtrl, value);
+    }
+}
+
+const MessageMap* CDialog::GetThisMessageMap()
+{
+    static const MsgMapEntry entries[] = {
+        on::Command<&CDialog::OnOK>(IDOK),
+        on::Command<&CDialog::OnCancel>(IDCANCEL),
+    };
+    static const MessageMap map = MessageMap::Of(&CWnd::GetThisMessageMap, entries);
+    return &map;
+}
+
+INT_PTR CDialog::DoModal()
+{
+    HWND hOwner = GetSafeOwner(m_pParentWnd ? m_pParentWnd->m_hWnd : nullptr);
+    m_bModal = true;
+    INT_PTR result = DialogBoxParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(m_nIDTemplate), hOwner,
+                                     &CDialog::DialogProc, reinterpret_cast<LPARAM>(this));
+    m_bModal = false;
+    return result;
+}
+
+BOOL CDialog::Create(UINT nIDTemplate, CWnd* pParent)
+{
+    m_nIDTemplate = nIDTemplate;
+    if (pParent) m_pParentWnd = pParent;
+    HWND hParent = m_pParentWnd ? m_pParentWnd->m_hWnd : GetSafeOwner(nullptr);
+    HWND hWnd = CreateDialogParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(m_nIDTemplate), hParent,
+                                   &CDialog::DialogProc, reinterpret_cast<LPARAM>(this));
+    return hWnd != nullptr;
+}
+
+BOOL CDialog::OnInitDialog()
+{
+    UpdateData(FALSE);
+    return TRUE;
+}
+
+BOOL CDialog::UpdateData(BOOL bSaveAndValidate)
+{
+    CDataExchange dx(m_hWnd, bSaveAndValidate);
+    DoDataExchange(&dx);
+    return TRUE;
+}
+
+void CDialog::EndDialog(int nResult)
+{
+    if (m_bModal) ::EndDialog(m_hWnd, nResult);
+}
+
+void CDialog::OnOK()
+{
+    UpdateData(TRUE);
+    EndDialog(IDOK);
+}
+
+void CDialog::OnCancel()
+{
+    EndDialog(IDCANCEL);
+}
+
+BOOL CDialog::PreTranslateMessage(MSG* pMsg)
+{
+    if (!m_hWnd || m_bModal) return FALSE;
+    if (pMsg->hwnd != m_hWnd && !IsChild(m_hWnd, pMsg->hwnd)) return FALSE;
+    return IsDialogMessageA(m_hWnd, pMsg);
+}
+
+LRESULT CDialog::DefWindowProc(UINT, WPARAM, LPARAM)
+{
+    // The dialog manager does the default processing once DialogProc returns FALSE.
+    m_bWantsDefault = true;
+    return 0;
+}
+
+INT_PTR CALLBACK CDialog::DialogProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == WM_INITDIALOG) {
+        auto* pDlg = reinterpret_cast<CDialog*>(lParam);
+        SetWindowLongPtrA(hWnd, DWLP_USER, reinterpret_cast<LONG_PTR>(pDlg));
+        pDlg->Bind(hWnd);
+        return pDlg->OnInitDialog();
+    }
+    auto* pDlg = reinterpret_cast<CDialog*>(GetWindowLongPtrA(hWnd, DWLP_USER));
+    if (!pDlg) return FALSE;
+    bool saved = pDlg->m_bWantsDefault;
+    pDlg->m_bWantsDefault = false;
+    LRESULT result = 0;
+    // Dispatch (not WindowProc directly) so that Default() works and the
+    // binding ends with WM_NCDESTROY.
+    result = Dispatch(pDlg, hWnd, message, wParam, lParam);
+    bool wantsDefault = pDlg->m_bWantsDefault;
+    pDlg->m_bWantsDefault = saved;
+    if (wantsDefault) return FALSE;
+    switch (message) {
+    case WM_CTLCOLORMSGBOX:
+    case WM_CTLCOLOREDIT:
+    case WM_CTLCOLORLISTBOX:
+    case WM_CTLCOLORBTN:
+    case WM_CTLCOLORDLG:
+    case WM_CTLCOLORSCROLLBAR:
+    case WM_CTLCOLORSTATIC:
+    case WM_COMPAREITEM:
+    case WM_VKEYTOITEM:
+    case WM_CHARTOITEM:
+    case WM_QUERYDRAGICON:
+        return static_cast<INT_PTR>(result);
+    default:
+        SetWindowLongPtrA(hWnd, DWLP_MSGRESULT, result);
+        return TRUE;
+    }
+}

@@ -1,0 +1,195 @@
+#include "framework/CFileFind.h"
+
+#include <climits>
+#include <vector>
+
+std::wstring Utf8ToWide(std::string_view utf8)
+{
+    if (utf8.empty() || utf8.size() > static_cast<size_t>(INT_MAX)) return std::wstring();
+    const int inLen = static_cast<int>(utf8.size());
+    const int len = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), inLen, nullptr, 0);
+    if (len <= 0) return std::wstring();
+    std::wstring wide(static_cast<size_t>(len), L'\0');
+    MultiByteToWideChar(CP_UTF8, 0, utf8.data(), inLen, wide.data(), len);
+    return wide;
+}
+
+CString WideToUtf8(std::wstring_view wide)
+{
+    if (wide.empty() || wide.size() > static_cast<size_t>(INT_MAX)) return CString();
+    const int inLen = static_cast<int>(wide.size());
+    const int len = WideCharToMultiByte(CP_UTF8, 0, wide.data(), inLen, nullptr, 0, nullptr, nullptr);
+    if (len <= 0) return CString();
+    std::string utf8(static_cast<size_t>(len), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, wide.data(), inLen, utf8.data(), len, nullptr, nullptr);
+    return CString(std::move(utf8));
+}
+
+namespace {
+
+bool IsSeparator(wchar_t c) { return c == L'\\'; }
+
+bool IsDriveLetter(wchar_t c) { return (c >= L'A' && c <= L'Z') || (c >= L'a' && c <= L'z'); }
+
+// A "\\?\" path reaches the file system without being normalised, so only a
+// path whose components are all real names may carry the prefix. A single
+// trailing separator is allowed (a root such as "C:\" needs it): it ends the
+// walk without making a component.
+bool ComponentsAreLiteral(std::wstring_view path)
+{
+    size_t start = 0;
+    while (start < path.size()) {
+        size_t end = path.find(L'\\', start);
+        if (end == std::wstring_view::npos) end = path.size();
+        std::wstring_view part = path.substr(start, end - start);
+        if (part.empty()) return false;
+        if (part == L"." || part == L"..") return false;
+        start = end + 1;
+    }
+    return true;
+}
+
+} // namespace
+
+std::wstring ToWidePath(const CString& utf8Path)
+{
+    std::wstring path = Utf8ToWide(utf8Path.str());
+    for (wchar_t& c : path) {
+        if (c == L'/') c = L'\\';
+    }
+
+    // Already a device path ("\\?\", "\\.\", "\??\"): the caller meant it literally.
+    const std::wstring_view head = std::wstring_view(path).substr(0, 4);
+    if (head == L"\\\\?\\" || head == L"\\\\.\\" || head == L"\\??\\") return path;
+
+    if (path.size() >= 3 && IsDriveLetter(path[0]) && path[1] == L':' && IsSeparator(path[2])) {
+        if (ComponentsAreLiteral(std::wstring_view(path).substr(3))) return L"\\\\?\\" + path;
+        return path;
+    }
+
+    // "\\server\share\...": the share must be named before the prefix can stand.
+    if (path.size() > 2 && IsSeparator(path[0]) && IsSeparator(path[1]) && !IsSeparator(path[2])) {
+        std::wstring_view rest = std::wstring_view(path).substr(2);
+        size_t shareSep = rest.find(L'\\');
+        if (shareSep != std::wstring_view::npos && shareSep + 1 < rest.size() && ComponentsAreLiteral(rest)) {
+            return L"\\\\?\\UNC\\" + std::wstring(rest);
+        }
+    }
+    return path;
+}
+
+bool CFileFind::FindFile(const CString& pattern)
+{
+    Close();
+    // Basic information skips the 8.3 names nobody here reads; a large fetch
+    // asks for more entries per round trip.
+    m_hFind = FindFirstFileExW(ToWidePath(pattern).c_str(), FindExInfoBasic, &m_data, FindExSearchNameMatch,
+                               nullptr, FIND_FIRST_EX_LARGE_FETCH);
+    if (m_hFind == INVALID_HANDLE_VALUE) {
+        m_data = WIN32_FIND_DATAW{};
+        return false;
+    }
+    return true;
+}
+
+bool CFileFind::FindNextFile()
+{
+    if (m_hFind == INVALID_HANDLE_VALUE) return false;
+    return FindNextFileW(m_hFind, &m_data) != FALSE;
+}
+
+void CFileFind::Close()
+{
+    if (m_hFind != INVALID_HANDLE_VALUE) {
+        FindClose(m_hFind);
+        m_hFind = INVALID_HANDLE_VALUE;
+    }
+}
+
+CString CFileFind::GetFileName() const
+{
+    return WideToUtf8(m_data.cFileName);
+}
+
+std::int64_t CFileFind::GetLength() const
+{
+    const std::uint64_t size = (static_cast<std::uint64_t>(m_data.nFileSizeHigh) << 32) | m_data.nFileSizeLow;
+    return static_cast<std::int64_t>(size);
+}
+
+bool CFileFind::IsDots() const
+{
+    const wchar_t* name = m_data.cFileName;
+    return name[0] == L'.' && (name[1] == L'\0' || (name[1] == L'.' && name[2] == L'\0'));
+}
+
+std::uint64_t CFileFind::GetLastWriteTime() const
+{
+    return (static_cast<std::uint64_t>(m_data.ftLastWriteTime.dwHighDateTime) << 32) |
+           m_data.ftLastWriteTime.dwLowDateTime;
+}
+
+DWORD CFileFind::GetReparseTag() const
+{
+    // The field is defined only for reparse points.
+    return (m_data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) ? m_data.dwReserved0 : 0;
+}
+
+bool CFileFind::IsNameSurrogateLink(DWORD attributes, DWORD reparseTag)
+{
+    if (!(attributes & FILE_ATTRIBUTE_DIRECTORY) || !(attributes & FILE_ATTRIBUTE_REPARSE_POINT)) return false;
+    return reparseTag == 0 || IsReparseTagNameSurrogate(reparseTag);
+}
+
+bool DeleteFileUtf8(const CString& path)
+{
+    return DeleteFileW(ToWidePath(path).c_str()) != FALSE;
+}
+
+bool RemoveDirectoryUtf8(const CString& path)
+{
+    return RemoveDirectoryW(ToWidePath(path).c_str()) != FALSE;
+}
+
+bool GetDiskFreeSpaceUtf8(const CString& rootPath, DWORD* sectorsPerCluster, DWORD* bytesPerSector,
+                          DWORD* freeClusters, DWORD* totalClusters)
+{
+    DWORD sectors = 0, bytes = 0, freeCount = 0, total = 0;
+    if (!GetDiskFreeSpaceW(ToWidePath(rootPath).c_str(), &sectors, &bytes, &freeCount, &total)) return false;
+    if (sectorsPerCluster) *sectorsPerCluster = sectors;
+    if (bytesPerSector) *bytesPerSector = bytes;
+    if (freeClusters) *freeClusters = freeCount;
+    if (totalClusters) *totalClusters = total;
+    return true;
+}
+
+bool GetDiskFreeSpaceExUtf8(const CString& path, std::uint64_t* freeBytesAvailable, std::uint64_t* totalBytes,
+                            std::uint64_t* totalFreeBytes)
+{
+    ULARGE_INTEGER available{}, total{}, totalFree{};
+    if (!GetDiskFreeSpaceExW(ToWidePath(path).c_str(), &available, &total, &totalFree)) return false;
+    if (freeBytesAvailable) *freeBytesAvailable = available.QuadPart;
+    if (totalBytes) *totalBytes = total.QuadPart;
+    if (totalFreeBytes) *totalFreeBytes = totalFree.QuadPart;
+    return true;
+}
+
+bool GetVolumeInformationUtf8(const CString& rootPath, CString* volumeName, DWORD* serialNumber,
+                              DWORD* maxComponentLength, DWORD* fileSystemFlags, CString* fileSystemName)
+{
+    // MAX_PATH + 1 is the documented largest answer for both names.
+    std::vector<wchar_t> label(MAX_PATH + 1, L'\0');
+    std::vector<wchar_t> fileSystem(MAX_PATH + 1, L'\0');
+    DWORD serial = 0, maxComponent = 0, flags = 0;
+    if (!GetVolumeInformationW(ToWidePath(rootPath).c_str(), label.data(), static_cast<DWORD>(label.size()),
+                               &serial, &maxComponent, &flags, fileSystem.data(),
+                               static_cast<DWORD>(fileSystem.size()))) {
+        return false;
+    }
+    if (volumeName) *volumeName = WideToUtf8(label.data());
+    if (serialNumber) *serialNumber = serial;
+    if (maxComponentLength) *maxComponentLength = maxComponent;
+    if (fileSystemFlags) *fileSystemFlags = flags;
+    if (fileSystemName) *fileSystemName = WideToUtf8(fileSystem.data());
+    return true;
+}

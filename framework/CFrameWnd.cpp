@@ -1,0 +1,671 @@
+#include "framework/CFrameWnd.h"
+
+#include "framework/CCmdUI.h"
+#include "framework/CDocTemplate.h"
+#include "framework/CSplitterWnd.h"
+#include "framework/CView.h"
+#include "framework/CWinApp.h"
+
+#include <algorithm>
+#include <cstring>
+#include <string>
+
+// ---- CFrameWnd ----
+
+const MessageMap* CFrameWnd::GetThisMessageMap()
+{
+    static const MsgMapEntry entries[] = {
+        on::Message<WM_CREATE, &CFrameWnd::OnCreate>(),
+        on::Message<WM_SIZE, &CFrameWnd::OnSize>(),
+        on::Message<WM_SETFOCUS, &CFrameWnd::OnSetFocus>(),
+        on::Message<WM_DESTROY, &CFrameWnd::OnDestroy>(),
+        on::Message<WM_CLOSE, &CFrameWnd::OnClose>(),
+        on::Message<WM_INITMENUPOPUP, &CFrameWnd::OnInitMenuPopup>(),
+        on::Message<WM_MENUSELECT, &CFrameWnd::OnMenuSelect>(),
+        on::RawMessage<&CFrameWnd::OnExitMenuLoop>(WM_EXITMENULOOP),
+        on::CommandEx<&CFrameWnd::OnBarCheck>(ID_VIEW_TOOLBAR, ID_VIEW_STATUS_BAR),
+        on::UpdateCommand<&CFrameWnd::OnUpdateControlBarMenu>(ID_VIEW_TOOLBAR),
+        on::UpdateCommand<&CFrameWnd::OnUpdateControlBarMenu>(ID_VIEW_STATUS_BAR),
+        on::Command<&CFrameWnd::OnNextPane>(ID_NEXT_PANE),
+        on::Command<&CFrameWnd::OnPrevPane>(ID_PREV_PANE),
+        on::UpdateCommand<&CFrameWnd::OnUpdateNextPane>(ID_NEXT_PANE),
+        on::UpdateCommand<&CFrameWnd::OnUpdateNextPane>(ID_PREV_PANE),
+        on::Command<&CFrameWnd::OnWindowSplit>(ID_WINDOW_SPLIT),
+        on::UpdateCommand<&CFrameWnd::OnUpdateWindowSplit>(ID_WINDOW_SPLIT),
+        on::NotifyEx<&CFrameWnd::OnToolTipText>(static_cast<int>(TTN_NEEDTEXTA), 0, 0xFFFF),
+        on::NotifyEx<&CFrameWnd::OnToolTipText>(static_cast<int>(TTN_NEEDTEXTW), 0, 0xFFFF),
+    };
+    static const MessageMap map = MessageMap::Of(&CWnd::GetThisMessageMap, entries);
+    return &map;
+}
+
+CFrameWnd::~CFrameWnd() = default;
+
+BOOL CFrameWnd::PreCreateWindow(CREATESTRUCTA&)
+{
+    return TRUE;
+}
+
+BOOL CFrameWnd::LoadFrame(UINT nIDResource, DWORD dwDefaultStyle, CWnd* pParentWnd, CCreateContext* pContext)
+{
+    HINSTANCE hInst = GetModuleHandleA(nullptr);
+    m_nIDHelp = nIDResource;
+    CString strings;
+    strings.LoadString(nIDResource);
+    int newline = strings.Find('\n');
+    m_strTitle = newline < 0 ? strings : strings.Left(newline);
+
+    HICON hIcon = LoadIconA(hInst, MAKEINTRESOURCEA(nIDResource));
+    const char* className = RegisterFrameworkClass(CS_DBLCLKS, LoadCursor(nullptr, IDC_ARROW),
+                                                   reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1), hIcon);
+    m_hMenuDefault = LoadMenuA(hInst, MAKEINTRESOURCEA(nIDResource));
+    m_hAccelTable = LoadAcceleratorsA(hInst, MAKEINTRESOURCEA(nIDResource));
+
+    CREATESTRUCTA cs{};
+    cs.lpszClass = className;
+    cs.lpszName = m_strTitle;
+    cs.style = dwDefaultStyle;
+    cs.x = cs.y = cs.cx = cs.cy = CW_USEDEFAULT;
+    cs.hwndParent = pParentWnd ? pParentWnd->m_hWnd : nullptr;
+    cs.hMenu = m_hMenuDefault;
+    if (!PreCreateWindow(cs)) return FailLoad(false);
+    m_pPendingContext = pContext;
+    bool deleted = false;
+    m_pDeletedFlag = &deleted;
+    HWND hWnd = CreateWindowExA(cs.dwExStyle, cs.lpszClass, cs.lpszName, cs.style & ~FWS_ADDTOTITLE, cs.x, cs.y,
+                                cs.cx, cs.cy, cs.hwndParent, cs.hMenu, hInst, this);
+    if (deleted) return FALSE;
+    m_pDeletedFlag = nullptr;
+    m_pPendingContext = nullptr;
+    if (!hWnd) return FailLoad(false);
+    // The frame style is kept apart from the window style, which has no room for it.
+    if (cs.style & FWS_ADDTOTITLE) m_dwFrameStyle |= FWS_ADDTOTITLE;
+    OnUpdateFrameTitle(TRUE);
+    return TRUE;
+}
+
+int CFrameWnd::OnCreate(CREATESTRUCTA* cs)
+{
+    if (Default() == -1) return -1;
+    if (!OnCreateClient(cs, m_pPendingContext)) return -1;
+    return 0;
+}
+
+BOOL CFrameWnd::OnCreateClient(CREATESTRUCTA*, CCreateContext* pContext)
+{
+    if (pContext && pContext->m_pNewViewClass) return CreateView(pContext) != nullptr;
+    return TRUE;
+}
+
+CView* CFrameWnd::CreateView(CCreateContext* pContext, UINT nID)
+{
+    CView* pView = pContext->m_pNewViewClass();
+    RECT rc{0, 0, 0, 0};
+    if (!pView->Create(m_hWnd, nID, rc, pContext)) {
+        delete pView;
+        return nullptr;
+    }
+    return pView;
+}
+
+void CFrameWnd::SetActiveView(CView* pView, BOOL bNotify)
+{
+    m_pViewActive = pView;
+    if (bNotify && pView && ::GetFocus() != pView->m_hWnd) ::SetFocus(pView->m_hWnd);
+}
+
+CDocument* CFrameWnd::GetActiveDocument()
+{
+    return m_pViewActive ? m_pViewActive->GetDocument() : nullptr;
+}
+
+void CFrameWnd::InitialUpdateFrame(CDocument* pDoc, BOOL bMakeVisible)
+{
+    if (!m_pViewActive) {
+        // The first pane becomes the active view.
+        HWND hPane = nullptr;
+        if (HWND hFirst = ::GetDlgItem(m_hWnd, AFX_IDW_PANE_FIRST)) {
+            CSplitterWnd* splitter = dynamic_cast<CSplitterWnd*>(FromHandlePermanent(hFirst));
+            hPane = splitter ? splitter->GetPane(0, 0) : hFirst;
+        }
+        if (auto* view = dynamic_cast<CView*>(FromHandlePermanent(hPane))) m_pViewActive = view;
+    }
+    if (pDoc) {
+        for (CView* view : std::vector<CView*>(pDoc->GetViews())) view->OnInitialUpdate();
+    }
+    if (bMakeVisible) {
+        ActivateFrame();
+        if (m_pViewActive) ::SetFocus(m_pViewActive->m_hWnd);
+    }
+    OnUpdateFrameTitle(TRUE);
+}
+
+void CFrameWnd::ActivateFrame(int nCmdShow)
+{
+    ShowWindow(nCmdShow == -1 ? SW_SHOW : nCmdShow);
+    ::BringWindowToTop(m_hWnd);
+}
+
+void CFrameWnd::OnUpdateFrameTitle(BOOL)
+{
+    CDocument* doc = GetActiveDocument();
+    if ((m_dwFrameStyle & FWS_ADDTOTITLE) && doc && !doc->GetTitle().IsEmpty())
+        SetWindowText(m_strTitle.IsEmpty() ? doc->GetTitle() : m_strTitle + " - " + doc->GetTitle());
+    else
+        SetWindowText(m_strTitle);
+}
+
+void CFrameWnd::DockControlBar(CControlBar* pBar)
+{
+    if (std::find(m_bars.begin(), m_bars.end(), pBar) == m_bars.end()) m_bars.push_back(pBar);
+    pBar->m_pDockSite = this;
+    RecalcLayout();
+}
+
+void CFrameWnd::RemoveControlBar(CControlBar* pBar)
+{
+    m_bars.erase(std::remove(m_bars.begin(), m_bars.end(), pBar), m_bars.end());
+    if (m_hWnd) RecalcLayout();
+}
+
+CControlBar* CFrameWnd::GetControlBar(UINT nID) const
+{
+    for (CControlBar* bar : m_bars)
+        if (bar->m_hWnd && static_cast<UINT>(bar->GetDlgCtrlID()) == nID) return bar;
+    return nullptr;
+}
+
+void CFrameWnd::ShowControlBar(CControlBar* pBar, BOOL bShow)
+{
+    pBar->ShowWindow(bShow ? SW_SHOWNOACTIVATE : SW_HIDE);
+    RecalcLayout();
+}
+
+HWND CFrameWnd::GetClientArea() const
+{
+    return ::GetDlgItem(m_hWnd, AFX_IDW_PANE_FIRST);
+}
+
+void CFrameWnd::RecalcLayout()
+{
+    if (!m_hWnd) return;
+    RECT rc{};
+    GetClientRect(&rc);
+    int width = rc.right - rc.left;
+    // Top bars stack in docking order, each on a row of its own; bottom bars
+    // stack upwards from the bottom edge.
+    for (CControlBar* bar : m_bars) {
+        if (!bar->m_hWnd || !bar->IsWindowVisible()) continue;
+        int height = bar->CalcHeight(width);
+        if (bar->GetBarStyle() & CBRS_ALIGN_BOTTOM) {
+            RECT r{rc.left, rc.bottom - height, rc.right, rc.bottom};
+            bar->MoveWindow(r);
+            rc.bottom -= height;
+            if (auto* status = dynamic_cast<CStatusBar*>(bar)) status->UpdatePanes();
+        } else {
+            RECT r{rc.left, rc.top, rc.right, rc.top + height};
+            bar->MoveWindow(r);
+            rc.top += height;
+        }
+    }
+    if (HWND hClient = GetClientArea()) {
+        if (rc.bottom < rc.top) rc.bottom = rc.top;
+        ::MoveWindow(hClient, rc.left, rc.top, rc.right - rc.left, rc.bottom - rc.top, TRUE);
+    }
+}
+
+void CFrameWnd::OnSize(UINT type, int, int)
+{
+    Default();
+    if (type != SIZE_MINIMIZED) RecalcLayout();
+}
+
+void CFrameWnd::OnSetFocus(HWND)
+{
+    if (m_pViewActive && m_pViewActive->m_hWnd) ::SetFocus(m_pViewActive->m_hWnd);
+    else Default();
+}
+
+void CFrameWnd::OnDestroy()
+{
+    // The window destroys the menu it shows: make that the frame's own default
+    // menu so that shared menus stay with their templates.
+    if (m_hMenuDefault && ::GetMenu(m_hWnd) != m_hMenuDefault && !(GetStyle() & WS_CHILD))
+        ::SetMenu(m_hWnd, m_hMenuDefault);
+    Default();
+}
+
+void CFrameWnd::OnClose()
+{
+    CWinApp* app = AfxGetApp();
+    if (app && app->m_pMainWnd == this) app->CloseAllDocuments();
+    DestroyWindow();
+}
+
+BOOL CFrameWnd::FailLoad(bool deleted)
+{
+    if (!deleted) delete this;
+    return FALSE;
+}
+
+void CFrameWnd::PostNcDestroy()
+{
+    if (m_pDeletedFlag) *m_pDeletedFlag = true;
+    CWinApp* app = AfxGetApp();
+    if (app && app->m_pMainWnd == this) {
+        app->m_pMainWnd = nullptr;
+        PostQuitMessage(0);
+    }
+    delete this;
+}
+
+void CFrameWnd::SetMessageText(const char* text)
+{
+    if (auto* status = dynamic_cast<CStatusBar*>(GetControlBar(AFX_IDW_STATUS_BAR))) status->SetPaneText(0, text);
+}
+
+void CFrameWnd::SetMessageText(UINT nID)
+{
+    CString text;
+    if (nID != 0) text.LoadString(nID);
+    int newline = text.Find('\n');
+    if (newline >= 0) text = text.Left(newline);
+    m_nIDTracking = nID;
+    SetMessageText(text);
+}
+
+void CFrameWnd::OnInitMenuPopup(HMENU hMenu, UINT, BOOL bSysMenu)
+{
+    Default();
+    if (bSysMenu) return;
+    int count = GetMenuItemCount(hMenu);
+    for (int i = 0; i < count; ++i) {
+        UINT id = GetMenuItemID(hMenu, i);
+        // Separators, submenus and the MDI child list are not commands.
+        if (id == 0 || id == static_cast<UINT>(-1) || id >= AFX_IDM_FIRST_MDICHILD) continue;
+        CMenuCmdUI ui(hMenu, static_cast<UINT>(i), id);
+        ui.DoUpdate(this, TRUE);
+    }
+}
+
+void CFrameWnd::OnMenuSelect(UINT nItemID, UINT nFlags, HMENU hMenu)
+{
+    if (nFlags == 0xFFFF && !hMenu) {
+        SetMessageText(AFX_IDS_IDLEMESSAGE);
+        return;
+    }
+    if (nFlags & (MF_POPUP | MF_SEPARATOR)) SetMessageText(0u);
+    else if (nItemID >= AFX_IDM_FIRST_MDICHILD) SetMessageText(AFX_IDS_IDLEMESSAGE);
+    else SetMessageText(nItemID);
+}
+
+LRESULT CFrameWnd::OnExitMenuLoop(WPARAM, LPARAM)
+{
+    SetMessageText(AFX_IDS_IDLEMESSAGE);
+    return 0;
+}
+
+BOOL CFrameWnd::OnBarCheck(UINT nID)
+{
+    CControlBar* bar = GetControlBar(nID);
+    if (!bar) return FALSE;
+    ShowControlBar(bar, !bar->IsWindowVisible());
+    return TRUE;
+}
+
+void CFrameWnd::OnUpdateControlBarMenu(CCmdUI* pCmdUI)
+{
+    CControlBar* bar = GetControlBar(pCmdUI->m_nID);
+    pCmdUI->Enable(bar != nullptr);
+    pCmdUI->SetCheck(bar && bar->IsWindowVisible());
+}
+
+static CSplitterWnd* SplitterOf(CView* view)
+{
+    if (!view || !view->m_hWnd) return nullptr;
+    return dynamic_cast<CSplitterWnd*>(CWnd::FromHandlePermanent(view->GetParent()));
+}
+
+void CFrameWnd::OnNextPane()
+{
+    if (CSplitterWnd* splitter = SplitterOf(GetActiveFrame()->GetActiveView())) splitter->ActivateNext(FALSE);
+}
+
+void CFrameWnd::OnPrevPane()
+{
+    if (CSplitterWnd* splitter = SplitterOf(GetActiveFrame()->GetActiveView())) splitter->ActivateNext(TRUE);
+}
+
+void CFrameWnd::OnUpdateNextPane(CCmdUI* pCmdUI)
+{
+    pCmdUI->Enable(SplitterOf(GetActiveFrame()->GetActiveView()) != nullptr);
+}
+
+void CFrameWnd::OnWindowSplit()
+{
+    if (CSplitterWnd* splitter = SplitterOf(GetActiveFrame()->GetActiveView())) splitter->DoKeyboardSplit();
+}
+
+void CFrameWnd::OnUpdateWindowSplit(CCmdUI* pCmdUI)
+{
+    pCmdUI->Enable(SplitterOf(GetActiveFrame()->GetActiveView()) != nullptr);
+}
+
+BOOL CFrameWnd::OnToolTipText(UINT id, NMHDR* pNMHDR, LRESULT* pResult)
+{
+    // A tooltip that names its window by handle is not a command button.
+    UINT nID = id;
+    if (pNMHDR->code == TTN_NEEDTEXTA && (reinterpret_cast<NMTTDISPINFOA*>(pNMHDR)->uFlags & TTF_IDISHWND)) return FALSE;
+    if (pNMHDR->code == TTN_NEEDTEXTW && (reinterpret_cast<NMTTDISPINFOW*>(pNMHDR)->uFlags & TTF_IDISHWND)) return FALSE;
+    CString text;
+    if (nID != 0 && text.LoadString(nID)) {
+        int newline = text.Find('\n');
+        text = newline >= 0 ? text.Mid(newline + 1) : CString();
+    }
+    SetToolTipText(pNMHDR, text);
+    *pResult = 0;
+    return TRUE;
+}
+
+void CFrameWnd::SetToolTipText(NMHDR* pNMHDR, const char* text)
+{
+    // The notification's own buffer holds 80 characters: longer texts are cut.
+    if (pNMHDR->code == TTN_NEEDTEXTA) {
+        auto* info = reinterpret_cast<NMTTDISPINFOA*>(pNMHDR);
+        lstrcpynA(info->szText, text, static_cast<int>(std::size(info->szText)));
+        return;
+    }
+    auto* info = reinterpret_cast<NMTTDISPINFOW*>(pNMHDR);
+    int len = MultiByteToWideChar(CP_UTF8, 0, text, -1, nullptr, 0);
+    std::wstring wide(static_cast<size_t>(len > 0 ? len : 1), L'\0');
+    if (len > 0) MultiByteToWideChar(CP_UTF8, 0, text, -1, wide.data(), len);
+    lstrcpynW(info->szText, wide.c_str(), static_cast<int>(std::size(info->szText)));
+}
+
+void CFrameWnd::OnIdleUpdateCmdUI()
+{
+    if (!m_hWnd || !IsWindowVisible()) return;
+    for (CControlBar* bar : std::vector<CControlBar*>(m_bars))
+        if (bar->m_hWnd && bar->IsWindowVisible()) bar->OnUpdateCmdUI(this, TRUE);
+}
+
+BOOL CFrameWnd::OnCmdMsg(CmdMsg& cmd)
+{
+    if (m_pViewActive && m_pViewActive->OnCmdMsg(cmd)) return TRUE;
+    if (CWnd::OnCmdMsg(cmd)) return TRUE;
+    CWinApp* app = AfxGetApp();
+    return app && app->OnCmdMsg(cmd);
+}
+
+BOOL CFrameWnd::PreTranslateMessage(MSG* pMsg)
+{
+    if (pMsg->message >= WM_KEYFIRST && pMsg->message <= WM_KEYLAST && m_hAccelTable)
+        return TranslateAcceleratorA(m_hWnd, m_hAccelTable, pMsg);
+    return FALSE;
+}
+
+// ---- CMDIFrameWnd ----
+
+const MessageMap* CMDIFrameWnd::GetThisMessageMap()
+{
+    static const MsgMapEntry entries[] = {
+        on::CommandEx<&CMDIFrameWnd::OnMDIWindowCmd>(ID_WINDOW_ARRANGE, ID_WINDOW_TILE_VERT),
+        on::UpdateCommand<&CMDIFrameWnd::OnUpdateMDIWindowCmd>(ID_WINDOW_ARRANGE),
+        on::UpdateCommand<&CMDIFrameWnd::OnUpdateMDIWindowCmd>(ID_WINDOW_CASCADE),
+        on::UpdateCommand<&CMDIFrameWnd::OnUpdateMDIWindowCmd>(ID_WINDOW_TILE_HORZ),
+        on::UpdateCommand<&CMDIFrameWnd::OnUpdateMDIWindowCmd>(ID_WINDOW_TILE_VERT),
+    };
+    static const MessageMap map = MessageMap::Of(&CFrameWnd::GetThisMessageMap, entries);
+    return &map;
+}
+
+BOOL CMDIFrameWnd::OnCreateClient(CREATESTRUCTA*, CCreateContext*)
+{
+    CLIENTCREATESTRUCT ccs{};
+    ccs.hWindowMenu = nullptr;
+    ccs.idFirstChild = AFX_IDM_FIRST_MDICHILD;
+    m_hWndMDIClient = CreateWindowExA(WS_EX_CLIENTEDGE, "MDICLIENT", nullptr,
+                                      WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN | WS_VSCROLL | WS_HSCROLL, 0, 0, 0, 0,
+                                      m_hWnd, reinterpret_cast<HMENU>(static_cast<UINT_PTR>(AFX_IDW_PANE_FIRST)),
+                                      GetModuleHandleA(nullptr), &ccs);
+    return m_hWndMDIClient != nullptr;
+}
+
+LRESULT CMDIFrameWnd::DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam)
+{
+    return DefFrameProcA(m_hWnd, m_hWndMDIClient, message, wParam, lParam);
+}
+
+CMDIChildWnd* CMDIFrameWnd::MDIGetActive() const
+{
+    if (!m_hWndMDIClient) return nullptr;
+    HWND hChild = reinterpret_cast<HWND>(::SendMessageA(m_hWndMDIClient, WM_MDIGETACTIVE, 0, 0));
+    return dynamic_cast<CMDIChildWnd*>(FromHandlePermanent(hChild));
+}
+
+CFrameWnd* CMDIFrameWnd::GetActiveFrame()
+{
+    CMDIChildWnd* child = MDIGetActive();
+    return child ? static_cast<CFrameWnd*>(child) : this;
+}
+
+CDocument* CMDIFrameWnd::GetActiveDocument()
+{
+    CMDIChildWnd* child = MDIGetActive();
+    return child ? child->GetActiveDocument() : nullptr;
+}
+
+BOOL CMDIFrameWnd::OnCmdMsg(CmdMsg& cmd)
+{
+    // The active child (its view, the view's document, the child itself),
+    // then the application, then this frame: each target once.
+    if (CMDIChildWnd* child = MDIGetActive(); child && child->OnCmdMsg(cmd)) return TRUE;
+    CWinApp* app = AfxGetApp();
+    if (app && app->OnCmdMsg(cmd)) return TRUE;
+    return CWnd::OnCmdMsg(cmd);
+}
+
+BOOL CMDIFrameWnd::PreTranslateMessage(MSG* pMsg)
+{
+    if (pMsg->message >= WM_KEYFIRST && pMsg->message <= WM_KEYLAST) {
+        if (m_hWndMDIClient && TranslateMDISysAccel(m_hWndMDIClient, pMsg)) return TRUE;
+        if (m_hAccelTable && TranslateAcceleratorA(m_hWnd, m_hAccelTable, pMsg)) return TRUE;
+    }
+    return FALSE;
+}
+
+void CMDIFrameWnd::OnUpdateFrameTitle(BOOL)
+{
+    CDocument* doc = GetActiveDocument();
+    if ((m_dwFrameStyle & FWS_ADDTOTITLE) && doc && !doc->GetTitle().IsEmpty())
+        SetWindowText(m_strTitle + " - " + doc->GetTitle());
+    else
+        SetWindowText(m_strTitle);
+}
+
+static HMENU FindWindowMenu(HMENU hMenu)
+{
+    // The popup that holds the window commands is the MDI window menu.
+    int count = hMenu ? GetMenuItemCount(hMenu) : 0;
+    for (int i = 0; i < count; ++i) {
+        HMENU sub = GetSubMenu(hMenu, i);
+        if (sub && GetMenuState(sub, ID_WINDOW_CASCADE, MF_BYCOMMAND) != static_cast<UINT>(-1)) return sub;
+    }
+    return nullptr;
+}
+
+void CMDIFrameWnd::SetFrameMenu(HMENU hMenu)
+{
+    if (!hMenu) hMenu = m_hMenuDefault;
+    if (::GetMenu(m_hWnd) == hMenu) return;
+    ::SendMessageA(m_hWndMDIClient, WM_MDISETMENU, reinterpret_cast<WPARAM>(hMenu),
+                   reinterpret_cast<LPARAM>(FindWindowMenu(hMenu)));
+    DrawMenuBar(m_hWnd);
+}
+
+BOOL CMDIFrameWnd::OnMDIWindowCmd(UINT nID)
+{
+    switch (nID) {
+    case ID_WINDOW_ARRANGE: ::SendMessageA(m_hWndMDIClient, WM_MDIICONARRANGE, 0, 0); break;
+    case ID_WINDOW_CASCADE: ::SendMessageA(m_hWndMDIClient, WM_MDICASCADE, 0, 0); break;
+    case ID_WINDOW_TILE_HORZ: ::SendMessageA(m_hWndMDIClient, WM_MDITILE, MDITILE_HORIZONTAL, 0); break;
+    case ID_WINDOW_TILE_VERT: ::SendMessageA(m_hWndMDIClient, WM_MDITILE, MDITILE_VERTICAL, 0); break;
+    default: return FALSE;
+    }
+    return TRUE;
+}
+
+void CMDIFrameWnd::OnUpdateMDIWindowCmd(CCmdUI* pCmdUI)
+{
+    pCmdUI->Enable(MDIGetActive() != nullptr);
+}
+
+// ---- CMDIChildWnd ----
+
+const MessageMap* CMDIChildWnd::GetThisMessageMap()
+{
+    static const MsgMapEntry entries[] = {
+        on::Message<WM_MDIACTIVATE, &CMDIChildWnd::OnMDIActivate>(),
+        on::Message<WM_CLOSE, &CMDIChildWnd::OnChildClose>(),
+        on::Message<WM_DESTROY, &CMDIChildWnd::OnChildDestroy>(),
+    };
+    static const MessageMap map = MessageMap::Of(&CFrameWnd::GetThisMessageMap, entries);
+    return &map;
+}
+
+CMDIFrameWnd* CMDIChildWnd::GetMDIFrame() const
+{
+    return dynamic_cast<CMDIFrameWnd*>(AfxGetMainWnd());
+}
+
+BOOL CMDIChildWnd::LoadFrame(UINT nIDResource, DWORD dwDefaultStyle, CWnd*, CCreateContext* pContext)
+{
+    CMDIFrameWnd* frame = GetMDIFrame();
+    if (!frame || !frame->m_hWndMDIClient) return FailLoad(false);
+    HINSTANCE hInst = GetModuleHandleA(nullptr);
+    m_nIDHelp = nIDResource;
+    HICON hIcon = LoadIconA(hInst, MAKEINTRESOURCEA(nIDResource));
+    const char* className = RegisterFrameworkClass(CS_DBLCLKS, LoadCursor(nullptr, IDC_ARROW),
+                                                   reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1), hIcon);
+    if (pContext && pContext->m_pNewDocTemplate) m_hMenuShared = pContext->m_pNewDocTemplate->m_hMenuShared;
+
+    CREATESTRUCTA cs{};
+    cs.lpszClass = className;
+    cs.style = (dwDefaultStyle & ~(FWS_ADDTOTITLE | WS_VISIBLE)) | WS_CHILD;
+    cs.x = cs.y = cs.cx = cs.cy = CW_USEDEFAULT;
+    if (!PreCreateWindow(cs)) return FailLoad(false);
+    if (dwDefaultStyle & FWS_ADDTOTITLE) m_dwFrameStyle |= FWS_ADDTOTITLE;
+
+    // Created hidden; InitialUpdateFrame shows it once its document is open.
+    MDICREATESTRUCTA mcs{};
+    mcs.szClass = cs.lpszClass;
+    mcs.szTitle = "";
+    mcs.hOwner = hInst;
+    mcs.x = cs.x;
+    mcs.y = cs.y;
+    mcs.cx = cs.cx;
+    mcs.cy = cs.cy;
+    mcs.style = cs.style & ~(WS_CHILD | WS_VISIBLE);
+    mcs.lParam = reinterpret_cast<LPARAM>(this);
+    m_pPendingContext = pContext;
+    bool deleted = false;
+    m_pDeletedFlag = &deleted;
+    HWND hWnd = reinterpret_cast<HWND>(
+        ::SendMessageA(frame->m_hWndMDIClient, WM_MDICREATE, 0, reinterpret_cast<LPARAM>(&mcs)));
+    if (deleted) return FALSE;
+    m_pDeletedFlag = nullptr;
+    m_pPendingContext = nullptr;
+    if (!hWnd) return FailLoad(false);
+    return TRUE;
+}
+
+LRESULT CMDIChildWnd::DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam)
+{
+    return DefMDIChildProcA(m_hWnd, message, wParam, lParam);
+}
+
+HWND CMDIChildWnd::GetClientArea() const
+{
+    return ::GetDlgItem(m_hWnd, AFX_IDW_PANE_FIRST);
+}
+
+BOOL CMDIChildWnd::OnCmdMsg(CmdMsg& cmd)
+{
+    // The view (which asks its document), then this frame; the main frame
+    // asks the application itself.
+    if (m_pViewActive && m_pViewActive->OnCmdMsg(cmd)) return TRUE;
+    return CWnd::OnCmdMsg(cmd);
+}
+
+BOOL CMDIChildWnd::PreTranslateMessage(MSG*)
+{
+    return FALSE;
+}
+
+void CMDIChildWnd::ActivateFrame(int nCmdShow)
+{
+    CMDIFrameWnd* frame = GetMDIFrame();
+    ShowWindow(nCmdShow == -1 ? SW_SHOW : nCmdShow);
+    if (frame) {
+        ::SendMessageA(frame->m_hWndMDIClient, WM_MDIACTIVATE, reinterpret_cast<WPARAM>(m_hWnd), 0);
+        // A frame already active gets no WM_MDIACTIVATE: show its menu anyway.
+        frame->SetFrameMenu(m_hMenuShared);
+        if (::GetForegroundWindow() != frame->m_hWnd && frame->IsWindowVisible()) ::SetForegroundWindow(frame->m_hWnd);
+    }
+}
+
+void CMDIChildWnd::OnMDIActivate(BOOL bActivate, HWND hwndActivate, HWND)
+{
+    Default();
+    CMDIFrameWnd* frame = GetMDIFrame();
+    if (!frame) return;
+    if (bActivate) frame->SetFrameMenu(m_hMenuShared);
+    else if (!hwndActivate) frame->SetFrameMenu(nullptr);
+    frame->OnUpdateFrameTitle(TRUE);
+}
+
+void CMDIChildWnd::OnUpdateFrameTitle(BOOL)
+{
+    CDocument* doc = GetActiveDocument();
+    SetWindowText(doc ? doc->GetTitle() : m_strTitle);
+    if (CMDIFrameWnd* frame = GetMDIFrame()) frame->OnUpdateFrameTitle(TRUE);
+}
+
+void CMDIChildWnd::OnChildClose()
+{
+    // Closing the last frame of a document closes the document.
+    CDocument* doc = GetActiveDocument();
+    if (doc) {
+        size_t frames = 0;
+        for (CView* view : doc->GetViews())
+            if (view->GetParentFrame() != this) ++frames;
+        if (frames == 0) {
+            doc->OnCloseDocument();
+            return;
+        }
+    }
+    DestroyWindow();
+}
+
+void CMDIChildWnd::OnChildDestroy()
+{
+    Default();
+    // Without another child the frame goes back to its own menu and title.
+    CMDIFrameWnd* frame = GetMDIFrame();
+    if (!frame || !frame->m_hWnd) return;
+    CMDIChildWnd* active = frame->MDIGetActive();
+    if (!active || active == this) {
+        frame->SetFrameMenu(nullptr);
+        m_pViewActive = nullptr;
+        frame->SetWindowText(frame->GetTitle());
+    }
+}
+
+BOOL CMDIChildWnd::DestroyWindow()
+{
+    if (!m_hWnd) return FALSE;
+    HWND hClient = ::GetParent(m_hWnd);
+    if (!hClient) return CWnd::DestroyWindow();
+    ::SendMessageA(hClient, WM_MDIDESTROY, reinterpret_cast<WPARAM>(m_hWnd), 0);
+    return TRUE;
+}

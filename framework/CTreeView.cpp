@@ -1,0 +1,105 @@
+#include "framework/CTreeView.h"
+
+#include <cstring>
+
+BOOL CTreeCtrl::Create(DWORD dwStyle, const RECT& rect, HWND hParent, UINT nID)
+{
+    m_hWnd = CreateWindowExA(0, WC_TREEVIEWA, nullptr, dwStyle, rect.left, rect.top, rect.right - rect.left,
+                             rect.bottom - rect.top, hParent, reinterpret_cast<HMENU>(static_cast<UINT_PTR>(nID)),
+                             GetModuleHandleA(nullptr), nullptr);
+    return m_hWnd != nullptr;
+}
+
+HTREEITEM CTreeCtrl::InsertItem(const char* text, int nImage, int nSelectedImage, UINT nState, LPARAM lParam,
+                                HTREEITEM hParent, HTREEITEM hInsertAfter)
+{
+    TVINSERTSTRUCTA tvis{};
+    tvis.hParent = hParent;
+    tvis.hInsertAfter = hInsertAfter;
+    tvis.item.mask = TVIF_TEXT | TVIF_IMAGE | TVIF_SELECTEDIMAGE | TVIF_PARAM | TVIF_STATE;
+    tvis.item.pszText = const_cast<char*>(text);
+    tvis.item.iImage = nImage;
+    tvis.item.iSelectedImage = nSelectedImage;
+    tvis.item.state = nState;
+    tvis.item.stateMask = nState;
+    tvis.item.lParam = lParam;
+    return reinterpret_cast<HTREEITEM>(Send(TVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&tvis)));
+}
+
+BOOL CTreeCtrl::ItemHasChildren(HTREEITEM hItem) const
+{
+    TVITEMA item{};
+    item.mask = TVIF_CHILDREN | TVIF_HANDLE;
+    item.hItem = hItem;
+    if (!Send(TVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&item))) return FALSE;
+    return item.cChildren != 0;
+}
+
+CString CTreeCtrl::GetItemText(HTREEITEM hItem) const
+{
+    // Grow the buffer until the text fits: names have no fixed limit.
+    std::string buffer(260, '\0');
+    for (;;) {
+        TVITEMA item{};
+        item.mask = TVIF_TEXT | TVIF_HANDLE;
+        item.hItem = hItem;
+        item.pszText = buffer.data();
+        item.cchTextMax = static_cast<int>(buffer.size());
+        if (!Send(TVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&item))) return CString();
+        size_t len = std::strlen(buffer.c_str());
+        if (len + 1 < buffer.size()) {
+            buffer.resize(len);
+            return CString(std::move(buffer));
+        }
+        buffer.assign(buffer.size() * 2, '\0');
+    }
+}
+
+DWORD_PTR CTreeCtrl::GetItemData(HTREEITEM hItem) const
+{
+    TVITEMA item{};
+    item.mask = TVIF_PARAM | TVIF_HANDLE;
+    item.hItem = hItem;
+    if (!Send(TVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&item))) return 0;
+    return static_cast<DWORD_PTR>(item.lParam);
+}
+
+BOOL CTreeCtrl::SetItemData(HTREEITEM hItem, DWORD_PTR data)
+{
+    TVITEMA item{};
+    item.mask = TVIF_PARAM | TVIF_HANDLE;
+    item.hItem = hItem;
+    item.lParam = static_cast<LPARAM>(data);
+    return Send(TVM_SETITEMA, 0, reinterpret_cast<LPARAM>(&item)) != 0;
+}
+
+DWORD_PTR CListCtrl::GetItemData(int nItem) const
+{
+    LVITEMA item{};
+    item.mask = LVIF_PARAM;
+    item.iItem = nItem;
+    if (!Send(LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&item))) return 0;
+    return static_cast<DWORD_PTR>(item.lParam);
+}
+
+int CListCtrl::InsertItem(UINT mask, int nItem, const char* text, UINT nState, UINT nStateMask, int nImage,
+                          LPARAM lParam)
+{
+    LVITEMA item{};
+    item.mask = mask;
+    item.iItem = nItem;
+    item.pszText = const_cast<char*>(text);
+    item.state = nState;
+    item.stateMask = nStateMask;
+    item.iImage = nImage;
+    item.lParam = lParam;
+    return static_cast<int>(Send(LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item)));
+}
+
+BOOL CListCtrl::SetItemState(int nItem, UINT nState, UINT nMask)
+{
+    LVITEMA item{};
+    item.stateMask = nMask;
+    item.state = nState;
+    return Send(LVM_SETITEMSTATE, static_cast<WPARAM>(nItem), reinterpret_cast<LPARAM>(&item)) != 0;
+}

@@ -1,0 +1,100 @@
+#pragma once
+#include "framework/CView.h"
+
+// A tree control reached through its window handle; it owns nothing.
+class CTreeCtrl {
+public:
+    HWND m_hWnd = nullptr;
+
+    // Creates a plain tree control (not bound to any object).
+    BOOL Create(DWORD dwStyle, const RECT& rect, HWND hParent, UINT nID);
+    HTREEITEM InsertItem(const char* text, int nImage, int nSelectedImage, UINT nState, LPARAM lParam,
+                         HTREEITEM hParent, HTREEITEM hInsertAfter);
+    BOOL DeleteItem(HTREEITEM hItem) { return Send(TVM_DELETEITEM, 0, reinterpret_cast<LPARAM>(hItem)) != 0; }
+    BOOL SortChildren(HTREEITEM hItem) { return Send(TVM_SORTCHILDREN, FALSE, reinterpret_cast<LPARAM>(hItem)) != 0; }
+    HTREEITEM GetNextItem(HTREEITEM hItem, UINT code) const
+    {
+        return reinterpret_cast<HTREEITEM>(Send(TVM_GETNEXTITEM, code, reinterpret_cast<LPARAM>(hItem)));
+    }
+    HTREEITEM GetRootItem() const { return GetNextItem(nullptr, TVGN_ROOT); }
+    HTREEITEM GetChildItem(HTREEITEM hItem) const { return GetNextItem(hItem, TVGN_CHILD); }
+    HTREEITEM GetNextSiblingItem(HTREEITEM hItem) const { return GetNextItem(hItem, TVGN_NEXT); }
+    HTREEITEM GetParentItem(HTREEITEM hItem) const { return GetNextItem(hItem, TVGN_PARENT); }
+    HTREEITEM GetSelectedItem() const { return GetNextItem(nullptr, TVGN_CARET); }
+    BOOL SelectItem(HTREEITEM hItem) { return Send(TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(hItem)) != 0; }
+    BOOL ItemHasChildren(HTREEITEM hItem) const;
+    CString GetItemText(HTREEITEM hItem) const;
+    DWORD_PTR GetItemData(HTREEITEM hItem) const;
+    BOOL SetItemData(HTREEITEM hItem, DWORD_PTR data);
+    UINT GetItemState(HTREEITEM hItem, UINT mask) const
+    {
+        return static_cast<UINT>(Send(TVM_GETITEMSTATE, reinterpret_cast<WPARAM>(hItem), mask));
+    }
+    UINT GetCount() const { return static_cast<UINT>(Send(TVM_GETCOUNT)); }
+    HIMAGELIST SetImageList(HIMAGELIST hList, int which)
+    {
+        return reinterpret_cast<HIMAGELIST>(Send(TVM_SETIMAGELIST, static_cast<WPARAM>(which), reinterpret_cast<LPARAM>(hList)));
+    }
+    LRESULT Send(UINT message, WPARAM wParam = 0, LPARAM lParam = 0) const
+    {
+        return ::SendMessageA(m_hWnd, message, wParam, lParam);
+    }
+};
+
+// A view whose window is a tree control.
+class CTreeView : public CCtrlView {
+public:
+    CTreeView() : CCtrlView(WC_TREEVIEWA, 0) {}
+    CTreeCtrl& GetTreeCtrl()
+    {
+        m_tree.m_hWnd = m_hWnd;
+        return m_tree;
+    }
+
+private:
+    CTreeCtrl m_tree;
+};
+
+// A list control reached through its window handle; it owns nothing.
+class CListCtrl {
+public:
+    HWND m_hWnd = nullptr;
+
+    int GetItemCount() const { return static_cast<int>(Send(LVM_GETITEMCOUNT)); }
+    DWORD_PTR GetItemData(int nItem) const;
+    BOOL DeleteAllItems() { return Send(LVM_DELETEALLITEMS) != 0; }
+    BOOL DeleteItem(int nItem) { return Send(LVM_DELETEITEM, static_cast<WPARAM>(nItem)) != 0; }
+    int InsertItem(UINT mask, int nItem, const char* text, UINT nState, UINT nStateMask, int nImage, LPARAM lParam);
+    BOOL SetItemState(int nItem, UINT nState, UINT nMask);
+    UINT GetItemState(int nItem, UINT nMask) const
+    {
+        return static_cast<UINT>(Send(LVM_GETITEMSTATE, static_cast<WPARAM>(nItem), nMask));
+    }
+    int GetNextItem(int nItem, UINT flags) const
+    {
+        return static_cast<int>(Send(LVM_GETNEXTITEM, static_cast<WPARAM>(nItem), static_cast<LPARAM>(flags)));
+    }
+    BOOL SortItems(PFNLVCOMPARE compare, LPARAM data)
+    {
+        return Send(LVM_SORTITEMS, static_cast<WPARAM>(data), reinterpret_cast<LPARAM>(compare)) != 0;
+    }
+    int GetColumnWidth(int col) const { return static_cast<int>(Send(LVM_GETCOLUMNWIDTH, static_cast<WPARAM>(col))); }
+    LRESULT Send(UINT message, WPARAM wParam = 0, LPARAM lParam = 0) const
+    {
+        return ::SendMessageA(m_hWnd, message, wParam, lParam);
+    }
+};
+
+// A view whose window is a list control.
+class CListView : public CCtrlView {
+public:
+    CListView() : CCtrlView(WC_LISTVIEWA, 0) {}
+    CListCtrl& GetListCtrl()
+    {
+        m_list.m_hWnd = m_hWnd;
+        return m_list;
+    }
+
+private:
+    CListCtrl m_list;
+};

@@ -1,0 +1,454 @@
+#include "framework/CWinApp.h"
+
+#include "framework/CFrameWnd.h"
+#include "framework/CView.h"
+
+#include <commdlg.h>
+
+#include <cctype>
+#include <cstring>
+
+static CWinApp* g_pApp = nullptr;
+
+CWinApp* AfxGetApp() { return g_pApp; }
+CWnd* AfxGetMainWnd() { return g_pApp ? g_pApp->m_pMainWnd : nullptr; }
+
+// ---- command line ----
+
+void CCommandLineInfo::ParseParam(const char* param, BOOL bFlag, BOOL)
+{
+    CString text(param);
+    if (bFlag) {
+        CString flag(text);
+        flag.MakeUpper();
+        if (flag == "P") m_nShellCommand = FilePrint;
+        else if (flag == "PT") {
+            m_nShellCommand = FilePrintTo;
+            m_nPrintToArgs = 3;
+        } else if (flag == "DDE") m_nShellCommand = FileDDE;
+        else if (flag == "EMBEDDING") m_bRunEmbedded = TRUE;
+        else if (flag == "AUTOMATION") m_bRunAutomated = TRUE;
+        else if (flag == "UNREGISTER" || flag == "UNREGSERVER") m_nShellCommand = AppUnregister;
+        if (m_bRunEmbedded || m_bRunAutomated) m_bShowSplash = FALSE;
+        return;
+    }
+    if (m_strFileName.IsEmpty()) {
+        m_strFileName = text;
+        if (m_nShellCommand == FileNew) m_nShellCommand = FileOpen;
+        return;
+    }
+    // After /pt the file name is followed by printer, driver and port.
+    if (m_nPrintToArgs == 3) m_strPrinterName = text;
+    else if (m_nPrintToArgs == 2) m_strDriverName = text;
+    else if (m_nPrintToArgs == 1) m_strPortName = text;
+    if (m_nPrintToArgs > 0) --m_nPrintToArgs;
+}
+
+std::vector<CString> SplitCommandLine(const char* commandLine)
+{
+    std::vector<CString> args;
+    const char* p = commandLine ? commandLine : "";
+    for (;;) {
+        while (*p == ' ' || *p == '\t') ++p;
+        if (!*p) break;
+        std::string arg;
+        bool quoted = false;
+        while (*p && (quoted || (*p != ' ' && *p != '\t'))) {
+            if (*p == '\\') {
+                size_t slashes = 0;
+                while (*p == '\\') {
+                    ++slashes;
+                    ++p;
+                }
+                if (*p == '"') {
+                    arg.append(slashes / 2, '\\');
+                    if (slashes % 2) {
+                        arg += '"';
+                        ++p;
+                    }
+                } else {
+                    arg.append(slashes, '\\');
+                }
+                continue;
+            }
+            if (*p == '"') {
+                if (quoted && p[1] == '"') {
+                    arg += '"';
+                    p += 2;
+                    continue;
+                }
+                quoted = !quoted;
+                ++p;
+                continue;
+            }
+            arg += *p++;
+        }
+        args.emplace_back(std::move(arg));
+    }
+    return args;
+}
+
+// ---- application ----
+
+const MessageMap* CWinApp::GetThisMessageMap()
+{
+    static const MsgMapEntry entries[] = {
+        on::Command<&CWinApp::OnFileNew>(ID_FILE_NEW),
+        on::Command<&CWinApp::OnFileOpen>(ID_FILE_OPEN),
+        on::Command<&CWinApp::OnFilePrintSetup>(ID_FILE_PRINT_SETUP),
+        on::Command<&CWinApp::OnAppExit>(ID_APP_EXIT),
+    };
+    static const MessageMap map = MessageMap::Of(&CCmdTarget::GetThisMessageMap, entries);
+    return &map;
+}
+
+CWinApp::CWinApp(const char* appName) : m_pszAppName(appName)
+{
+    g_pApp = this;
+    m_hInstance = GetModuleHandleA(nullptr);
+    // Without a name of its own the application takes the framework's title string.
+    if (m_pszAppName.IsEmpty()) m_pszAppName.LoadString(AFX_IDS_APP_TITLE);
+    // The help file sits beside the program, named after it.
+    std::string module(MAX_PATH, '\0');
+    for (;;) {
+        DWORD got = GetModuleFileNameA(nullptr, module.data(), static_cast<DWORD>(module.size()));
+        if (got < module.size()) {
+            module.resize(got);
+            break;
+        }
+        module.resize(module.size() * 2);
+    }
+    CString helpPath(module);
+    int dot = helpPath.ReverseFind('.');
+    if (dot > helpPath.ReverseFind('\\')) helpPath = helpPath.Left(dot);
+    m_pszHelpFilePath = helpPath + ".htm";
+}
+
+CWinApp::~CWinApp()
+{
+    if (m_hDevMode) GlobalFree(m_hDevMode);
+    if (m_hDevNames) GlobalFree(m_hDevNames);
+    if (g_pApp == this) g_pApp = nullptr;
+}
+
+void CWinApp::ParseCommandLine(CCommandLineInfo& info)
+{
+    std::vector<CString> args = SplitCommandLine(GetCommandLineA());
+    if (!args.empty()) args.erase(args.begin()); // the program itself
+    ParseCommandLine(info, args);
+}
+
+void CWinApp::ParseCommandLine(CCommandLineInfo& info, const std::vector<CString>& args)
+{
+    for (size_t i = 0; i < args.size(); ++i) {
+        const CString& arg = args[i];
+        BOOL bFlag = arg.GetLength() > 1 && (arg[0] == '/' || arg[0] == '-');
+        info.ParseParam(bFlag ? arg.Mid(1) : arg, bFlag, i + 1 == args.size());
+    }
+}
+
+BOOL CWinApp::ProcessShellCommand(CCommandLineInfo& info)
+{
+    switch (info.m_nShellCommand) {
+    case CCommandLineInfo::FileNew:
+        OnFileNew();
+        return TRUE;
+    case CCommandLineInfo::FileOpen:
+    case CCommandLineInfo::FilePrint:
+    case CCommandLineInfo::FilePrintTo:
+        return OpenDocumentFile(info.m_strFileName) != nullptr;
+    default:
+        return TRUE;
+    }
+}
+
+// ---- profile ----
+
+void CWinApp::SetRegistryKey(const char* company)
+{
+    m_pszRegistryKey = company;
+    if (m_pszProfileName.IsEmpty()) m_pszProfileName = m_pszAppName;
+}
+
+CString CWinApp::GetProfileKeyPath() const
+{
+    return CString("Software\\") + m_pszRegistryKey + "\\" + m_pszProfileName;
+}
+
+// An open key of the profile; closed when it goes.
+class ProfileKey {
+public:
+    ProfileKey(const CString& path, const char* section, bool create)
+    {
+        CString full = path + "\\" + section;
+        if (create)
+            RegCreateKeyExA(HKEY_CURRENT_USER, full, 0, nullptr, 0, KEY_READ | KEY_WRITE, nullptr, &m_hKey, nullptr);
+        else
+            RegOpenKeyExA(HKEY_CURRENT_USER, full, 0, KEY_READ, &m_hKey);
+    }
+    ~ProfileKey()
+    {
+        if (m_hKey) RegCloseKey(m_hKey);
+    }
+    ProfileKey(const ProfileKey&) = delete;
+    ProfileKey& operator=(const ProfileKey&) = delete;
+    HKEY get() const { return m_hKey; }
+
+private:
+    HKEY m_hKey = nullptr;
+};
+
+CString CWinApp::GetProfileString(const char* section, const char* entry, const char* defaultValue)
+{
+    ProfileKey key(GetProfileKeyPath(), section, false);
+    DWORD type = 0, bytes = 0;
+    if (!key.get() || RegQueryValueExA(key.get(), entry, nullptr, &type, nullptr, &bytes) != ERROR_SUCCESS ||
+        type != REG_SZ)
+        return CString(defaultValue);
+    std::string value(bytes + 1, '\0');
+    if (RegQueryValueExA(key.get(), entry, nullptr, &type, reinterpret_cast<BYTE*>(value.data()), &bytes) !=
+        ERROR_SUCCESS)
+        return CString(defaultValue);
+    value.resize(std::strlen(value.c_str()));
+    return CString(std::move(value));
+}
+
+BOOL CWinApp::WriteProfileString(const char* section, const char* entry, const char* value)
+{
+    ProfileKey key(GetProfileKeyPath(), section, true);
+    if (!key.get()) return FALSE;
+    if (!value) {
+        LONG r = RegDeleteValueA(key.get(), entry);
+        return r == ERROR_SUCCESS || r == ERROR_FILE_NOT_FOUND;
+    }
+    return RegSetValueExA(key.get(), entry, 0, REG_SZ, reinterpret_cast<const BYTE*>(value),
+                          static_cast<DWORD>(std::strlen(value) + 1)) == ERROR_SUCCESS;
+}
+
+UINT CWinApp::GetProfileInt(const char* section, const char* entry, int defaultValue)
+{
+    ProfileKey key(GetProfileKeyPath(), section, false);
+    DWORD type = 0, value = 0, bytes = sizeof(value);
+    if (!key.get() || RegQueryValueExA(key.get(), entry, nullptr, &type, reinterpret_cast<BYTE*>(&value), &bytes) !=
+                          ERROR_SUCCESS ||
+        type != REG_DWORD)
+        return static_cast<UINT>(defaultValue);
+    return value;
+}
+
+BOOL CWinApp::WriteProfileInt(const char* section, const char* entry, int value)
+{
+    ProfileKey key(GetProfileKeyPath(), section, true);
+    DWORD v = static_cast<DWORD>(value);
+    return key.get() && RegSetValueExA(key.get(), entry, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&v),
+                                       sizeof(v)) == ERROR_SUCCESS;
+}
+
+void CWinApp::LoadStdProfileSettings(UINT nMaxMRU)
+{
+    if (nMaxMRU == 0) return;
+    m_pRecentFileList = std::make_unique<CRecentFileList>("Recent File List", "File%d", static_cast<int>(nMaxMRU));
+    m_pRecentFileList->ReadList();
+}
+
+void CWinApp::SaveStdProfileSettings()
+{
+    if (m_pRecentFileList) m_pRecentFileList->WriteList();
+}
+
+void CWinApp::AddToRecentFileList(const char* pathName)
+{
+    if (m_pRecentFileList) m_pRecentFileList->Add(pathName);
+}
+
+// ---- documents ----
+
+void CWinApp::AddDocTemplate(std::unique_ptr<CDocTemplate> pTemplate)
+{
+    m_templates.push_back(std::move(pTemplate));
+}
+
+CDocument* CWinApp::OpenDocumentFile(const char* fileName)
+{
+    if (m_templates.empty() || !fileName) return nullptr;
+    // The full path names the document; an open document with the same path
+    // (compared without regard to case) is brought forward instead.
+    CString full(fileName);
+    DWORD needed = GetFullPathNameA(fileName, 0, nullptr, nullptr);
+    if (needed > 0) {
+        std::string buffer(needed, '\0');
+        DWORD got = GetFullPathNameA(fileName, needed, buffer.data(), nullptr);
+        if (got > 0 && got < needed) {
+            buffer.resize(got);
+            full = CString(std::move(buffer));
+        }
+    }
+    for (const auto& tmpl : m_templates) {
+        for (CDocument* doc : tmpl->GetDocuments()) {
+            if (doc->GetPathName().CompareNoCase(full) != 0) continue;
+            if (CView* view = doc->GetFirstView()) {
+                if (CFrameWnd* frame = view->GetParentFrame()) {
+                    frame->ActivateFrame();
+                    if (CWnd* main = m_pMainWnd; main && main != frame) ::SetForegroundWindow(main->m_hWnd);
+                }
+            }
+            return doc;
+        }
+    }
+    return m_templates.front()->OpenDocumentFile(full);
+}
+
+void CWinApp::CloseAllDocuments()
+{
+    for (const auto& tmpl : m_templates) tmpl->CloseAllDocuments();
+}
+
+void CWinApp::OnFileNew()
+{
+    if (!m_templates.empty()) m_templates.front()->OpenDocumentFile(nullptr);
+}
+
+void CWinApp::OnFileOpen()
+{
+    std::string buffer(32768, '\0');
+    OPENFILENAMEA ofn{};
+    ofn.lStructSize = sizeof(ofn);
+    ofn.hwndOwner = m_pMainWnd ? m_pMainWnd->m_hWnd : nullptr;
+    ofn.lpstrFile = buffer.data();
+    ofn.nMaxFile = static_cast<DWORD>(buffer.size());
+    ofn.lpstrFilter = "All Files (*.*)\0*.*\0";
+    ofn.Flags = OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY | OFN_EXPLORER;
+    if (!GetOpenFileNameA(&ofn)) return;
+    buffer.resize(std::strlen(buffer.c_str()));
+    OpenDocumentFile(buffer.c_str());
+}
+
+void CWinApp::SetPrinter(HGLOBAL hDevMode, HGLOBAL hDevNames)
+{
+    if (m_hDevMode && m_hDevMode != hDevMode) GlobalFree(m_hDevMode);
+    if (m_hDevNames && m_hDevNames != hDevNames) GlobalFree(m_hDevNames);
+    m_hDevMode = hDevMode;
+    m_hDevNames = hDevNames;
+}
+
+void CWinApp::OnFilePrintSetup()
+{
+    PRINTDLGA pd{};
+    pd.lStructSize = sizeof(pd);
+    pd.hwndOwner = m_pMainWnd ? m_pMainWnd->m_hWnd : nullptr;
+    pd.hDevMode = m_hDevMode;
+    pd.hDevNames = m_hDevNames;
+    pd.Flags = PD_PRINTSETUP;
+    if (PrintDlgA(&pd)) SetPrinter(pd.hDevMode, pd.hDevNames);
+    else if (pd.hDevMode != m_hDevMode || pd.hDevNames != m_hDevNames) SetPrinter(pd.hDevMode, pd.hDevNames);
+}
+
+void CWinApp::OnAppExit()
+{
+    if (m_pMainWnd) m_pMainWnd->SendMessage(WM_CLOSE);
+}
+
+// ---- help ----
+
+CString CWinApp::GetHelpTopicPath(DWORD_PTR dwData) const
+{
+    // Each context is an element of the help page with the id "context-N".
+    CString topic;
+    topic.Format("%s#context-%lu", m_pszHelpFilePath.GetString(), static_cast<unsigned long>(dwData));
+    return topic;
+}
+
+void CWinApp::WinHelp(DWORD_PTR dwData, UINT nCmd)
+{
+    DWORD_PTR context = nCmd == HELP_CONTEXT ? dwData : 1;
+    m_strLastHelpTopic = GetHelpTopicPath(context);
+    if (!m_bShowHelp) return;
+    // The shell cannot open a file path with a fragment: hand it a file URL.
+    CString url("file:///");
+    CString path = m_strLastHelpTopic;
+    path.Replace("\\", "/");
+    url += path;
+    ShellExecuteA(m_pMainWnd ? m_pMainWnd->m_hWnd : nullptr, "open", url, nullptr, nullptr, SW_SHOWNORMAL);
+}
+
+// ---- message loop ----
+
+BOOL CWinApp::PreTranslateMessage(MSG* pMsg)
+{
+    // From the window the message is for up to its top-level window: each
+    // window of the framework may take it (dialog keys, accelerators).
+    for (HWND h = pMsg->hwnd; h; h = (GetWindowLongPtrA(h, GWL_STYLE) & WS_CHILD) ? ::GetParent(h) : nullptr) {
+        CWnd* pWnd = CWnd::FromHandlePermanent(h);
+        if (pWnd && pWnd->PreTranslateMessage(pMsg)) return TRUE;
+    }
+    return FALSE;
+}
+
+BOOL CWinApp::OnIdle(long lCount)
+{
+    if (lCount == 0) {
+        if (auto* frame = dynamic_cast<CFrameWnd*>(m_pMainWnd)) {
+            frame->OnIdleUpdateCmdUI();
+            if (auto* mdi = dynamic_cast<CMDIFrameWnd*>(frame)) {
+                if (CMDIChildWnd* child = mdi->MDIGetActive()) child->OnIdleUpdateCmdUI();
+            }
+        }
+    }
+    return FALSE;
+}
+
+static bool IsIdleMessage(const MSG& msg)
+{
+    // Timers and paints come by themselves; they do not mean the user did something.
+    return msg.message != WM_TIMER && msg.message != WM_PAINT && msg.message != 0x0118;
+}
+
+int CWinApp::Run()
+{
+    bool idle = true;
+    long idleCount = 0;
+    MSG msg;
+    for (;;) {
+        while (idle && !PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE)) {
+            if (!OnIdle(idleCount++)) idle = false;
+        }
+        BOOL got = GetMessageA(&msg, nullptr, 0, 0);
+        if (got == 0) break;
+        if (got == -1) continue;
+        if (!PreTranslateMessage(&msg)) {
+            TranslateMessage(&msg);
+            DispatchMessageA(&msg);
+        }
+        if (IsIdleMessage(msg)) {
+            idle = true;
+            idleCount = 0;
+        }
+    }
+    return ExitInstance();
+}
+
+int CWinApp::ExitInstance()
+{
+    SaveStdProfileSettings();
+    return 0;
+}
+
+int AfxWinMain(HINSTANCE hInstance, const char*, int nCmdShow)
+{
+    CWinApp* app = AfxGetApp();
+    if (!app) return 1;
+    app->m_hInstance = hInstance;
+    app->m_nCmdShow = nCmdShow;
+    INITCOMMONCONTROLSEX icc{sizeof(icc), ICC_WIN95_CLASSES | ICC_BAR_CLASSES | ICC_PROGRESS_CLASS};
+    InitCommonControlsEx(&icc);
+    OleInitialize(nullptr);
+    int result;
+    if (!app->InitInstance()) {
+        if (app->m_pMainWnd) app->m_pMainWnd->DestroyWindow();
+        result = app->ExitInstance();
+    } else {
+        result = app->Run();
+    }
+    OleUninitialize();
+    return result;
+}

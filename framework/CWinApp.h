@@ -1,0 +1,110 @@
+#pragma once
+#include "framework/CCmdTarget.h"
+#include "framework/CDocTemplate.h"
+#include "framework/CRecentFileList.h"
+#include "framework/CWnd.h"
+
+#include <memory>
+#include <vector>
+
+// What the command line asks for: the shell command and the file it names.
+class CCommandLineInfo {
+public:
+    enum ShellCommand { FileNew, FileOpen, FilePrint, FilePrintTo, FileDDE, AppUnregister, FileNothing };
+
+    virtual ~CCommandLineInfo() = default;
+    // One argument at a time, without its leading "/" or "-" when bFlag is set.
+    virtual void ParseParam(const char* param, BOOL bFlag, BOOL bLast);
+
+    ShellCommand m_nShellCommand = FileNew;
+    CString m_strFileName;
+    CString m_strPrinterName;
+    CString m_strDriverName;
+    CString m_strPortName;
+    BOOL m_bShowSplash = TRUE;
+    BOOL m_bRunEmbedded = FALSE;
+    BOOL m_bRunAutomated = FALSE;
+
+private:
+    int m_nPrintToArgs = 0; // printer, driver and port still expected after /pt
+};
+
+// Splits a command line as the C runtime does: blanks separate arguments,
+// double quotes group, backslashes escape quotes.
+std::vector<CString> SplitCommandLine(const char* commandLine);
+
+// The application: start-up, profile settings with the recent-file list, the
+// document templates and the message loop.
+class CWinApp : public CCmdTarget {
+    DECLARE_MESSAGE_MAP()
+public:
+    explicit CWinApp(const char* appName = nullptr);
+    ~CWinApp() override;
+
+    virtual BOOL InitInstance() { return TRUE; }
+    virtual int ExitInstance();
+    virtual int Run();
+    virtual BOOL OnIdle(long lCount);
+    virtual BOOL PreTranslateMessage(MSG* pMsg);
+
+    void ParseCommandLine(CCommandLineInfo& info);
+    void ParseCommandLine(CCommandLineInfo& info, const std::vector<CString>& args);
+    BOOL ProcessShellCommand(CCommandLineInfo& info);
+
+    // Profile settings under HKEY_CURRENT_USER\Software\<registry key>\<profile name>.
+    void SetRegistryKey(const char* company);
+    void LoadStdProfileSettings(UINT nMaxMRU = 4);
+    void SaveStdProfileSettings();
+    CString GetProfileString(const char* section, const char* entry, const char* defaultValue = nullptr);
+    BOOL WriteProfileString(const char* section, const char* entry, const char* value);
+    UINT GetProfileInt(const char* section, const char* entry, int defaultValue);
+    BOOL WriteProfileInt(const char* section, const char* entry, int value);
+    CString GetProfileKeyPath() const;
+
+    // Documents.
+    void AddDocTemplate(std::unique_ptr<CDocTemplate> pTemplate);
+    const std::vector<std::unique_ptr<CDocTemplate>>& GetDocTemplates() const { return m_templates; }
+    // Opens a document by path, or brings forward the one already open for it.
+    virtual CDocument* OpenDocumentFile(const char* fileName);
+    void CloseAllDocuments();
+    virtual void AddToRecentFileList(const char* pathName);
+    CRecentFileList* GetRecentFileList() const { return m_pRecentFileList.get(); }
+
+    // Help: the help file beside the program, opened at a context.
+    virtual void WinHelp(DWORD_PTR dwData, UINT nCmd = HELP_CONTEXT);
+    // The file WinHelp opens and the topic within it; the shell is asked to show it.
+    CString GetHelpTopicPath(DWORD_PTR dwData) const;
+
+    CWnd* m_pMainWnd = nullptr;
+    CString m_pszAppName;
+    CString m_pszRegistryKey;
+    CString m_pszProfileName;
+    CString m_pszHelpFilePath;
+    HINSTANCE m_hInstance = nullptr;
+    int m_nCmdShow = SW_SHOWNORMAL;
+    // Set by WinHelp, for the tests: the last topic path handed to the shell.
+    CString m_strLastHelpTopic;
+    // When false, WinHelp only records the topic (tests run without a shell to show it).
+    bool m_bShowHelp = true;
+
+protected:
+    void OnFileNew();
+    void OnFileOpen();
+    void OnFilePrintSetup();
+    void OnAppExit();
+
+private:
+    std::vector<std::unique_ptr<CDocTemplate>> m_templates;
+    std::unique_ptr<CRecentFileList> m_pRecentFileList;
+    // Printer chosen in Print Setup, kept for the print dialog.
+    HGLOBAL m_hDevMode = nullptr;
+    HGLOBAL m_hDevNames = nullptr;
+
+public:
+    HGLOBAL GetDevMode() const { return m_hDevMode; }
+    HGLOBAL GetDevNames() const { return m_hDevNames; }
+    void SetPrinter(HGLOBAL hDevMode, HGLOBAL hDevNames);
+};
+
+// The program's entry: runs the application object's start-up and message loop.
+int AfxWinMain(HINSTANCE hInstance, const char* commandLine, int nCmdShow);

@@ -1,0 +1,351 @@
+#include "framework/CWnd.h"
+
+#include "framework/CDialog.h"
+#include "framework/CFrameWnd.h"
+
+#include <map>
+#include <tuple>
+
+static const UINT_PTR kSubclassId = 0x48454654; // "HEFT"
+
+// The import library lacks GetWindowSubclass: it is exported by ordinal only.
+bool CWnd::QuerySubclassRef(HWND hWnd, DWORD_PTR* ref)
+{
+    using GetWindowSubclassFn = BOOL(WINAPI*)(HWND, SUBCLASSPROC, UINT_PTR, DWORD_PTR*);
+    static const auto getWindowSubclass = reinterpret_cast<GetWindowSubclassFn>(reinterpret_cast<void*>(
+        GetProcAddress(GetModuleHandleA("comctl32.dll"), MAKEINTRESOURCEA(411))));
+    return getWindowSubclass && getWindowSubclass(hWnd, &CWnd::SubclassProc, kSubclassId, ref);
+}
+
+const MessageMap* CWnd::GetThisMessageMap()
+{
+    static const MessageMap map{&CCmdTarget::GetThisMessageMap, nullptr, nullptr};
+    return &map;
+}
+
+CWnd::~CWnd()
+{
+    // An object destroyed before its window: end the binding so that later
+    // messages go to the default procedure instead of a dead object.
+    if (m_hWnd && ::IsWindow(m_hWnd) && FromHandlePermanent(m_hWnd) == this) {
+        HWND hWnd = m_hWnd;
+        Unbind();
+        ::DestroyWindow(hWnd);
+    }
+}
+
+void CWnd::Unbind()
+{
+    HWND hWnd = m_hWnd;
+    if (m_bSubclassed) RemoveWindowSubclass(hWnd, &CWnd::SubclassProc, kSubclassId);
+    else if (reinterpret_cast<WNDPROC>(GetWindowLongPtrA(hWnd, GWLP_WNDPROC)) == &CWnd::WndProc)
+        SetWindowLongPtrA(hWnd, 0, 0);
+    else if (FromHandlePermanent(hWnd) == this)
+        SetWindowLongPtrA(hWnd, DWLP_USER, 0);
+    m_hWnd = nullptr;
+    m_bSubclassed = false;
+}
+
+CWnd* CWnd::FromHandlePermanent(HWND hWnd)
+{
+    if (!hWnd || !::IsWindow(hWnd)) return nullptr;
+    if (reinterpret_cast<WNDPROC>(GetWindowLongPtrA(hWnd, GWLP_WNDPROC)) == &CWnd::WndProc)
+        return reinterpret_cast<CWnd*>(GetWindowLongPtrA(hWnd, 0));
+    DWORD_PTR ref = 0;
+    if (QuerySubclassRef(hWnd, &ref)) return reinterpret_cast<CWnd*>(ref);
+    if (GetClassLongPtrA(hWnd, GCW_ATOM) == reinterpret_cast<ULONG_PTR>(WC_DIALOG) &&
+        reinterpret_cast<DLGPROC>(GetWindowLongPtrA(hWnd, DWLP_DLGPROC)) == &CDialog::DialogProc)
+        return reinterpret_cast<CWnd*>(GetWindowLongPtrA(hWnd, DWLP_USER));
+    return nullptr;
+}
+
+const char* CWnd::RegisterFrameworkClass(UINT style, HCURSOR hCursor, HBRUSH hBackground, HICON hIcon)
+{
+    // One class per combination, named after it, registered on first use.
+    static std::map<std::tuple<UINT, HCURSOR, HBRUSH, HICON>, std::string> classes;
+    auto key = std::make_tuple(style, hCursor, hBackground, hIcon);
+    auto it = classes.find(key);
+    if (it != classes.end()) return it->second.c_str();
+    CString name;
+    name.Format("HeftWnd:%x:%p:%p:%p", style, static_cast<void*>(hCursor), static_cast<void*>(hBackground),
+                static_cast<void*>(hIcon));
+    WNDCLASSEXA wc{};
+    wc.cbSize = sizeof(wc);
+    wc.style = style;
+    wc.lpfnWndProc = &CWnd::WndProc;
+    wc.cbWndExtra = sizeof(CWnd*);
+    wc.hInstance = GetModuleHandleA(nullptr);
+    wc.hCursor = hCursor;
+    wc.hbrBackground = hBackground;
+    wc.hIcon = hIcon;
+    wc.lpszClassName = name;
+    WNDCLASSEXA existing{};
+    existing.cbSize = sizeof(existing);
+    if (!GetClassInfoExA(wc.hInstance, name, &existing) && !RegisterClassExA(&wc)) return nullptr;
+    return classes.emplace(key, name.str()).first->second.c_str();
+}
+
+BOOL CWnd::CreateEx(DWORD dwExStyle, const char* className, const char* windowName, DWORD dwStyle,
+                    const RECT& rect, HWND hParent, UINT nID, HMENU hMenu)
+{
+    if (!className) className = RegisterFrameworkClass(CS_DBLCLKS, LoadCursor(nullptr, IDC_ARROW),
+                                                       reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1), nullptr);
+    if (dwStyle & WS_CHILD) hMenu = reinterpret_cast<HMENU>(static_cast<UINT_PTR>(nID));
+    HWND hWnd = CreateWindowExA(dwExStyle, className, windowName, dwStyle, rect.left, rect.top,
+                                rect.right - rect.left, rect.bottom - rect.top, hParent, hMenu,
+                                GetModuleHandleA(nullptr), this);
+    return hWnd != nullptr && m_hWnd == hWnd;
+}
+
+BOOL CWnd::CreateControl(DWORD dwExStyle, const char* className, const char* windowName, DWORD dwStyle,
+                         const RECT& rect, HWND hParent, UINT nID)
+{
+    HWND hWnd = CreateWindowExA(dwExStyle, className, windowName, dwStyle, rect.left, rect.top,
+                                rect.right - rect.left, rect.bottom - rect.top, hParent,
+                                reinterpret_cast<HMENU>(static_cast<UINT_PTR>(nID)), GetModuleHandleA(nullptr),
+                                nullptr);
+    if (!hWnd) return FALSE;
+    if (!SubclassWindow(hWnd)) {
+        ::DestroyWindow(hWnd);
+        return FALSE;
+    }
+    return TRUE;
+}
+
+BOOL CWnd::SubclassWindow(HWND hWnd)
+{
+    if (!SetWindowSubclass(hWnd, &CWnd::SubclassProc, kSubclassId, reinterpret_cast<DWORD_PTR>(this))) return FALSE;
+    m_bSubclassed = true;
+    Bind(hWnd);
+    return TRUE;
+}
+
+BOOL CWnd::DestroyWindow()
+{
+    if (!m_hWnd) return FALSE;
+    return ::DestroyWindow(m_hWnd);
+}
+
+LRESULT CALLBACK CWnd::WndProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    CWnd* pWnd = reinterpret_cast<CWnd*>(GetWindowLongPtrA(hWnd, 0));
+    if (!pWnd && message == WM_NCCREATE) {
+        auto* cs = reinterpret_cast<CREATESTRUCTA*>(lParam);
+        void* param = cs->lpCreateParams;
+        // An MDI child receives its creation parameter through MDICREATESTRUCT.
+        if ((cs->dwExStyle & WS_EX_MDICHILD) && param) param = reinterpret_cast<void*>(
+            reinterpret_cast<MDICREATESTRUCTA*>(param)->lParam);
+        pWnd = static_cast<CWnd*>(param);
+        if (pWnd) {
+            SetWindowLongPtrA(hWnd, 0, reinterpret_cast<LONG_PTR>(pWnd));
+            pWnd->Bind(hWnd);
+        }
+    }
+    if (!pWnd) return ::DefWindowProcA(hWnd, message, wParam, lParam);
+    return Dispatch(pWnd, hWnd, message, wParam, lParam);
+}
+
+LRESULT CALLBACK CWnd::SubclassProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
+                                    DWORD_PTR refData)
+{
+    return Dispatch(reinterpret_cast<CWnd*>(refData), hWnd, message, wParam, lParam);
+}
+
+LRESULT CWnd::Dispatch(CWnd* pWnd, HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    MSG msg{hWnd, message, wParam, lParam, 0, {0, 0}};
+    const MSG* previous = pWnd->m_pCurrentMsg;
+    pWnd->m_pCurrentMsg = &msg;
+    LRESULT result = pWnd->WindowProc(message, wParam, lParam);
+    pWnd->m_pCurrentMsg = previous;
+    if (message == WM_NCDESTROY) {
+        pWnd->Unbind();
+        pWnd->PostNcDestroy();
+    }
+    return result;
+}
+
+LRESULT CWnd::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
+{
+    LRESULT result = 0;
+    if (!OnWndMsg(message, wParam, lParam, &result)) result = DefWindowProc(message, wParam, lParam);
+    return result;
+}
+
+LRESULT CWnd::DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (m_bSubclassed) return DefSubclassProc(m_hWnd, message, wParam, lParam);
+    return ::DefWindowProcA(m_hWnd, message, wParam, lParam);
+}
+
+LRESULT CWnd::Default()
+{
+    if (!m_pCurrentMsg) return 0;
+    return DefWindowProc(m_pCurrentMsg->message, m_pCurrentMsg->wParam, m_pCurrentMsg->lParam);
+}
+
+BOOL CWnd::DispatchWindowMessage(MsgKind kind, UINT message, WPARAM wParam, LPARAM lParam, LRESULT* pResult)
+{
+    const MsgMapEntry* e = FindEntry(kind, message, 0, 0);
+    if (!e) return FALSE;
+    WndMsg args{message, wParam, lParam};
+    return e->invoke(this, &args, pResult) ? TRUE : FALSE;
+}
+
+BOOL CWnd::ReflectChildNotify(HWND hChild, UINT message, WPARAM wParam, LPARAM lParam, LRESULT* pResult)
+{
+    CWnd* pChild = FromHandlePermanent(hChild);
+    return pChild && pChild->OnChildNotify(message, wParam, lParam, pResult);
+}
+
+BOOL CWnd::OnChildNotify(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* pResult)
+{
+    if (message == WM_NOTIFY) {
+        auto* nmhdr = reinterpret_cast<NMHDR*>(lParam);
+        const MsgMapEntry* e = FindEntry(MsgKind::ReflectNotify, 0, static_cast<int>(nmhdr->code), 0);
+        if (!e) return FALSE;
+        NotifyArgs args{static_cast<UINT>(nmhdr->idFrom), nmhdr, pResult};
+        return e->invoke(this, &args, nullptr) ? TRUE : FALSE;
+    }
+    return DispatchWindowMessage(MsgKind::Reflected, message, wParam, lParam, pResult);
+}
+
+BOOL CWnd::OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* pResult)
+{
+    switch (message) {
+    case WM_COMMAND:
+        if (OnCommand(wParam, lParam)) {
+            *pResult = 0;
+            return TRUE;
+        }
+        return FALSE;
+    case WM_NOTIFY:
+        return OnNotify(wParam, lParam, pResult);
+    case WM_DRAWITEM: {
+        auto* dis = reinterpret_cast<DRAWITEMSTRUCT*>(lParam);
+        if (dis->CtlType != ODT_MENU && ReflectChildNotify(dis->hwndItem, message, wParam, lParam, pResult))
+            return TRUE;
+        break;
+    }
+    case WM_MEASUREITEM: {
+        auto* mis = reinterpret_cast<MEASUREITEMSTRUCT*>(lParam);
+        if (mis->CtlType != ODT_MENU && ReflectChildNotify(GetDlgItem(static_cast<int>(mis->CtlID)), message,
+                                                           wParam, lParam, pResult))
+            return TRUE;
+        break;
+    }
+    case WM_SETCURSOR:
+        if (AfxIsWaitCursorShown()) {
+            SetCursor(LoadCursor(nullptr, IDC_WAIT));
+            *pResult = TRUE;
+            return TRUE;
+        }
+        break;
+    default:
+        break;
+    }
+    return DispatchWindowMessage(MsgKind::Message, message, wParam, lParam, pResult);
+}
+
+BOOL CWnd::OnCommand(WPARAM wParam, LPARAM lParam)
+{
+    UINT id = LOWORD(wParam);
+    HWND hControl = reinterpret_cast<HWND>(lParam);
+    int code = HIWORD(wParam);
+    if (hControl) {
+        LRESULT ignored = 0;
+        if (ReflectChildNotify(hControl, WM_COMMAND, wParam, lParam, &ignored)) return TRUE;
+    } else {
+        code = 0; // menus (0) and accelerators (1) both mean "the command"
+    }
+    CmdMsg cmd;
+    cmd.kind = CmdMsg::Command;
+    cmd.id = id;
+    cmd.code = code;
+    return OnCmdMsg(cmd);
+}
+
+BOOL CWnd::OnNotify(WPARAM, LPARAM lParam, LRESULT* pResult)
+{
+    auto* nmhdr = reinterpret_cast<NMHDR*>(lParam);
+    *pResult = 0;
+    if (ReflectChildNotify(nmhdr->hwndFrom, WM_NOTIFY, 0, lParam, pResult)) return TRUE;
+    CmdMsg cmd;
+    cmd.kind = CmdMsg::Notify;
+    cmd.id = static_cast<UINT>(nmhdr->idFrom);
+    cmd.code = static_cast<int>(nmhdr->code);
+    cmd.pNMHDR = nmhdr;
+    cmd.pResult = pResult;
+    return OnCmdMsg(cmd);
+}
+
+BOOL CWnd::PreTranslateMessage(MSG*)
+{
+    return FALSE;
+}
+
+void CWnd::SetWindowText(const char* text)
+{
+    ::SetWindowTextA(m_hWnd, text ? text : "");
+}
+
+CString CWnd::GetWindowText() const
+{
+    int len = ::GetWindowTextLengthA(m_hWnd);
+    std::string text(static_cast<size_t>(len) + 1, '\0');
+    int got = ::GetWindowTextA(m_hWnd, text.data(), len + 1);
+    text.resize(static_cast<size_t>(got > 0 ? got : 0));
+    return CString(std::move(text));
+}
+
+void CWnd::MoveWindow(const RECT& rc, BOOL bRepaint)
+{
+    ::MoveWindow(m_hWnd, rc.left, rc.top, rc.right - rc.left, rc.bottom - rc.top, bRepaint);
+}
+
+void CWnd::CenterWindow(HWND hAlternateOwner)
+{
+    HWND hOwner = hAlternateOwner ? hAlternateOwner : ::GetWindow(m_hWnd, GW_OWNER);
+    if (!hOwner && (GetStyle() & WS_CHILD)) hOwner = ::GetParent(m_hWnd);
+    RECT self{};
+    GetWindowRect(&self);
+    RECT area{};
+    SystemParametersInfoA(SPI_GETWORKAREA, 0, &area, 0);
+    RECT around = area;
+    if (hOwner && ::IsWindowVisible(hOwner) && !::IsIconic(hOwner)) ::GetWindowRect(hOwner, &around);
+    int width = self.right - self.left;
+    int height = self.bottom - self.top;
+    int x = (around.left + around.right) / 2 - width / 2;
+    int y = (around.top + around.bottom) / 2 - height / 2;
+    if (!(GetStyle() & WS_CHILD)) {
+        if (x + width > area.right) x = area.right - width;
+        if (x < area.left) x = area.left;
+        if (y + height > area.bottom) y = area.bottom - height;
+        if (y < area.top) y = area.top;
+    } else {
+        POINT pt{x, y};
+        ::ScreenToClient(::GetParent(m_hWnd), &pt);
+        x = pt.x;
+        y = pt.y;
+    }
+    SetWindowPos(m_hWnd, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+CFrameWnd* CWnd::GetParentFrame() const
+{
+    for (HWND h = ::GetParent(m_hWnd); h; h = ::GetParent(h)) {
+        if (auto* frame = dynamic_cast<CFrameWnd*>(FromHandlePermanent(h))) return frame;
+    }
+    return nullptr;
+}
+
+HWND CWnd::GetSafeOwner(HWND hParent)
+{
+    HWND h = hParent;
+    if (!h) {
+        CWnd* main = AfxGetMainWnd();
+        h = main ? main->m_hWnd : nullptr;
+    }
+    while (h && (GetWindowLongPtrA(h, GWL_STYLE) & WS_CHILD)) h = ::GetParent(h);
+    return h;
+}

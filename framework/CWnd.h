@@ -1,0 +1,114 @@
+#pragma once
+#include "framework/CCmdTarget.h"
+
+class CFrameWnd;
+class CWinApp;
+
+// The application object and its main window.
+CWinApp* AfxGetApp();
+CWnd* AfxGetMainWnd();
+
+// A window and its C++ object. The binding between the two is made in one
+// place (this class): windows of the framework's own classes keep the object
+// in their extra bytes, common controls that a class wraps are subclassed with
+// the object as reference data, and dialogs keep it in DWLP_USER. The binding
+// ends at WM_NCDESTROY, after which PostNcDestroy runs.
+class CWnd : public CCmdTarget {
+    DECLARE_MESSAGE_MAP()
+public:
+    CWnd() = default;
+    ~CWnd() override;
+    CWnd(const CWnd&) = delete;
+    CWnd& operator=(const CWnd&) = delete;
+
+    HWND m_hWnd = nullptr;
+    HWND GetSafeHwnd() const { return m_hWnd; }
+    operator HWND() const { return m_hWnd; }
+
+    // The object bound to a window, or null for a window the framework does not own.
+    static CWnd* FromHandlePermanent(HWND hWnd);
+
+    // Creates a window of a framework class (registered on demand) bound to this object.
+    BOOL CreateEx(DWORD dwExStyle, const char* className, const char* windowName, DWORD dwStyle,
+                  const RECT& rect, HWND hParent, UINT nID, HMENU hMenu = nullptr);
+    // Creates a window of a system class (a common control) and binds it by subclassing.
+    BOOL CreateControl(DWORD dwExStyle, const char* className, const char* windowName, DWORD dwStyle,
+                       const RECT& rect, HWND hParent, UINT nID);
+    // Binds an existing window of a system class to this object.
+    BOOL SubclassWindow(HWND hWnd);
+    virtual BOOL DestroyWindow();
+
+    // Registers (once) a window class of the framework that dispatches to its objects.
+    static const char* RegisterFrameworkClass(UINT style, HCURSOR hCursor, HBRUSH hBackground, HICON hIcon);
+
+    // Message handling.
+    virtual LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam);
+    virtual BOOL OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* pResult);
+    virtual LRESULT DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam);
+    // Default processing of the message being handled.
+    LRESULT Default();
+    virtual BOOL OnCommand(WPARAM wParam, LPARAM lParam);
+    virtual BOOL OnNotify(WPARAM wParam, LPARAM lParam, LRESULT* pResult);
+    // A message the parent reflects back to this child; TRUE when this child handled it.
+    virtual BOOL OnChildNotify(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* pResult);
+    virtual BOOL PreTranslateMessage(MSG* pMsg);
+    virtual void PostNcDestroy() {}
+
+    // Thin wrappers used across the program.
+    BOOL ShowWindow(int nCmdShow) { return ::ShowWindow(m_hWnd, nCmdShow); }
+    void UpdateWindow() { ::UpdateWindow(m_hWnd); }
+    BOOL IsWindowVisible() const { return ::IsWindowVisible(m_hWnd); }
+    BOOL EnableWindow(BOOL bEnable = TRUE) { return ::EnableWindow(m_hWnd, bEnable); }
+    BOOL IsWindowEnabled() const { return ::IsWindowEnabled(m_hWnd); }
+    HWND GetParent() const { return ::GetParent(m_hWnd); }
+    HWND GetDlgItem(int nID) const { return ::GetDlgItem(m_hWnd, nID); }
+    int GetDlgCtrlID() const { return ::GetDlgCtrlID(m_hWnd); }
+    void SetWindowText(const char* text);
+    CString GetWindowText() const;
+    void GetClientRect(RECT* rc) const { ::GetClientRect(m_hWnd, rc); }
+    void GetWindowRect(RECT* rc) const { ::GetWindowRect(m_hWnd, rc); }
+    void MoveWindow(const RECT& rc, BOOL bRepaint = TRUE);
+    void Invalidate(BOOL bErase = TRUE) { ::InvalidateRect(m_hWnd, nullptr, bErase); }
+    LRESULT SendMessage(UINT message, WPARAM wParam = 0, LPARAM lParam = 0) const
+    {
+        return ::SendMessageA(m_hWnd, message, wParam, lParam);
+    }
+    BOOL PostMessage(UINT message, WPARAM wParam = 0, LPARAM lParam = 0) const
+    {
+        return ::PostMessageA(m_hWnd, message, wParam, lParam);
+    }
+    DWORD GetStyle() const { return static_cast<DWORD>(::GetWindowLongPtrA(m_hWnd, GWL_STYLE)); }
+    void SetRedraw(BOOL bRedraw = TRUE) { SendMessage(WM_SETREDRAW, bRedraw, 0); }
+    // Centres this window over its owner (or over hAlternateOwner), kept inside the work area.
+    void CenterWindow(HWND hAlternateOwner = nullptr);
+
+    // The frame window that contains this window (not this window itself), or null.
+    CFrameWnd* GetParentFrame() const;
+    // The top-level window that owns hWnd's dialogs and message boxes.
+    static HWND GetSafeOwner(HWND hParent);
+
+protected:
+    // Looks for a message entry in this object's map chain and calls it.
+    BOOL DispatchWindowMessage(MsgKind kind, UINT message, WPARAM wParam, LPARAM lParam, LRESULT* pResult);
+    // Reflects a control's message to the control's own object; TRUE when it took it.
+    static BOOL ReflectChildNotify(HWND hChild, UINT message, WPARAM wParam, LPARAM lParam, LRESULT* pResult);
+    void Bind(HWND hWnd) { m_hWnd = hWnd; }
+    // Ends the binding of whichever kind this window has.
+    void Unbind();
+
+    static LRESULT CALLBACK WndProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam);
+    static LRESULT CALLBACK SubclassProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam,
+                                         UINT_PTR idSubclass, DWORD_PTR refData);
+    // Runs one message through WindowProc with Default() able to reach it, and
+    // ends the binding after WM_NCDESTROY.
+    static LRESULT Dispatch(CWnd* pWnd, HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam);
+
+    bool m_bSubclassed = false;
+
+private:
+    // The reference data of this framework's subclass of a window, if it has one.
+    static bool QuerySubclassRef(HWND hWnd, DWORD_PTR* ref);
+
+    const MSG* m_pCurrentMsg = nullptr;
+    friend class CDialog;
+};

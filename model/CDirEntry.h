@@ -1,0 +1,71 @@
+#pragma once
+// One record of the directory-size model: stands behind every folder-tree item
+// and every contents-list row, so that the views never go back to the disk to
+// draw an entry. Pure C++ (no windows.h) so that it is tested natively too.
+#include <cstdint>
+
+#include "framework/CObject.h"
+#include "framework/CString.h"
+
+// The tree control's item handle is a pointer to this opaque structure; naming
+// it here (instead of including commctrl.h) keeps the model free of windows.h
+// while callers still pass an HTREEITEM unchanged.
+struct _TREEITEM;
+using TreeItemHandle = _TREEITEM*;
+
+class CDirEntry : public CObject {
+public:
+    CDirEntry() = default;
+    ~CDirEntry() override = default;
+
+    std::int64_t GetSize() const { return m_nSize; }
+    void SetSize(std::int64_t size) { m_nSize = size; }
+
+    CString GetName() const { return m_strName; }
+    void SetName(const CString& name) { m_strName = name; }
+
+    CString GetType() const { return m_strType; }
+    void SetType(const CString& type) { m_strType = type; }
+
+    CString GetDate() const { return m_strDate; }
+    void SetDate(const CString& date) { m_strDate = date; }
+
+    // The flag is only ever raised: a row that stands for a folder stays one.
+    void SetFolder() { m_bFolder = 1; }
+    int IsFolder() const { return m_bFolder; }
+
+    void SetTreeItem(TreeItemHandle item) { m_hTreeItem = item; }
+    TreeItemHandle GetTreeItem() const { return m_hTreeItem; }
+
+    // The size in decimal with a comma between groups of three digits; an
+    // empty text for 0.
+    CString GetSizeText() const;
+
+private:
+    std::int64_t m_nSize = 0;
+    CString m_strName;
+    int m_bFolder = 0;
+    TreeItemHandle m_hTreeItem = nullptr;
+    CString m_strType;
+    CString m_strDate;
+};
+
+// Calendar fields of a file time, as the system's own conversion gives them.
+struct CalendarTime {
+    int year = 0;
+    int month = 0;        // 1..12
+    int day = 0;          // 1..31
+    int hour = 0;
+    int minute = 0;
+    int second = 0;
+    int milliseconds = 0;
+    int dayOfWeek = 0;    // 0 = Sunday
+};
+
+// Splits a file time (100-nanosecond ticks since 1 January 1601) into calendar
+// fields of the proleptic Gregorian calendar, without any time-zone shift.
+CalendarTime FileTimeToCalendar(std::uint64_t fileTime);
+
+// The date text of an entry: "month/day/year hour:minute:second", for example
+// "3/07/2002 14:05:09", of the time as stored (no conversion to local time).
+CString FormatDateText(std::uint64_t fileTime);

@@ -1,8 +1,11 @@
 #include "app/CMainFrame.h"
 
+#include "app/DriveList.h"
 #include "framework/CGdiObject.h"
 #include "resources/resource.h"
 
+#include <algorithm>
+#include <dbt.h>
 #include <string>
 
 static const UINT kIndicators[] = {
@@ -17,6 +20,7 @@ const MessageMap* CMainFrame::GetThisMessageMap()
     static const MsgMapEntry entries[] = {
         on::Message<WM_CREATE, &CMainFrame::OnCreate>(),
         on::Message<WM_DESTROY, &CMainFrame::OnDestroy>(),
+        on::Message<WM_DEVICECHANGE, &CMainFrame::OnDeviceChange>(),
     };
     static const MessageMap map = MessageMap::Of(&CMDIFrameWnd::GetThisMessageMap, entries);
     return &map;
@@ -80,6 +84,10 @@ int CMainFrame::OnCreate(CREATESTRUCTA* cs)
     if (sfi.hIcon) DestroyIcon(sfi.hIcon);
     m_ilSystemSmall.Attach(hSystemList);
 
+    // The shell's drive names are collected by RebuildDriveBar together with
+    // the drive roots they belong to, so names and positions never part.
+    RebuildDriveBar();
+
     RecalcLayout();
     return 0;
 }
@@ -88,7 +96,123 @@ void CMainFrame::OnDestroy()
 {
     m_ilSystemSmall.Detach();
     CMDIFrameWnd::OnDestroy();
+    DiscardDriveBar();
+}
+
+BOOL CMainFrame::OnDeviceChange(UINT nEventType, DWORD_PTR)
+{
+    BOOL result = static_cast<BOOL>(Default());
+    if (nEventType == DBT_DEVICEARRIVAL || nEventType == DBT_DEVICEREMOVECOMPLETE) RebuildDriveBar();
+    return result;
+}
+
+void CMainFrame::ReadLogicalDrives()
+{
+    // The mask and the strings are two readings; a drive that comes or goes
+    // between them would shift every later button onto the wrong root, so
+    // read again until both describe the same drives.
+    std::vector<CString> roots;
+    DWORD mask = 0;
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        mask = GetLogicalDrives();
+        roots.clear();
+        std::string text;
+        DWORD needed = GetLogicalDriveStringsA(0, nullptr);
+        while (needed > 0) {
+            text.assign(static_cast<size_t>(needed) + 1, '\0');
+            DWORD got = GetLogicalDriveStringsA(static_cast<DWORD>(text.size()), text.data());
+            if (got == 0) {
+                text.clear();
+                break;
+            }
+            if (got < text.size()) {
+                text.resize(got);
+                break;
+            }
+            needed = got; // drives came in between
+        }
+        DWORD letters = 0;
+        for (size_t start = 0; start < text.size();) {
+            size_t end = text.find('\0', start);
+            if (end == std::string::npos) end = text.size();
+            if (end > start) {
+                roots.emplace_back(text.substr(start, end - start));
+                char letter = text[start];
+                if (letter >= 'a' && letter <= 'z') letter = static_cast<char>(letter - 'a' + 'A');
+                if (letter >= 'A' && letter <= 'Z') letters |= 1u << (letter - 'A');
+            }
+            start = end + 1;
+        }
+        if (letters == mask) break;
+        mask = letters; // the strings name the buttons: keep the mask in step with them
+    }
+    m_dwLogicalDrives = mask;
+    m_arrRootPaths = std::move(roots);
+}
+
+static int DriveImageOf(UINT nDriveType)
+{
+    switch (nDriveType) {
+    case DRIVE_REMOVABLE: return 0;
+    case DRIVE_REMOTE: return 2;
+    case DRIVE_CDROM: return 3;
+    case DRIVE_RAMDISK: return 4;
+    default: return 1; // fixed, and any drive whose kind is not known: a user reads it as "drive"
+    }
+}
+
+void CMainFrame::DiscardDriveBar()
+{
+    if (!m_pDriveBar) return;
+    RemoveControlBar(m_pDriveBar.get());
+    m_pDriveBar->DestroyWindow();
     m_pDriveBar.reset();
+}
+
+void CMainFrame::RebuildDriveBar()
+{
+    CWaitCursor wait;
+    DiscardDriveBar();
+
+    m_pDriveBar = std::make_unique<CToolBar>();
+    RECT noBorders{0, 0, 0, 0};
+    if (!m_pDriveBar->CreateEx(m_hWnd, TBSTYLE_FLAT,
+                               WS_CHILD | WS_VISIBLE | CBRS_TOP | CBRS_GRIPPER | CBRS_FLYBY | CBRS_SIZE_DYNAMIC,
+                               noBorders, AFX_IDW_TOOLBAR))
+        return;
+    m_pDriveBar->SendMessage(TB_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(m_ilDriveBar.GetSafeHandle()));
+    m_pDriveBar->SendMessage(TB_SETDISABLEDIMAGELIST, 0,
+                             reinterpret_cast<LPARAM>(m_ilDriveBarDisabled.GetSafeHandle()));
+    m_pDriveBar->SendMessage(TB_SETHOTIMAGELIST, 0, reinterpret_cast<LPARAM>(m_ilDriveBarHot.GetSafeHandle()));
+
+    ReadLogicalDrives();
+    CollectShellDriveNames(m_arrRootPaths);
+
+    while (m_pDriveBar->SendMessage(TB_DELETEBUTTON, 0)) {
+    }
+    std::fill(std::begin(m_nDriveCommand), std::end(m_nDriveCommand), 0u);
+
+    std::vector<TBBUTTON> buttons;
+    for (UINT letter = 0; letter < 26; ++letter) {
+        if (!(m_dwLogicalDrives & (1u << letter))) continue;
+        size_t k = buttons.size();
+        if (k >= m_arrRootPaths.size()) break;
+        TBBUTTON button{};
+        button.iBitmap = DriveImageOf(GetDriveTypeA(m_arrRootPaths[k]));
+        button.idCommand = static_cast<int>(ID_DRIVE_A + letter);
+        button.fsState = TBSTATE_ENABLED;
+        button.fsStyle = TBSTYLE_BUTTON;
+        button.dwData = 0;
+        button.iString = 0;
+        m_nDriveCommand[k] = ID_DRIVE_A + letter;
+        buttons.push_back(button);
+    }
+    if (!buttons.empty())
+        m_pDriveBar->SendMessage(TB_ADDBUTTONSA, buttons.size(), reinterpret_cast<LPARAM>(buttons.data()));
+
+    m_pDriveBar->SetBarStyle(m_pDriveBar->GetBarStyle() | CBRS_TOOLTIPS | CBRS_FLYBY | CBRS_SIZE_DYNAMIC);
+    m_pDriveBar->EnableDocking(CBRS_ALIGN_ANY);
+    DockControlBar(m_pDriveBar.get());
 }
 
 void CMainFrame::MapSilverToButtonFace(HBITMAP hBitmap)

@@ -21,6 +21,11 @@ public:
     // Loads a toolbar bitmap as 16x15 images into an image list.
     static BOOL LoadToolbarImageList(UINT nIDBitmap, CImageList& imageList);
 
+    // Reads the present drives: the letter mask and the root strings ("C:\").
+    void ReadLogicalDrives();
+    // Builds the drive toolbar again from the present drives, with their shell names.
+    void RebuildDriveBar();
+
     DWORD m_dwLogicalDrives = 0;
     std::vector<CString> m_arrRootPaths;
     UINT m_nDriveCommand[26] = {};
@@ -38,4 +43,9 @@ public:
 protected:
     int OnCreate(CREATESTRUCTA* cs);
     void OnDestroy();
+    BOOL OnDeviceChange(UINT nEventType, DWORD_PTR dwData);
+
+private:
+    // Takes the drive toolbar out of the layout, destroys its window and deletes it.
+    void DiscardDriveBar();
 };

@@ -1,4 +1,170 @@
 #include "app/DriveList.h"
 
+#include <algorithm>
+#include <cstring>
+#include <memory>
+#include <string>
+
 std::vector<CString> g_arrShellDriveNames;
 int g_nShellDriveIcon[256] = {};
+
+namespace {
+
+// An interface pointer released when it goes.
+template <class T>
+class ComRef {
+public:
+    ComRef() = default;
+    ~ComRef() { Reset(); }
+    ComRef(const ComRef&) = delete;
+    ComRef& operator=(const ComRef&) = delete;
+
+    T* Get() const { return m_p; }
+    T* operator->() const { return m_p; }
+    void Reset()
+    {
+        if (m_p) m_p->Release();
+        m_p = nullptr;
+    }
+    // The slot a creating call fills.
+    T** Receive()
+    {
+        Reset();
+        return &m_p;
+    }
+    void** ReceiveVoid() { return reinterpret_cast<void**>(Receive()); }
+
+private:
+    T* m_p = nullptr;
+};
+
+// Id lists come from the shell's allocator, which is the COM task allocator.
+struct IdListFree {
+    void operator()(ITEMIDLIST* pidl) const { CoTaskMemFree(pidl); }
+};
+using IdList = std::unique_ptr<ITEMIDLIST, IdListFree>;
+
+CString WideToUtf8(const wchar_t* wide)
+{
+    int bytes = WideCharToMultiByte(CP_UTF8, 0, wide, -1, nullptr, 0, nullptr, nullptr);
+    if (bytes <= 1) return CString();
+    std::string text(static_cast<size_t>(bytes), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, wide, -1, text.data(), bytes, nullptr, nullptr);
+    text.resize(static_cast<size_t>(bytes) - 1);
+    return CString(std::move(text));
+}
+
+// The upper-case letter of a drive root ("C:", "c:\"), or 0 for anything else.
+char DriveLetterOf(const char* path)
+{
+    size_t length = std::strlen(path);
+    if (length < 2 || length > 3 || path[1] != ':' || (length == 3 && path[2] != '\\')) return 0;
+    char letter = path[0];
+    if (letter >= 'a' && letter <= 'z') letter = static_cast<char>(letter - 'a' + 'A');
+    return letter >= 'A' && letter <= 'Z' ? letter : 0;
+}
+
+int SmallIconOfPath(const char* path)
+{
+    SHFILEINFOA sfi{};
+    if (SHGetFileInfoA(path, 0, &sfi, sizeof(sfi), SHGFI_SYSICONINDEX | SHGFI_SMALLICON)) return sfi.iIcon;
+    // A drive that does not answer still gets the shell's picture of a drive.
+    sfi = SHFILEINFOA{};
+    SHGetFileInfoA(path, FILE_ATTRIBUTE_DIRECTORY, &sfi, sizeof(sfi),
+                   SHGFI_SYSICONINDEX | SHGFI_SMALLICON | SHGFI_USEFILEATTRIBUTES);
+    return sfi.iIcon;
+}
+
+} // namespace
+
+BOOL GetShellDisplayName(IShellFolder* pFolder, LPCITEMIDLIST pidlItem, DWORD dwFlags, CString& name)
+{
+    STRRET str{};
+    if (FAILED(pFolder->GetDisplayNameOf(pidlItem, dwFlags, &str))) return FALSE;
+    switch (str.uType) {
+    case STRRET_WSTR:
+        name = WideToUtf8(str.pOleStr ? str.pOleStr : L"");
+        CoTaskMemFree(str.pOleStr);
+        return TRUE;
+    case STRRET_OFFSET:
+        name = reinterpret_cast<const char*>(pidlItem) + str.uOffset;
+        return TRUE;
+    case STRRET_CSTR:
+        name = CString(str.cStr, strnlen(str.cStr, std::size(str.cStr)));
+        return TRUE;
+    default:
+        return FALSE;
+    }
+}
+
+void EnumShellDriveItems(IShellFolder* pFolder, LPCITEMIDLIST pidlFolder, std::vector<ShellDriveItem>& items)
+{
+    ComRef<IEnumIDList> enumerator;
+    // S_FALSE means there is nothing to enumerate, and no enumerator.
+    if (pFolder->EnumObjects(nullptr, SHCONTF_FOLDERS | SHCONTF_NONFOLDERS, enumerator.Receive()) != S_OK ||
+        !enumerator.Get())
+        return;
+    for (;;) {
+        LPITEMIDLIST raw = nullptr;
+        if (enumerator->Next(1, &raw, nullptr) != S_OK) break;
+        IdList item(raw);
+        // Only the parsing name tells a drive ("C:\") from the other items.
+        CString parsing;
+        if (!GetShellDisplayName(pFolder, item.get(), SHGDN_FORPARSING, parsing)) continue;
+        char letter = DriveLetterOf(parsing);
+        if (!letter) continue;
+
+        ShellDriveItem drive;
+        drive.chLetter = letter;
+        if (!GetShellDisplayName(pFolder, item.get(), SHGDN_NORMAL, drive.strDisplayName))
+            drive.strDisplayName.Empty();
+        IdList absolute(ILCombine(pidlFolder, item.get()));
+        SHFILEINFOA sfi{};
+        if (absolute &&
+            SHGetFileInfoA(reinterpret_cast<const char*>(absolute.get()), 0, &sfi, sizeof(sfi),
+                           SHGFI_PIDL | SHGFI_SYSICONINDEX | SHGFI_SMALLICON))
+            drive.nIcon = sfi.iIcon;
+        else
+            drive.nIcon = SmallIconOfPath(parsing);
+        items.push_back(std::move(drive));
+    }
+}
+
+void CollectShellDriveNames(const std::vector<CString>& rootPaths)
+{
+    std::vector<ShellDriveItem> shellItems;
+    LPITEMIDLIST rawComputer = nullptr;
+    if (SUCCEEDED(SHGetSpecialFolderLocation(nullptr, CSIDL_DRIVES, &rawComputer)) && rawComputer) {
+        IdList computer(rawComputer);
+        ComRef<IShellFolder> desktop;
+        ComRef<IShellFolder> folder;
+        if (SUCCEEDED(SHGetDesktopFolder(desktop.Receive())) && desktop.Get() &&
+            SUCCEEDED(desktop->BindToObject(computer.get(), nullptr, IID_IShellFolder, folder.ReceiveVoid())) &&
+            folder.Get())
+            EnumShellDriveItems(folder.Get(), computer.get(), shellItems);
+    }
+
+    // Every root gets an entry, so that a position always means the same drive
+    // here, in the root list and on the drive toolbar.
+    g_arrShellDriveNames.clear();
+    std::fill(std::begin(g_nShellDriveIcon), std::end(g_nShellDriveIcon), 0);
+    for (const CString& root : rootPaths) {
+        CString bare = root;
+        if (bare.GetLength() == 3 && bare[2] == '\\') bare = bare.Left(2);
+        char letter = DriveLetterOf(root);
+        auto found = std::find_if(shellItems.begin(), shellItems.end(),
+                                  [letter](const ShellDriveItem& item) { return letter && item.chLetter == letter; });
+        CString name;
+        int icon = 0;
+        if (found != shellItems.end()) {
+            name = found->strDisplayName;
+            icon = found->nIcon;
+        } else {
+            icon = SmallIconOfPath(root);
+        }
+        if (name.IsEmpty()) name = bare;
+        size_t position = g_arrShellDriveNames.size();
+        if (position < std::size(g_nShellDriveIcon)) g_nShellDriveIcon[position] = icon;
+        g_arrShellDriveNames.push_back(name);
+    }
+}

@@ -15,8 +15,36 @@ public:
     CHeftDoc() = default;
     ~CHeftDoc() override = default;
 
+    // Returned in place of a total through every level of an abandoned scan.
+    static constexpr std::int64_t kCancelMarker = -1;
+
     BOOL OnNewDocument() override;
     BOOL OnOpenDocument(const char* pathName) override;
+
+    // The whole-drive scan: drive check, volume, progress dialog, one record
+    // and tree item per folder, totals bottom-up. FALSE when the drive cannot
+    // be read or the user cancelled.
+    BOOL ScanDrive();
+    // Upper bound of the progress range: 1 + the root's folders.
+    int CountRootFolders();
+    // Total bytes below a folder ("C:" for the root), inserting its subfolders
+    // under hParent; kCancelMarker when cancelled.
+    std::int64_t ScanFolder(const CString& path, HTREEITEM hParent);
+
+    // Refills the contents list for the folder selected in the tree.
+    void FillList();
+
+    // Rescans the drive (F5); closes the window when the rescan fails.
+    void OnRefresh();
+    // Switches the percent basis between the shown folder and the whole drive.
+    void OnDiskVsDirectory();
+    void OnUpdateDiskVsDirectory(CCmdUI* pCmdUI);
+
+    // Deletes a folder (full path, no trailing separator) with everything in
+    // it, deepest folders first. A junction or symbolic link inside is removed
+    // itself, never followed. Returns TRUE only when the folder is gone;
+    // pBytesRemoved receives the bytes of the files actually deleted.
+    BOOL DeleteFolderTree(const CString& path, std::int64_t* pBytesRemoved = nullptr);
 
     CDirEntry* m_pTopTen[10] = {};
     CTreeCtrl* m_pTreeCtrl = nullptr;
@@ -37,4 +65,11 @@ public:
     BOOL m_bBusy = FALSE;
     int m_nOpenFolderImage = 0;
     int m_nFolderImage = 0;
+
+private:
+    struct ScanFrame;
+    // Asks until the drive answers; FALSE when the user gives up.
+    BOOL CheckDriveAnswers();
+    // Completes a subfolder's record and advances the progress; FALSE when cancelled.
+    BOOL FinishSubfolder(ScanFrame& parent, const CString& childPath, std::int64_t childTotal);
 };

@@ -15,8 +15,16 @@ using TreeItemHandle = _TREEITEM*;
 
 class CDirEntry : public CObject {
 public:
-    CDirEntry() = default;
-    ~CDirEntry() override = default;
+    CDirEntry() { ++s_nLive; }
+    CDirEntry(const CDirEntry& other) : CObject(other), m_nSize(other.m_nSize), m_strName(other.m_strName),
+        m_bFolder(other.m_bFolder), m_hTreeItem(other.m_hTreeItem), m_strType(other.m_strType),
+        m_strDate(other.m_strDate) { ++s_nLive; }
+    CDirEntry& operator=(const CDirEntry&) = default;
+    ~CDirEntry() override { --s_nLive; }
+
+    // Records alive in the process: every record the views make is freed
+    // exactly once, which the tests check by this count.
+    static long LiveCount() { return s_nLive; }
 
     std::int64_t GetSize() const { return m_nSize; }
     void SetSize(std::int64_t size) { m_nSize = size; }
@@ -42,6 +50,8 @@ public:
     CString GetSizeText() const;
 
 private:
+    static inline long s_nLive = 0;
+
     std::int64_t m_nSize = 0;
     CString m_strName;
     int m_bFolder = 0;

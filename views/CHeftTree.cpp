@@ -1,10 +1,25 @@
 #include "views/CHeftTree.h"
 
+#include "app/CMainFrame.h"
 #include "document/CHeftDoc.h"
+#include "model/CDirEntry.h"
+#include "resources/resource.h"
+
+#include <vector>
 
 const MessageMap* CHeftTree::GetThisMessageMap()
 {
-    static const MessageMap map{&CTreeView::GetThisMessageMap, nullptr, nullptr};
+    static const MsgMapEntry entries[] = {
+        on::NotifyReflect<&CHeftTree::OnSelChanged>(static_cast<int>(TVN_SELCHANGEDA)),
+        on::Message<WM_DESTROY, &CHeftTree::OnDestroy>(),
+        on::Command<&CHeftTree::OnUpOneLevel>(ID_UP_ONE_LEVEL),
+        on::Command<&CHeftTree::OnOpen>(ID_ACTION_OPEN),
+        on::Message<WM_KEYDOWN, &CHeftTree::OnKeyDown>(),
+        on::Message<WM_CONTEXTMENU, &CHeftTree::OnContextMenu>(),
+        on::Command<&CHeftTree::OnFilePrint>(ID_FILE_PRINT),
+        on::Command<&CHeftTree::OnFilePrintPreview>(ID_FILE_PRINT_PREVIEW),
+    };
+    static const MessageMap map = MessageMap::Of(&CTreeView::GetThisMessageMap, entries);
     return &map;
 }
 
@@ -17,4 +32,96 @@ BOOL CHeftTree::PreCreateWindow(CREATESTRUCTA& cs)
 CHeftDoc* CHeftTree::GetDocument() const
 {
     return static_cast<CHeftDoc*>(m_pDocument);
+}
+
+void CHeftTree::OnInitialUpdate()
+{
+    CTreeView::OnInitialUpdate();
+    // The shell's list belongs to the main frame (and the shell); the tree only shows it.
+    if (auto* frame = dynamic_cast<CMainFrame*>(AfxGetMainWnd()))
+        GetTreeCtrl().SetImageList(frame->m_ilSystemSmall.GetSafeHandle(), TVSIL_NORMAL);
+}
+
+void CHeftTree::OnSelChanged(NMHDR*, LRESULT* pResult)
+{
+    // While the scan inserts items, or while the list shows the ten largest
+    // directories, a selection only moves the tree's own highlight.
+    CHeftDoc* doc = GetDocument();
+    if (doc && !doc->m_bBusy && !doc->m_bTopTen) doc->FillList();
+    *pResult = 0;
+}
+
+void CHeftTree::ReleaseItemRecords()
+{
+    CHeftDoc* doc = GetDocument();
+    if (!doc || !doc->m_hRootItem) return;
+    CTreeCtrl& tree = GetTreeCtrl();
+    // Depth first, parents before children, on a stack of its own: no nesting
+    // depth can exhaust the thread's stack.
+    std::vector<HTREEITEM> pending{doc->m_hRootItem};
+    while (!pending.empty()) {
+        HTREEITEM item = pending.back();
+        pending.pop_back();
+        delete reinterpret_cast<CDirEntry*>(tree.GetItemData(item));
+        tree.SetItemData(item, 0);
+        if (item != doc->m_hRootItem) {
+            if (HTREEITEM next = tree.GetNextSiblingItem(item)) pending.push_back(next);
+        }
+        if (HTREEITEM child = tree.GetChildItem(item)) pending.push_back(child);
+    }
+}
+
+void CHeftTree::OnDestroy()
+{
+    CHeftDoc* doc = GetDocument();
+    if (doc && !doc->m_bBusy) ReleaseItemRecords();
+    CTreeView::OnDestroy();
+}
+
+void CHeftTree::OnUpOneLevel()
+{
+    CTreeCtrl& tree = GetTreeCtrl();
+    HTREEITEM selected = tree.GetSelectedItem();
+    if (!selected) return;
+    HTREEITEM parent = tree.GetParentItem(selected);
+    if (!parent) return;
+    tree.SelectItem(parent);
+}
+
+void CHeftTree::OnOpen()
+{
+    // Opening belongs to the list's rows; in the tree it does nothing.
+}
+
+void CHeftTree::OnKeyDown(UINT nChar, UINT, UINT)
+{
+    if (nChar == VK_F5) {
+        if (CHeftDoc* doc = GetDocument()) doc->OnRefresh();
+    }
+    Default();
+}
+
+void CHeftTree::OnContextMenu(HWND, POINT)
+{
+    Default();
+}
+
+void CHeftTree::PassToList(UINT nID)
+{
+    CHeftDoc* doc = GetDocument();
+    if (!doc) return;
+    // Before the first fill the document has no list yet: its second view is that list.
+    HWND hList = doc->m_pListCtrl ? doc->m_pListCtrl->m_hWnd : nullptr;
+    if (!hList && doc->GetView(1)) hList = doc->GetView(1)->m_hWnd;
+    if (hList) ::PostMessageA(hList, WM_COMMAND, nID, 0);
+}
+
+void CHeftTree::OnFilePrint()
+{
+    PassToList(ID_FILE_PRINT);
+}
+
+void CHeftTree::OnFilePrintPreview()
+{
+    PassToList(ID_FILE_PRINT_PREVIEW);
 }

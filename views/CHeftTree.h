@@ -3,10 +3,27 @@
 
 class CHeftDoc;
 
-// The folder tree of a drive window.
+// The folder tree of a drive window: one item per folder, the drive's root
+// at the top. Its selection decides what the contents list shows.
 class CHeftTree : public CTreeView {
     DECLARE_MESSAGE_MAP()
 public:
     BOOL PreCreateWindow(CREATESTRUCTA& cs) override;
+    void OnInitialUpdate() override;
     CHeftDoc* GetDocument() const;
+
+    // Frees the record of every item (root first, then depth first); the items stay.
+    void ReleaseItemRecords();
+
+protected:
+    void OnSelChanged(NMHDR* pNMHDR, LRESULT* pResult);
+    void OnDestroy();
+    void OnUpOneLevel();
+    void OnOpen();
+    void OnKeyDown(UINT nChar, UINT nRepCnt, UINT nFlags);
+    void OnContextMenu(HWND hwnd, POINT point);
+    void OnFilePrint();
+    void OnFilePrintPreview();
+    // Posts a print command to the contents list, which prints its rows.
+    void PassToList(UINT nID);
 };

@@ -1,0 +1,229 @@
+// The drive toolbar of the main window: one button per present drive, built
+// again when devices come and go, and the tooltips of its buttons.
+#include "app/CChildFrame.h"
+#include "app/CHeftApp.h"
+#include "app/CMainFrame.h"
+#include "app/DriveList.h"
+#include "resources/resource.h"
+#include "tests/common/FixtureDrive.h"
+#include "tests/common/TestWindows.h"
+
+#include <gtest/gtest.h>
+
+#include <dbt.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+// "C:" for letter index 2.
+std::string DriveText(int letter)
+{
+    return std::string(1, static_cast<char>('A' + letter)) + ":";
+}
+
+// Letter indexes (0 = A) of the present drives, in letter order.
+std::vector<int> PresentLetters()
+{
+    std::vector<int> letters;
+    DWORD mask = GetLogicalDrives();
+    for (int letter = 0; letter < 26; ++letter)
+        if (mask & (1u << letter)) letters.push_back(letter);
+    return letters;
+}
+
+TBBUTTON ButtonAt(CToolBar& bar, int index)
+{
+    TBBUTTON button{};
+    EXPECT_TRUE(bar.SendMessage(TB_GETBUTTON, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&button)));
+    return button;
+}
+
+// The position of a drive's button, or -1.
+int ButtonIndexOf(CToolBar& bar, char letter)
+{
+    return static_cast<int>(bar.SendMessage(TB_COMMANDTOINDEX, static_cast<WPARAM>(ID_DRIVE_A + (letter - 'A'))));
+}
+
+int ToolbarsOf(HWND hFrame)
+{
+    int count = 0;
+    for (HWND h = GetWindow(hFrame, GW_CHILD); h; h = GetWindow(h, GW_HWNDNEXT))
+        if (GetDlgCtrlID(h) == AFX_IDW_TOOLBAR) ++count;
+    return count;
+}
+
+class DriveBarTest : public ::testing::Test {
+protected:
+    // The main frame as the start-up makes it; made by each test once its
+    // fixture drives are in place.
+    void CreateFrame()
+    {
+        app.SetRegistryKey("Tamrisk Architects");
+        frame = new CMainFrame;
+        ASSERT_TRUE(frame->LoadFrame(IDR_MAINFRAME, WS_OVERLAPPEDWINDOW | FWS_ADDTOTITLE));
+        app.m_pMainWnd = frame;
+        frame->ShowWindow(SW_SHOW);
+        ASSERT_NE(frame->m_pDriveBar, nullptr);
+        ASSERT_NE(frame->m_pDriveBar->m_hWnd, nullptr);
+    }
+    void TearDown() override
+    {
+        if (app.m_pMainWnd) app.m_pMainWnd->DestroyWindow();
+        PumpPending();
+    }
+    void SendDeviceChange(UINT event, char letter)
+    {
+        DEV_BROADCAST_VOLUME volume{};
+        volume.dbcv_size = sizeof(volume);
+        volume.dbcv_devicetype = DBT_DEVTYP_VOLUME;
+        volume.dbcv_unitmask = 1u << (letter - 'A');
+        frame->SendMessage(WM_DEVICECHANGE, event, reinterpret_cast<LPARAM>(&volume));
+    }
+
+    CHeftApp app;
+    CMainFrame* frame = nullptr;
+};
+
+} // namespace
+
+TEST_F(DriveBarTest, OneButtonPerDriveInLetterOrderWithTheImageOfItsType)
+{
+    FixtureDrive floppy('Q');
+    floppy.SetType("floppy");
+    FixtureDrive hd('R');
+    hd.SetType("hd");
+    FixtureDrive cdrom('S');
+    cdrom.SetType("cdrom");
+    FixtureDrive network('U');
+    network.SetType("network");
+    CreateFrame();
+
+    CToolBar& bar = *frame->m_pDriveBar;
+    EXPECT_EQ(bar.GetDlgCtrlID(), AFX_IDW_TOOLBAR);
+    const std::vector<int> letters = PresentLetters();
+    ASSERT_EQ(bar.GetButtonCount(), static_cast<int>(letters.size()));
+    for (size_t k = 0; k < letters.size(); ++k) {
+        TBBUTTON button = ButtonAt(bar, static_cast<int>(k));
+        EXPECT_EQ(button.idCommand, ID_DRIVE_A + letters[k]) << "button " << k;
+        EXPECT_EQ(frame->m_nDriveCommand[k], static_cast<UINT>(ID_DRIVE_A + letters[k])) << "button " << k;
+        EXPECT_TRUE(button.fsState & TBSTATE_ENABLED) << "button " << k;
+    }
+    for (size_t k = letters.size(); k < 26; ++k) EXPECT_EQ(frame->m_nDriveCommand[k], 0u) << "entry " << k;
+
+    EXPECT_EQ(ButtonAt(bar, ButtonIndexOf(bar, 'Q')).iBitmap, 0);
+    EXPECT_EQ(ButtonAt(bar, ButtonIndexOf(bar, 'R')).iBitmap, 1);
+    EXPECT_EQ(ButtonAt(bar, ButtonIndexOf(bar, 'S')).iBitmap, 3);
+    EXPECT_EQ(ButtonAt(bar, ButtonIndexOf(bar, 'U')).iBitmap, 2);
+    EXPECT_EQ(ButtonAt(bar, ButtonIndexOf(bar, 'C')).iBitmap, 1);
+
+    EXPECT_EQ(reinterpret_cast<HIMAGELIST>(bar.SendMessage(TB_GETIMAGELIST)), frame->m_ilDriveBar.GetSafeHandle());
+    EXPECT_EQ(reinterpret_cast<HIMAGELIST>(bar.SendMessage(TB_GETDISABLEDIMAGELIST)),
+              frame->m_ilDriveBarDisabled.GetSafeHandle());
+    EXPECT_EQ(reinterpret_cast<HIMAGELIST>(bar.SendMessage(TB_GETHOTIMAGELIST)),
+              frame->m_ilDriveBarHot.GetSafeHandle());
+
+    // The application handles every drive command, so the idle update keeps them enabled.
+    app.OnIdle(0);
+    for (int letter : letters)
+        EXPECT_TRUE(bar.SendMessage(TB_ISBUTTONENABLED, static_cast<WPARAM>(ID_DRIVE_A + letter))) << letter;
+
+    // The names are those of the same drives, by the same positions.
+    ASSERT_EQ(g_arrShellDriveNames.size(), letters.size());
+    for (size_t k = 0; k < letters.size(); ++k) {
+        EXPECT_GE(g_arrShellDriveNames[k].Find(DriveText(letters[k]).c_str()), 0) << g_arrShellDriveNames[k].str();
+    }
+}
+
+TEST_F(DriveBarTest, DriveBarHasARowOfItsOwnBelowTheCommandToolbar)
+{
+    CreateFrame();
+    RECT commands{}, drives{}, client{};
+    frame->m_wndToolBar.GetWindowRect(&commands);
+    frame->m_pDriveBar->GetWindowRect(&drives);
+    GetWindowRect(frame->m_hWndMDIClient, &client);
+    EXPECT_TRUE(frame->m_pDriveBar->IsWindowVisible());
+    EXPECT_GT(drives.bottom, drives.top);
+    EXPECT_EQ(drives.top, commands.bottom);
+    EXPECT_GE(client.top, drives.bottom);
+    EXPECT_TRUE(frame->m_pDriveBar->GetBarStyle() & CBRS_TOOLTIPS);
+}
+
+TEST_F(DriveBarTest, ArrivalAndRemovalBuildTheBarAgainOtherEventsDoNot)
+{
+    CreateFrame();
+    const int before = frame->m_pDriveBar->GetButtonCount();
+    HWND barBefore = frame->m_pDriveBar->m_hWnd;
+
+    FixtureDrive v('V');
+    SendDeviceChange(DBT_DEVICEQUERYREMOVE, 'V');
+    SendDeviceChange(DBT_DEVNODES_CHANGED, 'V');
+    EXPECT_EQ(frame->m_pDriveBar->m_hWnd, barBefore);
+    EXPECT_EQ(frame->m_pDriveBar->GetButtonCount(), before);
+
+    SendDeviceChange(DBT_DEVICEARRIVAL, 'V');
+    ASSERT_NE(frame->m_pDriveBar, nullptr);
+    CToolBar& bar = *frame->m_pDriveBar;
+    EXPECT_EQ(bar.GetButtonCount(), before + 1);
+    int index = ButtonIndexOf(bar, 'V');
+    ASSERT_GE(index, 0);
+    EXPECT_EQ(frame->m_nDriveCommand[index], static_cast<UINT>(ID_DRIVE_A + ('V' - 'A')));
+    ASSERT_EQ(g_arrShellDriveNames.size(), static_cast<size_t>(before + 1));
+    EXPECT_GE(g_arrShellDriveNames[static_cast<size_t>(index)].Find("V:"), 0);
+    // The old bar is gone, not left behind the new one.
+    EXPECT_FALSE(IsWindow(barBefore));
+    EXPECT_EQ(ToolbarsOf(frame->m_hWnd), 2);
+
+    v.Unmount();
+    SendDeviceChange(DBT_DEVICEREMOVECOMPLETE, 'V');
+    EXPECT_EQ(frame->m_pDriveBar->GetButtonCount(), before);
+    EXPECT_LT(ButtonIndexOf(*frame->m_pDriveBar, 'V'), 0);
+    EXPECT_EQ(frame->m_nDriveCommand[before], 0u);
+    EXPECT_EQ(g_arrShellDriveNames.size(), static_cast<size_t>(before));
+    EXPECT_EQ(ToolbarsOf(frame->m_hWnd), 2);
+
+    // Laid out again below the command toolbar after every rebuild.
+    RECT commands{}, drives{};
+    frame->m_wndToolBar.GetWindowRect(&commands);
+    frame->m_pDriveBar->GetWindowRect(&drives);
+    EXPECT_EQ(drives.top, commands.bottom);
+}
+
+TEST_F(DriveBarTest, WithoutADriveWindowTooltipsAreTheDriveLetters)
+{
+    CreateFrame();
+    HWND tips = reinterpret_cast<HWND>(frame->m_pDriveBar->SendMessage(TB_GETTOOLTIPS));
+    for (int letter : PresentLetters()) {
+        UINT id = ID_DRIVE_A + static_cast<UINT>(letter);
+        NMTTDISPINFOA info{};
+        info.hdr.hwndFrom = tips;
+        info.hdr.idFrom = id;
+        info.hdr.code = TTN_NEEDTEXTA;
+        frame->SendMessage(WM_NOTIFY, id, reinterpret_cast<LPARAM>(&info));
+        EXPECT_EQ(std::string(info.szText), DriveText(letter));
+    }
+}
+
+TEST_F(DriveBarTest, ChildFrameTooltipIsTheShellNameAtTheButtonsPosition)
+{
+    FixtureDrive t('T');
+    CreateFrame();
+    const std::vector<int> letters = PresentLetters();
+    for (size_t k = 0; k < letters.size(); ++k) {
+        CString text;
+        ASSERT_TRUE(CChildFrame::GetDriveToolTip(ID_DRIVE_A + static_cast<UINT>(letters[k]), text)) << k;
+        EXPECT_EQ(text, g_arrShellDriveNames[k]);
+        EXPECT_GE(text.Find(DriveText(letters[k]).c_str()), 0) << text.str();
+    }
+
+    CString text;
+    EXPECT_FALSE(CChildFrame::GetDriveToolTip(ID_REFRESH, text));
+    // Entries past the last button hold 0, which is no command.
+    EXPECT_FALSE(CChildFrame::GetDriveToolTip(0, text));
+    DWORD mask = GetLogicalDrives();
+    for (UINT letter = 0; letter < 26; ++letter) {
+        if (mask & (1u << letter)) continue;
+        EXPECT_FALSE(CChildFrame::GetDriveToolTip(ID_DRIVE_A + letter, text)) << letter;
+    }
+}

@@ -1,0 +1,198 @@
+// The program's start-up and its document-free commands, on the real main window.
+#include "app/CHeftApp.h"
+#include "app/CMainFrame.h"
+#include "framework/CGdiObject.h"
+#include "resources/resource.h"
+#include "tests/common/DialogAnswerer.h"
+#include "tests/common/TestWindows.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace {
+
+std::vector<std::string> MenuTexts(HMENU hMenu)
+{
+    std::vector<std::string> texts;
+    int count = GetMenuItemCount(hMenu);
+    for (int i = 0; i < count; ++i) {
+        char text[256] = {};
+        GetMenuStringA(hMenu, static_cast<UINT>(i), text, sizeof(text), MF_BYPOSITION);
+        texts.emplace_back(text);
+    }
+    return texts;
+}
+
+class StartupTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(app.InitInstance());
+        main = dynamic_cast<CMainFrame*>(app.m_pMainWnd);
+        ASSERT_NE(main, nullptr);
+        app.m_bShowHelp = false;
+    }
+    void TearDown() override
+    {
+        if (app.m_pMainWnd) app.m_pMainWnd->DestroyWindow();
+        PumpPending();
+    }
+
+    CHeftApp app;
+    CMainFrame* main = nullptr;
+};
+
+} // namespace
+
+TEST_F(StartupTest, MainWindowOpensWithMenu128ToolbarStatusBarAndNoDocument)
+{
+    EXPECT_TRUE(main->IsWindowVisible());
+    EXPECT_EQ(main->GetWindowText(), "Heftscope");
+    EXPECT_EQ(CountChildren(main->m_hWndMDIClient), 0);
+
+    HMENU expected = LoadMenuA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDR_MAINFRAME));
+    EXPECT_EQ(MenuTexts(::GetMenu(main->m_hWnd)), MenuTexts(expected));
+    DestroyMenu(expected);
+
+    // The command toolbar: seven buttons and two separators, all disabled
+    // while no document is open, drawn from the disabled images.
+    CToolBar& bar = main->m_wndToolBar;
+    ASSERT_EQ(bar.GetButtonCount(), 9);
+    const UINT ids[] = {ID_FILE_PRINT, 0, ID_REFRESH, ID_UP_ONE_LEVEL, 0, ID_DISK_VS_DIRECTORY, ID_TOP_TEN,
+                        ID_ACTION_DELETE, ID_ITEM_PROPERTIES};
+    for (int i = 0; i < 9; ++i) EXPECT_EQ(bar.GetItemID(i), ids[i]) << "button " << i;
+    app.OnIdle(0);
+    for (UINT id : ids) {
+        if (id != 0) {
+            EXPECT_FALSE(bar.SendMessage(TB_ISBUTTONENABLED, id)) << id;
+        }
+    }
+    EXPECT_EQ(reinterpret_cast<HIMAGELIST>(bar.SendMessage(TB_GETDISABLEDIMAGELIST)),
+              main->m_ilToolbarDisabled.GetSafeHandle());
+    EXPECT_EQ(reinterpret_cast<HIMAGELIST>(bar.SendMessage(TB_GETIMAGELIST)), main->m_ilToolbar.GetSafeHandle());
+    EXPECT_EQ(reinterpret_cast<HIMAGELIST>(bar.SendMessage(TB_GETHOTIMAGELIST)), main->m_ilToolbarHot.GetSafeHandle());
+    EXPECT_EQ(main->m_ilToolbar.GetImageCount(), 7);
+    EXPECT_EQ(main->m_ilDriveBar.GetImageCount(), 5);
+    int cx = 0, cy = 0;
+    ImageList_GetIconSize(main->m_ilToolbar, &cx, &cy);
+    EXPECT_EQ(cx, 16);
+    EXPECT_EQ(cy, 15);
+    EXPECT_NE(main->m_ilSystemSmall.GetSafeHandle(), nullptr);
+
+    EXPECT_EQ(main->m_wndStatusBar.GetPaneText(0), "Ready");
+    EXPECT_EQ(main->m_wndStatusBar.GetDlgCtrlID(), AFX_IDW_STATUS_BAR);
+    EXPECT_EQ(bar.GetDlgCtrlID(), AFX_IDW_TOOLBAR);
+}
+
+TEST_F(StartupTest, NewOpensNothing)
+{
+    main->SendMessage(WM_COMMAND, ID_FILE_NEW);
+    EXPECT_EQ(CountChildren(main->m_hWndMDIClient), 0);
+    EXPECT_TRUE(app.GetDocTemplates().front()->GetDocuments().empty());
+}
+
+TEST_F(StartupTest, ViewMenuHidesAndShowsTheCommandToolbar)
+{
+    ASSERT_TRUE(main->m_wndToolBar.IsWindowVisible());
+    main->SendMessage(WM_COMMAND, ID_VIEW_TOOLBAR);
+    EXPECT_FALSE(main->m_wndToolBar.IsWindowVisible());
+    main->SendMessage(WM_COMMAND, ID_VIEW_TOOLBAR);
+    EXPECT_TRUE(main->m_wndToolBar.IsWindowVisible());
+    main->SendMessage(WM_COMMAND, ID_VIEW_STATUS_BAR);
+    EXPECT_FALSE(main->m_wndStatusBar.IsWindowVisible());
+}
+
+TEST_F(StartupTest, StatusBarShowsCommandPromptsAndReadyAgain)
+{
+    main->SendMessage(WM_MENUSELECT, MAKEWPARAM(ID_APP_ABOUT, MF_STRING), 0);
+    CString prompt;
+    prompt.LoadString(ID_APP_ABOUT);
+    EXPECT_EQ(main->m_wndStatusBar.GetPaneText(0), prompt.Left(prompt.Find('\n')));
+    main->SendMessage(WM_MENUSELECT, MAKEWPARAM(0, 0xFFFF), 0);
+    EXPECT_EQ(main->m_wndStatusBar.GetPaneText(0), "Ready");
+}
+
+TEST_F(StartupTest, ToolbarTooltipIsTheSecondLineOfTheCommandString)
+{
+    NMTTDISPINFOA info{};
+    info.hdr.hwndFrom = reinterpret_cast<HWND>(main->m_wndToolBar.SendMessage(TB_GETTOOLTIPS));
+    info.hdr.idFrom = ID_REFRESH;
+    info.hdr.code = TTN_NEEDTEXTA;
+    main->SendMessage(WM_NOTIFY, ID_REFRESH, reinterpret_cast<LPARAM>(&info));
+    EXPECT_STREQ(info.szText, "Refresh");
+}
+
+TEST_F(StartupTest, HelpContentsOpensContextOneOfTheHelpFileBesideTheProgram)
+{
+    main->SendMessage(WM_COMMAND, ID_HELP_CONTENTS);
+    EXPECT_EQ(app.m_strLastHelpTopic, app.m_pszHelpFilePath + "#context-1");
+    CString module = app.m_pszHelpFilePath;
+    EXPECT_EQ(module.Right(4), ".htm");
+
+    // The build puts the program's help file beside it, with that topic.
+    CString folder = module.Left(module.ReverseFind('\\') + 1);
+    std::ifstream help((folder + "heftscope.htm").GetString());
+    ASSERT_TRUE(help.good()) << folder.GetString();
+    std::stringstream text;
+    text << help.rdbuf();
+    EXPECT_NE(text.str().find("id=\"context-1\""), std::string::npos);
+}
+
+TEST_F(StartupTest, AboutBoxIsCentredOverTheMainWindow)
+{
+    RECT mainRect{};
+    main->GetWindowRect(&mainRect);
+    RECT aboutRect{};
+    DialogAnswerer answer("About Heft", IDOK, [&](HWND about) { GetWindowRect(about, &aboutRect); });
+    main->SendMessage(WM_COMMAND, ID_APP_ABOUT);
+    ASSERT_EQ(answer.Answered(), 1);
+    int mainCentreX = (mainRect.left + mainRect.right) / 2;
+    int aboutCentreX = (aboutRect.left + aboutRect.right) / 2;
+    int mainCentreY = (mainRect.top + mainRect.bottom) / 2;
+    int aboutCentreY = (aboutRect.top + aboutRect.bottom) / 2;
+    EXPECT_NEAR(aboutCentreX, mainCentreX, 1);
+    EXPECT_NEAR(aboutCentreY, mainCentreY, 1);
+}
+
+TEST_F(StartupTest, ExitClosesTheMainWindowAndWritesTheRecentFileList)
+{
+    app.AddToRecentFileList("Q:\\");
+    main->SendMessage(WM_COMMAND, ID_APP_EXIT);
+    EXPECT_EQ(app.m_pMainWnd, nullptr);
+    MSG msg;
+    EXPECT_TRUE(PeekMessageA(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) << "the message loop is told to end";
+    app.ExitInstance();
+    EXPECT_EQ(app.GetProfileString("Recent File List", "File1"), "Q:\\");
+}
+
+TEST(Toolbars, SilverBecomesButtonFaceAndOtherColoursStay)
+{
+    BITMAPINFO bmi{};
+    bmi.bmiHeader.biSize = sizeof(bmi.bmiHeader);
+    bmi.bmiHeader.biWidth = 80;
+    bmi.bmiHeader.biHeight = 16;
+    bmi.bmiHeader.biPlanes = 1;
+    bmi.bmiHeader.biBitCount = 24;
+    void* bits = nullptr;
+    CBitmap section(CreateDIBSection(nullptr, &bmi, DIB_RGB_COLORS, &bits, nullptr, 0));
+    ASSERT_NE(section.GetSafeHandle(), nullptr);
+    auto* px = static_cast<BYTE*>(bits);
+    const size_t count = 80 * 16;
+    for (size_t i = 0; i < count; ++i) {
+        BYTE v = (i % 2) ? 192 : 191; // silver and its near neighbour
+        px[3 * i] = px[3 * i + 1] = px[3 * i + 2] = v;
+    }
+    CMainFrame::MapSilverToButtonFace(section);
+    COLORREF face = GetSysColor(COLOR_BTNFACE);
+    for (size_t i : {size_t{1}, size_t{79}, count - 1}) {
+        EXPECT_EQ(px[3 * i], GetBValue(face));
+        EXPECT_EQ(px[3 * i + 1], GetGValue(face));
+        EXPECT_EQ(px[3 * i + 2], GetRValue(face));
+    }
+    EXPECT_EQ(px[0], 191);
+    EXPECT_EQ(px[3 * (count - 2) + 2], 191);
+}

@@ -1,0 +1,95 @@
+#!/usr/bin/env bash
+# Runs one Windows test executable under Wine; ctest starts every test through
+# this script. It gives the executable
+#   - the project's own test prefix build/wine-test, made on first use, with
+#     Wine's null display driver: windows, controls and GDI work without an X
+#     server;
+#   - a persistent wineserver, so that each start costs well under a second;
+#   - an empty build/fixtures folder for the fixture drives
+#     (tests/common/FixtureDrive), removed again afterwards together with any
+#     drive letter a crashed test left defined.
+# Usage: tests/wine-run.sh program.exe [arguments...]
+# HEFT_WINEDEBUG sets WINEDEBUG (default -all); HEFT_TEST_TIMEOUT the seconds
+# after which a hanging executable is stopped (default 540).
+set -u
+
+root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+build="$root/build"
+fixtures="$build/fixtures"
+wine=/usr/lib/wine/wine64
+
+export WINEPREFIX="$build/wine-test"
+export WINEDEBUG="${HEFT_WINEDEBUG:--all}"
+# Wine would offer to download its .NET and HTML engines; there is no network.
+export WINEDLLOVERRIDES="mscoree,mshtml="
+unset DISPLAY WAYLAND_DISPLAY
+
+if [ $# -lt 1 ]; then
+    echo "usage: $0 program.exe [arguments...]" >&2
+    exit 2
+fi
+
+mkdir -p "$build"
+# One executable at a time owns the prefix's drive letters and the fixtures
+# (ctest -j is safe, just not parallel).
+exec 9>"$build/wine-test.lock"
+flock 9
+
+# Wine's processes outlive this script (the persistent server and its
+# services): they must not inherit the lock.
+detached() { "$@" 9>&-; }
+
+make_prefix() {
+    echo "wine-run: creating the test prefix $WINEPREFIX" >&2
+    rm -rf "$WINEPREFIX"
+    detached "$wine" wineboot -i >/dev/null 2>&1
+    detached wineserver -w
+    detached "$wine" reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d null /f >/dev/null 2>&1
+    # A crash prints a backtrace and ends the process instead of waiting in
+    # a crash dialog that nobody can see.
+    detached "$wine" reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f \
+        >/dev/null 2>&1
+    detached wineserver -w
+    if ! grep -q '"Graphics"="null"' "$WINEPREFIX/user.reg" 2>/dev/null; then
+        echo "wine-run: could not create the Wine prefix $WINEPREFIX" >&2
+        exit 1
+    fi
+    touch "$WINEPREFIX/.heft-prefix-ready"
+}
+
+clean_fixtures() {
+    # Drive letters the mount manager made for fixtures of a test that ended
+    # without removing them.
+    local link
+    for link in "$WINEPREFIX"/dosdevices/?:; do
+        [ -L "$link" ] || continue
+        case "$(readlink "$link")" in
+            "$fixtures"/*) rm -f "$link" ;;
+        esac
+    done
+    if [ -d "$fixtures" ]; then
+        chmod -R u+rwx "$fixtures" 2>/dev/null
+        rm -rf "$fixtures"
+    fi
+}
+
+[ -f "$WINEPREFIX/.heft-prefix-ready" ] || make_prefix
+
+# Starts the server unless it runs already; it stays 60 s after the last
+# Wine process, long enough to serve the next test executable.
+detached wineserver -p60 </dev/null >/dev/null 2>&1
+
+clean_fixtures
+mkdir -p "$fixtures"
+export HEFT_FIXTURES_UNIX="$fixtures"
+export HEFT_FIXTURES="Z:${fixtures//\//\\}"
+
+detached timeout -k 10 "${HEFT_TEST_TIMEOUT:-540}" "$wine" "$@"
+rc=$?
+if [ $rc -eq 124 ] || [ $rc -eq 137 ]; then
+    echo "wine-run: $1 did not finish within ${HEFT_TEST_TIMEOUT:-540} s; stopping it" >&2
+    detached wineserver -k
+fi
+
+clean_fixtures
+exit $rc

@@ -96,7 +96,7 @@ void CMainFrame::OnDestroy()
 {
     m_ilSystemSmall.Detach();
     CMDIFrameWnd::OnDestroy();
-    DiscardDriveBar();
+    m_pDriveBar.reset();
 }
 
 BOOL CMainFrame::OnDeviceChange(UINT nEventType, DWORD_PTR)
@@ -161,18 +161,10 @@ static int DriveImageOf(UINT nDriveType)
     }
 }
 
-void CMainFrame::DiscardDriveBar()
-{
-    if (!m_pDriveBar) return;
-    RemoveControlBar(m_pDriveBar.get());
-    m_pDriveBar->DestroyWindow();
-    m_pDriveBar.reset();
-}
-
 void CMainFrame::RebuildDriveBar()
 {
     CWaitCursor wait;
-    DiscardDriveBar();
+    m_pDriveBar.reset();
 
     m_pDriveBar = std::make_unique<CToolBar>();
     RECT noBorders{0, 0, 0, 0};

@@ -44,8 +44,4 @@ protected:
     int OnCreate(CREATESTRUCTA* cs);
     void OnDestroy();
     BOOL OnDeviceChange(UINT nEventType, DWORD_PTR dwData);
-
-private:
-    // Takes the drive toolbar out of the layout, destroys its window and deletes it.
-    void DiscardDriveBar();
 };

@@ -303,7 +303,7 @@ BOOL CHeftDoc::DeleteFolderTree(const CString& path, std::int64_t* pBytesRemoved
         level.more = find.FindNextFile();
         if (isLink) {
             // Only the link goes; whatever it points at stays untouched.
-            if (!RemoveDirectoryUtf8(entry)) DeleteFileUtf8(entry);
+            RemoveLinkUtf8(entry);
         } else if (isFolder) {
             enter(entry);
         } else if (isFile && DeleteFileUtf8(entry)) {

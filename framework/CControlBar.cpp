@@ -13,6 +13,12 @@ DWORD CControlBar::TakeBarStyle(DWORD dwStyle)
     return dwStyle & ~CBRS_ALL;
 }
 
+CControlBar::~CControlBar()
+{
+    // A bar deleted while its window lives must not stay in its frame's layout.
+    if (m_pDockSite) m_pDockSite->RemoveControlBar(this);
+}
+
 void CControlBar::PostNcDestroy()
 {
     // The frame lays out only living bars.

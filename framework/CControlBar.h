@@ -24,6 +24,7 @@ class CFrameWnd;
 // object, laid out by its frame.
 class CControlBar : public CWnd {
 public:
+    ~CControlBar() override;
     DWORD GetBarStyle() const { return m_dwStyle; }
     virtual void SetBarStyle(DWORD dwStyle) { m_dwStyle = dwStyle; }
     void EnableDocking(DWORD dwDockStyle) { m_dwDockStyle = dwDockStyle; }

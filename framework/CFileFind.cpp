@@ -151,6 +151,21 @@ bool RemoveDirectoryUtf8(const CString& path)
     return RemoveDirectoryW(ToWidePath(path).c_str()) != FALSE;
 }
 
+bool RemoveLinkUtf8(const CString& path)
+{
+    std::wstring wide = ToWidePath(path);
+    if (RemoveDirectoryW(wide.c_str())) return true;
+    // Opened as the reparse point itself, the link (not its target) is what
+    // the handle deletes when it closes.
+    HANDLE link = CreateFileW(wide.c_str(), DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                              OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+    if (link == INVALID_HANDLE_VALUE) return false;
+    FILE_DISPOSITION_INFO disposition{TRUE};
+    bool marked = SetFileInformationByHandle(link, FileDispositionInfo, &disposition, sizeof(disposition)) != FALSE;
+    CloseHandle(link);
+    return marked && GetFileAttributesW(wide.c_str()) == INVALID_FILE_ATTRIBUTES;
+}
+
 bool GetDiskFreeSpaceUtf8(const CString& rootPath, DWORD* sectorsPerCluster, DWORD* bytesPerSector,
                           DWORD* freeClusters, DWORD* totalClusters)
 {

@@ -66,6 +66,8 @@ private:
 
 bool DeleteFileUtf8(const CString& path);
 bool RemoveDirectoryUtf8(const CString& path);
+// Removes a junction or symbolic link itself, never what it points at.
+bool RemoveLinkUtf8(const CString& path);
 
 // Free space of the volume that holds the path, in clusters.
 bool GetDiskFreeSpaceUtf8(const CString& rootPath, DWORD* sectorsPerCluster, DWORD* bytesPerSector,

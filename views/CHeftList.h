@@ -1,12 +1,95 @@
 #pragma once
+#include "framework/CDC.h"
+#include "framework/CGdiObject.h"
 #include "framework/CTreeView.h"
 
+#include <cstdint>
+
+class CDirEntry;
 class CHeftDoc;
 
-// The contents list of a drive window.
+// The contents list of a drive window: one owner-drawn row per subfolder and
+// file of the folder selected in the tree, each drawn from its record with
+// icon, name, size, a bar of its share and that share in percent. The list
+// owns the records of its rows.
 class CHeftList : public CListView {
     DECLARE_MESSAGE_MAP()
 public:
+    CHeftList() = default;
+    ~CHeftList() override = default;
+
     BOOL PreCreateWindow(CREATESTRUCTA& cs) override;
+    void OnInitialUpdate() override;
+    void OnDraw(CDC*) override {}
     CHeftDoc* GetDocument() const;
+
+    // Frees the record of every row, then deletes all rows.
+    void ReleaseRowRecords();
+    // True once the window is being destroyed: nothing may fill it any more.
+    bool IsClosing() const { return m_bClosing; }
+
+    // ---- drawing: on the screen and, with a printer DC, for the printed report
+    // Draws one whole row, whatever drawing action the control asks for.
+    void DrawItem(DRAWITEMSTRUCT* pDrawItem);
+    // Text shortened to the cell, left-aligned; the whole cell is painted in
+    // the current background colour.
+    void DrawCellText(CDC* pDC, CString text, const RECT& cell);
+    // The same, right-aligned.
+    void DrawCellTextRight(CDC* pDC, CString text, const RECT& cell);
+    // Shortens the text with "..." to fit a cell; on the screen it also keeps
+    // the widest full text drawn in the current column (for the divider
+    // double-click).
+    void FitTextToCell(CDC* pDC, CString& text, int limit, int cellWidth);
+    // Paints the cell's background and the bar of the entry's share; returns
+    // the share (0 while the folder shown has no bytes).
+    double DrawPercentBar(CDC* pDC, std::int64_t size, const RECT& cell, BOOL bSelected);
+
+    // ---- sorting
+    static int CompareNames(const CDirEntry* a, const CDirEntry* b);
+    static int CompareSizes(const CDirEntry* a, const CDirEntry* b);
+    // What CompareRows applies: a comparison and its direction.
+    struct SortParam {
+        int (*compare)(const CDirEntry*, const CDirEntry*);
+        BOOL bAscending;
+    };
+    // The control's sort callback; lParamSort points to a SortParam.
+    static int CALLBACK CompareRows(LPARAM lParam1, LPARAM lParam2, LPARAM lParamSort);
+
+    // ---- commands on the selected row (also reached by keys and the context menu)
+    void OnOpen();
+    void OnDelete();
+    void OnProperties();
+    void OnUpOneLevel();
+
+    CBrush m_brMid;
+    CBrush m_brLow;
+    CBrush m_brHigh;
+    CBrush m_brWindow;
+    CBrush m_brHighlight;
+    CPen m_penWindow;
+    CPen m_penBlack;
+    CPen m_penHighlight;
+    int m_nLastSortColumn = -1;
+    bool m_bSortAscending[5] = {true, true, true, true, true};
+    int m_nDrawColumn = 0;
+    int m_nTextWidth[4] = {};
+    CFont m_fontReport;
+    int m_nReportLineHeight = 0;
+    int m_nRowsPerPage = 0;
+
+protected:
+    void OnDestroy();
+    void OnContextMenu(HWND hwnd, POINT point);
+    void OnColumnClick(NMHDR* pNMHDR, LRESULT* pResult);
+    void OnItemChanged(NMHDR* pNMHDR, LRESULT* pResult);
+    void OnDividerDblClick(NMHDR* pNMHDR, LRESULT* pResult);
+    void OnKeyDown(UINT nChar, UINT nRepCnt, UINT nFlags);
+    void OnSysKeyDown(UINT nChar, UINT nRepCnt, UINT nFlags);
+    void OnLButtonDblClk(UINT nFlags, POINT point);
+
+    // The record behind the selected row, or null.
+    CDirEntry* GetSelectedRecord();
+
+private:
+    bool m_bClosing = false;
 };

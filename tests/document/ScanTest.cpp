@@ -8,6 +8,8 @@
 #include "resources/resource.h"
 #include "tests/common/DialogAnswerer.h"
 #include "tests/common/FixtureDrive.h"
+#include "tests/common/HeftAppTest.h"
+#include "tests/common/ProgressWatcher.h"
 #include "tests/common/TestWindows.h"
 
 #include <gtest/gtest.h>
@@ -17,90 +19,7 @@
 
 namespace {
 
-// Records the texts the progress dialog's percent (1004) and status (1005)
-// controls are given while a scan runs.
-class ProgressWatcher {
-public:
-    ProgressWatcher()
-    {
-        s_current = this;
-        m_hook = SetWindowsHookExA(WH_CALLWNDPROC, &ProgressWatcher::Hook, nullptr, GetCurrentThreadId());
-    }
-    ~ProgressWatcher()
-    {
-        UnhookWindowsHookEx(m_hook);
-        s_current = nullptr;
-    }
-    std::vector<std::string> percents;
-    std::vector<std::string> statuses;
-    // Called when a status text goes up; may press Cancel.
-    std::function<void(HWND dialog, const std::string& status)> onStatus;
-
-private:
-    static LRESULT CALLBACK Hook(int code, WPARAM wParam, LPARAM lParam)
-    {
-        auto* msg = reinterpret_cast<CWPSTRUCT*>(lParam);
-        if (code == HC_ACTION && s_current && msg->message == WM_SETTEXT && msg->lParam) {
-            int id = GetDlgCtrlID(msg->hwnd);
-            std::string text = reinterpret_cast<const char*>(msg->lParam);
-            if (id == 1004) s_current->percents.push_back(text);
-            if (id == 1005) {
-                s_current->statuses.push_back(text);
-                if (s_current->onStatus) s_current->onStatus(GetParent(msg->hwnd), text);
-            }
-        }
-        return CallNextHookEx(nullptr, code, wParam, lParam);
-    }
-    static inline ProgressWatcher* s_current = nullptr;
-    HHOOK m_hook = nullptr;
-};
-
-class ScanTest : public ::testing::Test {
-protected:
-    void SetUp() override
-    {
-        liveBefore = CDirEntry::LiveCount();
-        ASSERT_TRUE(app.InitInstance());
-        main = dynamic_cast<CMainFrame*>(app.m_pMainWnd);
-        ASSERT_NE(main, nullptr);
-    }
-    void TearDown() override
-    {
-        if (app.m_pMainWnd) app.m_pMainWnd->DestroyWindow();
-        PumpPending();
-        EXPECT_EQ(CDirEntry::LiveCount(), liveBefore) << "every record is freed once the windows are gone";
-    }
-
-    CHeftDoc* Open(const FixtureDrive& drive)
-    {
-        main->RebuildDriveBar(); // the drive list learns of the fixture drive
-        return app.OpenDrive(drive.Drive());
-    }
-    int DocumentCount() const { return static_cast<int>(app.GetDocTemplates().front()->GetDocuments().size()); }
-
-    // The tree item below `parent` with the given text, or null.
-    static HTREEITEM Child(CTreeCtrl& tree, HTREEITEM parent, const char* text)
-    {
-        for (HTREEITEM item = tree.GetChildItem(parent); item; item = tree.GetNextSiblingItem(item))
-            if (tree.GetItemText(item) == text) return item;
-        return nullptr;
-    }
-    static CDirEntry* Record(CTreeCtrl& tree, HTREEITEM item)
-    {
-        return reinterpret_cast<CDirEntry*>(tree.GetItemData(item));
-    }
-    static std::vector<std::string> ChildTexts(CTreeCtrl& tree, HTREEITEM parent)
-    {
-        std::vector<std::string> texts;
-        for (HTREEITEM item = tree.GetChildItem(parent); item; item = tree.GetNextSiblingItem(item))
-            texts.push_back(tree.GetItemText(item).str());
-        return texts;
-    }
-
-    long liveBefore = 0;
-    CHeftApp app;
-    CMainFrame* main = nullptr;
-};
+using ScanTest = HeftAppTest;
 
 } // namespace
 

@@ -1,0 +1,65 @@
+#pragma once
+// A test fixture with the whole program running in-process: the application
+// object started, its main frame, and helpers to open fixture drives and to
+// read the folder tree. Every record must be freed once the windows are gone.
+#include "app/CHeftApp.h"
+#include "app/CMainFrame.h"
+#include "document/CHeftDoc.h"
+#include "model/CDirEntry.h"
+#include "tests/common/FixtureDrive.h"
+#include "tests/common/TestWindows.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+class HeftAppTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        liveBefore = CDirEntry::LiveCount();
+        ASSERT_TRUE(app.InitInstance());
+        main = dynamic_cast<CMainFrame*>(app.m_pMainWnd);
+        ASSERT_NE(main, nullptr);
+        app.m_bShowHelp = false;
+    }
+    void TearDown() override
+    {
+        if (app.m_pMainWnd) app.m_pMainWnd->DestroyWindow();
+        PumpPending();
+        EXPECT_EQ(CDirEntry::LiveCount(), liveBefore) << "every record is freed once the windows are gone";
+    }
+
+    // Opens a fixture drive as the drive command does.
+    CHeftDoc* Open(const FixtureDrive& drive)
+    {
+        main->RebuildDriveBar(); // the drive list learns of the fixture drive
+        return app.OpenDrive(drive.Drive());
+    }
+    int DocumentCount() const { return static_cast<int>(app.GetDocTemplates().front()->GetDocuments().size()); }
+    int ChildWindowCount() const { return CountChildren(main->m_hWndMDIClient); }
+
+    // The tree item below `parent` with the given text, or null.
+    static HTREEITEM Child(CTreeCtrl& tree, HTREEITEM parent, const char* text)
+    {
+        for (HTREEITEM item = tree.GetChildItem(parent); item; item = tree.GetNextSiblingItem(item))
+            if (tree.GetItemText(item) == text) return item;
+        return nullptr;
+    }
+    static CDirEntry* Record(CTreeCtrl& tree, HTREEITEM item)
+    {
+        return reinterpret_cast<CDirEntry*>(tree.GetItemData(item));
+    }
+    static std::vector<std::string> ChildTexts(CTreeCtrl& tree, HTREEITEM parent)
+    {
+        std::vector<std::string> texts;
+        for (HTREEITEM item = tree.GetChildItem(parent); item; item = tree.GetNextSiblingItem(item))
+            texts.push_back(tree.GetItemText(item).str());
+        return texts;
+    }
+
+    long liveBefore = 0;
+    CHeftApp app;
+    CMainFrame* main = nullptr;
+};

@@ -1,0 +1,44 @@
+#pragma once
+#include <windows.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+// Records the texts the progress dialog's percent (1004) and status (1005)
+// controls are given while a scan runs.
+class ProgressWatcher {
+public:
+    ProgressWatcher()
+    {
+        s_current = this;
+        m_hook = SetWindowsHookExA(WH_CALLWNDPROC, &ProgressWatcher::Hook, nullptr, GetCurrentThreadId());
+    }
+    ~ProgressWatcher()
+    {
+        UnhookWindowsHookEx(m_hook);
+        s_current = nullptr;
+    }
+    std::vector<std::string> percents;
+    std::vector<std::string> statuses;
+    // Called when a status text goes up; may press Cancel.
+    std::function<void(HWND dialog, const std::string& status)> onStatus;
+
+private:
+    static LRESULT CALLBACK Hook(int code, WPARAM wParam, LPARAM lParam)
+    {
+        auto* msg = reinterpret_cast<CWPSTRUCT*>(lParam);
+        if (code == HC_ACTION && s_current && msg->message == WM_SETTEXT && msg->lParam) {
+            int id = GetDlgCtrlID(msg->hwnd);
+            std::string text = reinterpret_cast<const char*>(msg->lParam);
+            if (id == 1004) s_current->percents.push_back(text);
+            if (id == 1005) {
+                s_current->statuses.push_back(text);
+                if (s_current->onStatus) s_current->onStatus(GetParent(msg->hwnd), text);
+            }
+        }
+        return CallNextHookEx(nullptr, code, wParam, lParam);
+    }
+    static inline ProgressWatcher* s_current = nullptr;
+    HHOOK m_hook = nullptr;
+};

@@ -1,0 +1,148 @@
+#pragma once
+// The contents list's rules that need no window: the share of an entry and
+// the bar that shows it, the percent text, the row comparisons and the
+// shortening of a text to its cell. They stay free of windows.h so that they
+// are tested natively as well, and the printed report uses the same ones.
+#include <cstdint>
+#include <cstring>
+#include <string_view>
+#include <vector>
+
+#include "framework/CString.h"
+
+namespace listrules {
+
+// The entry's share of the basis: the folder shown, or the whole drive. While
+// the folder shown has no bytes there is no share at all, whatever the basis.
+inline double EntryShare(std::int64_t size, std::int64_t folderTotal, std::int64_t driveTotal,
+                         bool relativeToFolder)
+{
+    if (folderTotal <= 0) return 0.0;
+    const std::int64_t basis = relativeToFolder ? folderTotal : driveTotal;
+    // Only sizes that disagree with each other leave a drive without bytes here.
+    if (basis <= 0) return 0.0;
+    return static_cast<double>(size) / static_cast<double>(basis);
+}
+
+enum class BarColour { None, Low, Mid, High };
+
+// Up to 1 % no bar; then green, over a quarter yellow, over a half red.
+inline BarColour BarColourFor(double share)
+{
+    if (!(share > 0.01)) return BarColour::None;
+    if (share > 0.5) return BarColour::High;
+    if (share > 0.25) return BarColour::Mid;
+    return BarColour::Low;
+}
+
+// Right edge of the bar of a cell from left to right. A share above 1 (sizes
+// and totals that disagree) ends at the cell's edge instead of running into
+// the next cell.
+inline int BarRight(int left, int right, double share)
+{
+    if (share >= 1.0) return right;
+    return static_cast<int>(static_cast<double>(left) + static_cast<double>(right - left) * share);
+}
+
+// "12.3%" for a share of 0.1234.
+inline CString PercentText(double share)
+{
+    CString text;
+    text.Format("%.1f%%", share * 100.0);
+    return text;
+}
+
+// Names compare without regard to letter case: 1, -1 or 0.
+inline int CompareNames(const CString& a, const CString& b)
+{
+    CString upperA(a), upperB(b);
+    upperA.MakeUpper();
+    upperB.MakeUpper();
+    const int r = std::strcmp(upperA, upperB);
+    return r > 0 ? 1 : (r < 0 ? -1 : 0);
+}
+
+// Sizes compare as unsigned byte counts: 1, -1 or 0.
+inline int CompareSizes(std::int64_t a, std::int64_t b)
+{
+    const auto ua = static_cast<std::uint64_t>(a);
+    const auto ub = static_cast<std::uint64_t>(b);
+    return ua > ub ? 1 : (ua < ub ? -1 : 0);
+}
+
+// A comparison's result in the given direction.
+inline int Directed(int r, bool ascending)
+{
+    return (!ascending && r != 0) ? -r : r;
+}
+
+// Width a divider double-click gives a column: the widest text drawn in it so
+// far plus its margins; the name column also holds the icon, and the bar
+// column has a width of its own.
+inline int DividerWidth(int column, int widestText)
+{
+    if (column == 2) return 125;
+    int width = widestText + 4;
+    if (column == 0) width += 16;
+    return width;
+}
+
+// Byte offsets at which the characters of a UTF-8 text start, plus its end.
+inline std::vector<size_t> CharacterStarts(std::string_view text)
+{
+    std::vector<size_t> starts;
+    for (size_t i = 0; i < text.size(); ++i) {
+        if ((static_cast<unsigned char>(text[i]) & 0xC0) != 0x80) starts.push_back(i);
+    }
+    starts.push_back(text.size());
+    return starts;
+}
+
+// Shortens `text` to the longest prefix that fits a cell `cellWidth` pixels
+// wide with "..." behind it, keeping 4 pixels of margin; a cut never splits a
+// character. `measure(std::string_view, int* width)` gives a text's width and
+// false when it cannot. `fullWidth` receives the width of the whole text when
+// it was measured. The room is compared unsigned, so a cell narrower than the
+// margin takes any text whole; a cell too narrow for "..." keeps the whole
+// text too (the drawing clips it). `limit` caps the shortened text's length in
+// characters. Returns false when the text could not be measured.
+template <class Measure>
+bool FitText(CString& text, int limit, int cellWidth, Measure&& measure, int* fullWidth)
+{
+    const auto room = static_cast<unsigned>(cellWidth - 4);
+    int width = 0;
+    if (!measure(std::string_view(text.str()), &width)) return false;
+    if (fullWidth) *fullWidth = width;
+    if (static_cast<unsigned>(width) <= room) return true;
+
+    int dotsWidth = 0;
+    if (!measure(std::string_view("..."), &dotsWidth)) return true;
+
+    const std::string& whole = text.str();
+    const std::vector<size_t> starts = CharacterStarts(whole);
+    const long long characters = static_cast<long long>(starts.size()) - 1;
+    long long longest = characters - 1;
+    if (longest > static_cast<long long>(limit) - 3) longest = static_cast<long long>(limit) - 3;
+    auto fits = [&](long long n) {
+        int prefixWidth = 0;
+        if (!measure(std::string_view(whole).substr(0, starts[static_cast<size_t>(n)]), &prefixWidth))
+            return false;
+        return static_cast<unsigned>(prefixWidth) + static_cast<unsigned>(dotsWidth) <= room;
+    };
+    // Widths grow with the prefix, so the longest fitting prefix is found by halving.
+    long long low = 0, high = longest, best = -1;
+    while (low <= high) {
+        const long long mid = low + (high - low) / 2;
+        if (fits(mid)) {
+            best = mid;
+            low = mid + 1;
+        } else {
+            high = mid - 1;
+        }
+    }
+    if (best < 0) return true;
+    text = CString(whole.substr(0, starts[static_cast<size_t>(best)]) + "...");
+    return true;
+}
+
+} // namespace listrules

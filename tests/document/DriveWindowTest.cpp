@@ -244,3 +244,24 @@ TEST_F(DriveWindowTest, DeleteFolderTreeNeverFollowsALinkAndReportsTheTruth)
     EXPECT_EQ(gone != FALSE, !Exists(drive.Path("victim")));
     EXPECT_EQ(gone != FALSE, !Exists(drive.Path("victim\\shortcut")));
 }
+
+TEST_F(DriveWindowTest, OpenCommandOpensTheDriveOfTheChosenFileUnderTheFilesTitle)
+{
+    FixtureDrive drive('T');
+    drive.File("a\\chosen.bin", 10);
+    drive.File("b\\other.bin", 20);
+    main->RebuildDriveBar();
+    // The file dialog's name field takes a full path; OK opens it.
+    DialogAnswerer open("Open", IDOK, [&](HWND dialog) {
+        HWND name = GetDlgItem(dialog, 0x47C); // the combo box of the file name
+        if (!name) name = GetDlgItem(dialog, 0x480);
+        SetWindowTextA(name, drive.Path("a\\chosen.bin"));
+    });
+    main->SendMessage(WM_COMMAND, ID_FILE_OPEN);
+    ASSERT_EQ(open.Answered(), 1);
+    ASSERT_EQ(DocumentCount(), 1);
+    auto* doc = static_cast<CHeftDoc*>(app.GetDocTemplates().front()->GetDocuments().front());
+    EXPECT_EQ(doc->m_strDrive, "T:");
+    EXPECT_EQ(doc->m_nDriveTotal, 30);
+    EXPECT_EQ(doc->GetTitle(), "chosen.bin");
+}

@@ -2,6 +2,7 @@
 // windows: an MDI main frame with one document open in a child frame.
 #include "framework/CCmdUI.h"
 #include "framework/CControlBar.h"
+#include "framework/CDialog.h"
 #include "framework/CDocTemplate.h"
 #include "framework/CFrameWnd.h"
 #include "framework/CView.h"
@@ -358,4 +359,34 @@ TEST(Reflection, ControlGetsItsOwnNotificationBeforeItsParent)
     EXPECT_EQ(control.m_hWnd, nullptr);
     parent.DestroyWindow();
     EXPECT_EQ(parent.m_hWnd, nullptr);
+}
+
+// ---- dialog data exchange ----
+
+namespace {
+
+class ExchangeDialog : public CDialog {
+public:
+    ExchangeDialog() : CDialog(IDD_ITEMPROPERTIES) {}
+    void DoDataExchange(CDataExchange* pDX) override { DDX_Text(pDX, IDC_ITEM_NAME, m_strName); }
+    CString m_strName;
+};
+
+} // namespace
+
+TEST(DialogExchange, FieldsGoToControlsOnInitAndBackOnSave)
+{
+    RouteApp app;
+    ExchangeDialog dialog;
+    dialog.m_strName = "naïve-文件";
+    ASSERT_TRUE(dialog.Create(IDD_ITEMPROPERTIES));
+    char text[64] = {};
+    GetDlgItemTextA(dialog.m_hWnd, IDC_ITEM_NAME, text, sizeof(text));
+    EXPECT_STREQ(text, "naïve-文件");
+    SetDlgItemTextA(dialog.m_hWnd, IDC_ITEM_NAME, "changed");
+    dialog.UpdateData(TRUE);
+    EXPECT_EQ(dialog.m_strName, "changed");
+    EXPECT_EQ(CWnd::FromHandlePermanent(dialog.m_hWnd), &dialog);
+    dialog.DestroyWindow();
+    EXPECT_EQ(dialog.m_hWnd, nullptr);
 }

@@ -48,7 +48,7 @@ if [ ! -f "$WINEPREFIX/.heft-prefix-ready" ]; then
 fi
 ln -sfn "$tree" "$WINEPREFIX/dosdevices/b:"
 
-result=$("$wine" "$root/build/win64/scan_bench.exe" B: "$rounds" | tr -d '\r' | tail -n 1)
+result=$(HEFT_BENCH_DRIVE=B: HEFT_BENCH_ROUNDS="$rounds" "$wine" "$root/build/win64/scan_bench.exe" | tr -d '\r' | tail -n 1)
 wineserver -k 2>/dev/null || true
 echo "bench scan: $result" >&2
 
@@ -64,7 +64,7 @@ du_ms=$(printf '%s\n' "${du_times[@]}" | sort -g | awk '{v[NR]=$1} END {print (N
 value() { echo "$result" | tr ' ' '\n' | sed -n "s/^$1=//p"; }
 open_ms=$(value open_ms)
 walk_ms=$(value walk_ms)
-echo "bench scan: du_ms=$du_ms rounds=$rounds" >&2
+echo "bench scan: du_ms=$du_ms rounds=$rounds; open over the wide-function walk: $(awk -v o="$open_ms" -v w="$(value walkw_ms)" 'BEGIN {printf "%.2f", o / w}')" >&2
 awk -v open="$open_ms" -v walk="$walk_ms" -v du="$du_ms" -v folders="$(value folders)" \
     -v files="$(value files)" -v bytes="$(value bytes_per_folder)" \
     'BEGIN {printf "scan ratio=%.2f folders=%s files=%s bytes_per_folder=%s du_ratio=%.1f\n", open / walk, folders, files, bytes, open / du}'

@@ -3,11 +3,14 @@
 // FindFirstFileA walk of the same drive in the same process, and measures the
 // heap growth per folder that an open document holds.
 //
-// Usage: scan_bench.exe DRIVE ROUNDS   (for example: scan_bench.exe B: 5)
-// Prints: open_ms=... walk_ms=... (medians) folders=N files=M bytes_per_folder=B
+// Usage: HEFT_BENCH_DRIVE=B: HEFT_BENCH_ROUNDS=5 scan_bench.exe
+// (not on the command line: the application would open that drive at start-up)
+// Prints: open_ms=... walk_ms=... walkw_ms=... (medians) folders=N files=M bytes_per_folder=B
 #include "app/CHeftApp.h"
 #include "app/CMainFrame.h"
 #include "document/CHeftDoc.h"
+
+#include <psapi.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -57,6 +60,35 @@ void BareWalk(const std::string& path, WalkCount& count)
     FindClose(find);
 }
 
+// Private bytes the process has committed.
+long long PrivateBytes()
+{
+    PROCESS_MEMORY_COUNTERS_EX counters{};
+    counters.cb = sizeof(counters);
+    GetProcessMemoryInfo(GetCurrentProcess(), reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&counters), sizeof(counters));
+    return static_cast<long long>(counters.PrivateUsage);
+}
+
+// The same walk with the wide functions, which the program's own file-system
+// layer uses: a second baseline, since the narrow calls convert every name.
+void BareWalkWide(const std::wstring& path, WalkCount& count)
+{
+    WIN32_FIND_DATAW data;
+    HANDLE find = FindFirstFileW((path + L"\\*.*").c_str(), &data);
+    if (find == INVALID_HANDLE_VALUE) return;
+    do {
+        if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+            if (!wcscmp(data.cFileName, L".") || !wcscmp(data.cFileName, L"..")) continue;
+            ++count.folders;
+            if (!(data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT))
+                BareWalkWide(path + L"\\" + data.cFileName, count);
+        } else {
+            ++count.files;
+        }
+    } while (FindNextFileW(find, &data));
+    FindClose(find);
+}
+
 // Bytes in use in all of the process's heaps.
 long long HeapBytesInUse()
 {
@@ -76,14 +108,16 @@ long long HeapBytesInUse()
 
 } // namespace
 
-int main(int argc, char** argv)
+int main()
 {
-    if (argc < 3) {
-        std::fprintf(stderr, "usage: scan_bench DRIVE ROUNDS\n");
+    const char* driveVar = std::getenv("HEFT_BENCH_DRIVE");
+    const char* roundsVar = std::getenv("HEFT_BENCH_ROUNDS");
+    if (!driveVar) {
+        std::fprintf(stderr, "usage: HEFT_BENCH_DRIVE=B: HEFT_BENCH_ROUNDS=5 scan_bench.exe\n");
         return 2;
     }
-    std::string drive = argv[1];
-    int rounds = std::max(1, std::atoi(argv[2]));
+    std::string drive = driveVar;
+    int rounds = std::max(1, roundsVar ? std::atoi(roundsVar) : 5);
 
     INITCOMMONCONTROLSEX icc{sizeof(icc), ICC_WIN95_CLASSES};
     InitCommonControlsEx(&icc);
@@ -93,7 +127,8 @@ int main(int argc, char** argv)
     auto* main = dynamic_cast<CMainFrame*>(app.m_pMainWnd);
 
     WalkCount count;
-    std::vector<double> openMs, walkMs;
+    std::vector<double> openMs, walkMs, walkWideMs;
+    std::wstring wideDrive(drive.begin(), drive.end());
     long long bytesPerFolder = 0;
     for (int round = 0; round < rounds; ++round) {
         WalkCount c;
@@ -101,8 +136,13 @@ int main(int argc, char** argv)
         BareWalk(drive, c);
         walkMs.push_back(NowMs() - start);
         count = c;
+        WalkCount wide;
+        start = NowMs();
+        BareWalkWide(wideDrive, wide);
+        walkWideMs.push_back(NowMs() - start);
 
         long long heapBefore = HeapBytesInUse();
+        long long privateBefore = PrivateBytes();
         start = NowMs();
         CHeftDoc* doc = app.OpenDrive(drive.c_str());
         openMs.push_back(NowMs() - start);
@@ -110,14 +150,18 @@ int main(int argc, char** argv)
             std::fprintf(stderr, "the drive could not be opened\n");
             return 1;
         }
-        if (round == 0 && count.folders > 0)
-            bytesPerFolder = (HeapBytesInUse() - heapBefore) / count.folders;
+        if (round == 0 && count.folders > 0) {
+            long long heapGrowth = HeapBytesInUse() - heapBefore;
+            long long privateGrowth = PrivateBytes() - privateBefore;
+            std::fprintf(stderr, "heap growth %lld, private growth %lld\n", heapGrowth, privateGrowth);
+            bytesPerFolder = heapGrowth / count.folders;
+        }
         app.CloseAllDocuments();
         MSG msg;
         while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
     }
-    std::printf("open_ms=%.1f walk_ms=%.1f folders=%ld files=%ld bytes_per_folder=%lld\n", Median(openMs),
-                Median(walkMs), count.folders, count.files, bytesPerFolder);
+    std::printf("open_ms=%.1f walk_ms=%.1f walkw_ms=%.1f folders=%ld files=%ld bytes_per_folder=%lld\n", Median(openMs),
+                Median(walkMs), Median(walkWideMs), count.folders, count.files, bytesPerFolder);
     if (main) main->DestroyWindow();
     return 0;
 }

@@ -4,6 +4,7 @@
 #include "framework/CGdiObject.h"
 #include "resources/resource.h"
 #include "tests/common/DialogAnswerer.h"
+#include "tests/common/HeftAppTest.h"
 #include "tests/common/TestWindows.h"
 
 #include <gtest/gtest.h>
@@ -27,24 +28,7 @@ std::vector<std::string> MenuTexts(HMENU hMenu)
     return texts;
 }
 
-class StartupTest : public ::testing::Test {
-protected:
-    void SetUp() override
-    {
-        ASSERT_TRUE(app.InitInstance());
-        main = dynamic_cast<CMainFrame*>(app.m_pMainWnd);
-        ASSERT_NE(main, nullptr);
-        app.m_bShowHelp = false;
-    }
-    void TearDown() override
-    {
-        if (app.m_pMainWnd) app.m_pMainWnd->DestroyWindow();
-        PumpPending();
-    }
-
-    CHeftApp app;
-    CMainFrame* main = nullptr;
-};
+using StartupTest = HeftAppTest;
 
 } // namespace
 

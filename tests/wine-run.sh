@@ -10,7 +10,8 @@
 #     drive letter a crashed test left defined.
 # Usage: tests/wine-run.sh program.exe [arguments...]
 # HEFT_WINEDEBUG sets WINEDEBUG (default -all); HEFT_TEST_TIMEOUT the seconds
-# after which a hanging executable is stopped (default 540).
+# after which a hanging executable is stopped (default 540); HEFT_BACKTRACE=1
+# prints a backtrace if the executable crashes.
 set -u
 
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
@@ -33,11 +34,17 @@ mkdir -p "$build"
 # One executable at a time owns the prefix's drive letters and the fixtures
 # (ctest -j is safe, just not parallel).
 exec 9>"$build/wine-test.lock"
-flock 9
+if ! flock -w 1200 9; then
+    echo "wine-run: the test prefix stayed busy for 20 minutes ($build/wine-test.lock)" >&2
+    exit 1
+fi
 
 # Wine's processes outlive this script (the persistent server and its
 # services): they must not inherit the lock.
 detached() { "$@" 9>&-; }
+
+aedebug='HKLM\Software\Microsoft\Windows NT\CurrentVersion\AeDebug'
+ready="$WINEPREFIX/.heft-prefix-v2"
 
 make_prefix() {
     echo "wine-run: creating the test prefix $WINEPREFIX" >&2
@@ -45,16 +52,18 @@ make_prefix() {
     detached "$wine" wineboot -i >/dev/null 2>&1
     detached wineserver -w
     detached "$wine" reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d null /f >/dev/null 2>&1
-    # A crash prints a backtrace and ends the process instead of waiting in
-    # a crash dialog that nobody can see.
+    # A crash ends the process at once: no crash dialog, and no debugger,
+    # which hangs when it attaches to a process with a corrupted heap.
+    # HEFT_BACKTRACE=1 brings the debugger back for one run (see below).
     detached "$wine" reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f \
         >/dev/null 2>&1
+    detached "$wine" reg add "$aedebug" /v Debugger /d "" /f >/dev/null 2>&1
     detached wineserver -w
     if ! grep -q '"Graphics"="null"' "$WINEPREFIX/user.reg" 2>/dev/null; then
         echo "wine-run: could not create the Wine prefix $WINEPREFIX" >&2
         exit 1
     fi
-    touch "$WINEPREFIX/.heft-prefix-ready"
+    touch "$ready"
 }
 
 clean_fixtures() {
@@ -73,19 +82,31 @@ clean_fixtures() {
     fi
 }
 
-[ -f "$WINEPREFIX/.heft-prefix-ready" ] || make_prefix
+[ -f "$ready" ] || make_prefix
 
 # Starts the server unless it runs already; it stays 60 s after the last
 # Wine process, long enough to serve the next test executable.
 detached wineserver -p60 </dev/null >/dev/null 2>&1
+# Wine's own services (services.exe, winedevice.exe, ...) start with the first
+# process of a session and live as long as the server; they inherit that
+# process's stderr. Started by a test executable, they would hold ctest's
+# output pipe open (and ctest waiting) for the server's lifetime. A no-op
+# process with no output starts them instead (0.1 s when already running).
+detached "$wine" cmd /c exit </dev/null >/dev/null 2>&1
 
 clean_fixtures
 mkdir -p "$fixtures"
 export HEFT_FIXTURES_UNIX="$fixtures"
 export HEFT_FIXTURES="Z:${fixtures//\//\\}"
 
+if [ -n "${HEFT_BACKTRACE:-}" ]; then
+    detached "$wine" reg add "$aedebug" /v Debugger /d 'winedbg --auto %ld %ld' /f >/dev/null 2>&1
+fi
 detached timeout -k 10 "${HEFT_TEST_TIMEOUT:-540}" "$wine" "$@"
 rc=$?
+if [ -n "${HEFT_BACKTRACE:-}" ]; then
+    detached "$wine" reg add "$aedebug" /v Debugger /d "" /f >/dev/null 2>&1
+fi
 if [ $rc -eq 124 ] || [ $rc -eq 137 ]; then
     echo "wine-run: $1 did not finish within ${HEFT_TEST_TIMEOUT:-540} s; stopping it" >&2
     detached wineserver -k

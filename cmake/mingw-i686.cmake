@@ -1,0 +1,15 @@
+# Cross build for i686 Windows with MinGW-w64. The -posix compilers are the
+# ones with std::thread and std::mutex (GoogleTest needs them).
+set(CMAKE_SYSTEM_NAME Windows)
+set(CMAKE_SYSTEM_PROCESSOR i686)
+
+set(HEFT_MINGW_TRIPLE i686-w64-mingw32)
+set(CMAKE_C_COMPILER   ${HEFT_MINGW_TRIPLE}-gcc-posix)
+set(CMAKE_CXX_COMPILER ${HEFT_MINGW_TRIPLE}-g++-posix)
+set(CMAKE_RC_COMPILER  ${HEFT_MINGW_TRIPLE}-windres)
+
+set(CMAKE_FIND_ROOT_PATH /usr/${HEFT_MINGW_TRIPLE})
+set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
+set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)

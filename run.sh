@@ -1,0 +1,81 @@
+#!/usr/bin/env bash
+# The run command: installs what is missing, builds the 64-bit program and
+# starts it under Wine on a folder of this machine, shown as drive H:.
+#   ./run.sh [FOLDER]        FOLDER defaults to $HOME
+# With a display ($DISPLAY) the program simply runs until it is closed.
+# Without one it runs in a virtual X server, in Wine's virtual desktop; once
+# the screen has settled, docs/screenshot.png is written and the program is
+# stopped. HEFT_SHOT_DELAY adds seconds of waiting before that screenshot.
+set -euo pipefail
+cd "$(dirname "${BASH_SOURCE[0]}")"
+root=$(pwd)
+wine=/usr/lib/wine/wine64
+export WINEPREFIX="$root/build/wine-run"
+export WINEDEBUG="${HEFT_WINEDEBUG:--all}"
+export WINEDLLOVERRIDES="mscoree,mshtml="
+exe_windows="Z:${root//\//\\}\\build\\win64\\heftscope.exe"
+screenshot="$root/docs/screenshot.png"
+
+# Second half of the headless case, started by xvfb-run below.
+if [ "${1:-}" = "--inside-xvfb" ]; then
+    work=$(mktemp -d)
+    trap 'rm -rf "$work"' EXIT
+    "$wine" explorer /desktop=heft,1280x800 "$exe_windows" H: >"$work/wine.log" 2>&1 &
+    wine_pid=$!
+
+    # Settled: not blank any more (the program's window is up), and two
+    # screenshots two seconds apart are identical.
+    deadline=$((SECONDS + 120))
+    previous=""
+    settled=0
+    while [ $SECONDS -lt $deadline ]; do
+        sleep 2
+        import -window root "$work/shot.png" 2>/dev/null || continue
+        colours=$(identify -format '%k' "$work/shot.png" 2>/dev/null || echo 0)
+        [ "$colours" -gt 16 ] || continue
+        current=$(identify -format '%#' "$work/shot.png" 2>/dev/null || true)
+        if [ "$current" = "$previous" ]; then
+            settled=1
+            break
+        fi
+        previous=$current
+    done
+    [ $settled -eq 1 ] || echo "run: the screen did not settle within 120 s; taking the screenshot anyway" >&2
+    sleep "${HEFT_SHOT_DELAY:-0}"
+    mkdir -p "$(dirname "$screenshot")"
+    import -window root "$screenshot"
+
+    wineserver -k 2>/dev/null || true
+    wait "$wine_pid" 2>/dev/null || true
+    exit 0
+fi
+
+folder=${1:-$HOME}
+if [ ! -d "$folder" ]; then
+    echo "run: no such folder: $folder" >&2
+    exit 1
+fi
+folder=$(cd -- "$folder" && pwd -P)
+
+bash scripts/setup.sh
+cmake -S "$root" -B build/win64 -G Ninja -DCMAKE_BUILD_TYPE=Debug \
+    -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-x86_64.cmake" >/dev/null
+cmake --build build/win64 -j2 --target heftscope
+
+# The run prefix: like the test prefix, but with Wine's ordinary X11 driver.
+if [ ! -f "$WINEPREFIX/.heft-prefix-ready" ]; then
+    echo "run: creating the Wine prefix $WINEPREFIX"
+    rm -rf "$WINEPREFIX"
+    "$wine" wineboot -i >/dev/null 2>&1
+    wineserver -w
+    touch "$WINEPREFIX/.heft-prefix-ready"
+fi
+# The folder is drive H: of the Windows program.
+ln -sfn "$folder" "$WINEPREFIX/dosdevices/h:"
+
+if [ -n "${DISPLAY:-}" ]; then
+    exec "$wine" "$exe_windows" H:
+fi
+
+xvfb-run -a -s "-screen 0 1280x800x24 -nolisten tcp" bash "$root/run.sh" --inside-xvfb
+echo "$screenshot"

@@ -154,15 +154,23 @@ bool RemoveDirectoryUtf8(const CString& path)
 bool RemoveLinkUtf8(const CString& path)
 {
     std::wstring wide = ToWidePath(path);
-    if (RemoveDirectoryW(wide.c_str())) return true;
     // Opened as the reparse point itself, the link (not its target) is what
-    // the handle deletes when it closes.
-    HANDLE link = CreateFileW(wide.c_str(), DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                              OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
-    if (link == INVALID_HANDLE_VALUE) return false;
-    FILE_DISPOSITION_INFO disposition{TRUE};
-    bool marked = SetFileInformationByHandle(link, FileDispositionInfo, &disposition, sizeof(disposition)) != FALSE;
-    CloseHandle(link);
+    // the handle deletes when it closes. A system that ignores the request
+    // and opens the target instead shows no reparse point on the handle:
+    // then nothing is deleted, for deleting would strike the target.
+    HANDLE handle = CreateFileW(wide.c_str(), DELETE | FILE_READ_ATTRIBUTES,
+                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                                FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) return false;
+    FILE_ATTRIBUTE_TAG_INFO tag{};
+    bool isLink = GetFileInformationByHandleEx(handle, FileAttributeTagInfo, &tag, sizeof(tag)) &&
+                  (tag.FileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) && IsReparseTagNameSurrogate(tag.ReparseTag);
+    bool marked = false;
+    if (isLink) {
+        FILE_DISPOSITION_INFO disposition{TRUE};
+        marked = SetFileInformationByHandle(handle, FileDispositionInfo, &disposition, sizeof(disposition)) != FALSE;
+    }
+    CloseHandle(handle);
     return marked && GetFileAttributesW(wide.c_str()) == INVALID_FILE_ATTRIBUTES;
 }
 

@@ -10,7 +10,7 @@
 #     drive letter a crashed test left defined.
 # Usage: tests/wine-run.sh program.exe [arguments...]
 # HEFT_WINEDEBUG sets WINEDEBUG (default -all); HEFT_TEST_TIMEOUT the seconds
-# after which a hanging executable is stopped (default 540); HEFT_BACKTRACE=1
+# after which a hanging executable is stopped (default 300); HEFT_BACKTRACE=1
 # prints a backtrace if the executable crashes.
 set -u
 
@@ -102,13 +102,13 @@ export HEFT_FIXTURES="Z:${fixtures//\//\\}"
 if [ -n "${HEFT_BACKTRACE:-}" ]; then
     detached "$wine" reg add "$aedebug" /v Debugger /d 'winedbg --auto %ld %ld' /f >/dev/null 2>&1
 fi
-detached timeout -k 10 "${HEFT_TEST_TIMEOUT:-540}" "$wine" "$@"
+detached timeout -k 10 "${HEFT_TEST_TIMEOUT:-300}" "$wine" "$@"
 rc=$?
 if [ -n "${HEFT_BACKTRACE:-}" ]; then
     detached "$wine" reg add "$aedebug" /v Debugger /d "" /f >/dev/null 2>&1
 fi
 if [ $rc -eq 124 ] || [ $rc -eq 137 ]; then
-    echo "wine-run: $1 did not finish within ${HEFT_TEST_TIMEOUT:-540} s; stopping it" >&2
+    echo "wine-run: $1 did not finish within ${HEFT_TEST_TIMEOUT:-300} s; stopping it" >&2
     detached wineserver -k
 fi
 

@@ -230,7 +230,9 @@ TEST_F(DriveWindowTest, DeleteFolderTreeNeverFollowsALinkAndReportsTheTruth)
     drive.File("precious\\data.bin", 999);
     drive.File("precious\\more\\deep.bin", 5);
     drive.File("victim\\own.bin", 1);
+    drive.Folder("hollow");
     drive.LinkToFolder("victim\\shortcut", "precious");
+    drive.LinkToFolder("victim\\emptylink", "hollow");
     CHeftDoc doc;
     std::int64_t removed = -1;
     BOOL gone = doc.DeleteFolderTree(drive.Path("victim"), &removed);
@@ -238,6 +240,7 @@ TEST_F(DriveWindowTest, DeleteFolderTreeNeverFollowsALinkAndReportsTheTruth)
     EXPECT_FALSE(Exists(drive.Path("victim\\own.bin")));
     EXPECT_TRUE(Exists(drive.Path("precious\\data.bin"))) << "the link's target is untouched";
     EXPECT_TRUE(Exists(drive.Path("precious\\more\\deep.bin")));
+    EXPECT_TRUE(Exists(drive.Path("hollow"))) << "an empty target folder stays too";
     // Windows removes the link itself; Wine 8 offers no call that removes a
     // Unix symbolic link, so there the link stays. Either way the result says
     // whether the folder is gone.

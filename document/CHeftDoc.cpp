@@ -313,8 +313,3 @@ BOOL CHeftDoc::DeleteFolderTree(const CString& path, std::int64_t* pBytesRemoved
     if (pBytesRemoved) *pBytesRemoved = removed;
     return GetFileAttributesW(ToWidePath(path).c_str()) == INVALID_FILE_ATTRIBUTES;
 }
-
-void CHeftDoc::FillList()
-{
-    // The contents list is filled by the list view's own fill (not yet shown here).
-}

@@ -33,6 +33,9 @@ public:
 
     // Refills the contents list for the folder selected in the tree.
     void FillList();
+    // Adds a row per file of the folder (read from the disk now), then sorts
+    // the rows largest first and selects the first.
+    void AddFolderFiles(const CString& path);
 
     // Rescans the drive (F5); closes the window when the rescan fails.
     void OnRefresh();

@@ -25,6 +25,16 @@ public:
 
     // Frees the record of every row, then deletes all rows.
     void ReleaseRowRecords();
+    // Appends a row for a record; the list owns the record from then on (one
+    // whose row cannot be made is freed at once). Where the row lands does
+    // not matter: the fill sorts the rows afterwards.
+    void AddRow(CDirEntry* record, int image);
+    // Sends one of the list control's own messages (which this view never
+    // handles) straight to the control's window procedure. Under Wine every
+    // message that passes the common controls' subclass chain costs two
+    // round trips to the server, about a tenth of a millisecond; a fill of
+    // 10,000 rows would pay that several times per row.
+    LRESULT SendToControl(UINT message, WPARAM wParam = 0, LPARAM lParam = 0) const;
     // True once the window is being destroyed: nothing may fill it any more.
     bool IsClosing() const { return m_bClosing; }
 
@@ -54,6 +64,8 @@ public:
     };
     // The control's sort callback; lParamSort points to a SortParam.
     static int CALLBACK CompareRows(LPARAM lParam1, LPARAM lParam2, LPARAM lParamSort);
+    // Sorts all rows through CompareRows.
+    void SortRows(const SortParam& param);
 
     // ---- commands on the selected row (also reached by keys and the context menu)
     void OnOpen();
@@ -79,6 +91,7 @@ public:
 
 protected:
     void OnDestroy();
+    void OnDeleteAllItems(NMHDR* pNMHDR, LRESULT* pResult);
     void OnContextMenu(HWND hwnd, POINT point);
     void OnColumnClick(NMHDR* pNMHDR, LRESULT* pResult);
     void OnItemChanged(NMHDR* pNMHDR, LRESULT* pResult);
@@ -89,7 +102,10 @@ protected:
 
     // The record behind the selected row, or null.
     CDirEntry* GetSelectedRecord();
+    // A row's text, whatever its length.
+    CString RowText(int row) const;
 
 private:
     bool m_bClosing = false;
+    mutable WNDPROC m_pfnControlProc = nullptr;
 };

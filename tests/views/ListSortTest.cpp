@@ -1,0 +1,119 @@
+// Sorting the contents list by a click on a column header, and the widths a
+// double-click on a divider gives.
+#include "tests/views/ListTestBase.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+class ListSortTest : public ListTest {
+protected:
+    // apple (10), Banana (30), cherry (20): by name with and without regard
+    // to letter case, and by size, all three orders differ.
+    CHeftDoc* OpenFruit(FixtureDrive& drive)
+    {
+        drive.File("apple", 10);
+        drive.File("Banana", 30);
+        drive.File("cherry", 20);
+        return Open(drive);
+    }
+};
+
+const std::vector<std::string> kByName{"apple", "Banana", "cherry"};
+const std::vector<std::string> kByNameDown{"cherry", "Banana", "apple"};
+const std::vector<std::string> kBySize{"apple", "cherry", "Banana"};
+const std::vector<std::string> kBySizeDown{"Banana", "cherry", "apple"};
+
+TEST_F(ListSortTest, NameSortsWithoutRegardToCaseAndEveryFurtherClickReverses)
+{
+    FixtureDrive drive('T');
+    CHeftDoc* doc = OpenFruit(drive);
+    ASSERT_NE(doc, nullptr);
+    CHeftList* list = ListOf(doc);
+    Show(doc, doc->m_hRootItem);
+    ASSERT_EQ(RowNames(list), kBySizeDown);
+
+    ClickHeader(list, 0);
+    EXPECT_EQ(RowNames(list), kByName);
+    ClickHeader(list, 0);
+    EXPECT_EQ(RowNames(list), kByNameDown);
+    ClickHeader(list, 0);
+    EXPECT_EQ(RowNames(list), kByName);
+}
+
+TEST_F(ListSortTest, SizeBarAndPercentColumnsAllSortBySizeEachStartingAscending)
+{
+    FixtureDrive drive('T');
+    CHeftDoc* doc = OpenFruit(drive);
+    ASSERT_NE(doc, nullptr);
+    CHeftList* list = ListOf(doc);
+    Show(doc, doc->m_hRootItem);
+
+    ClickHeader(list, 3); // "Percent"
+    EXPECT_EQ(RowNames(list), kBySize);
+    ClickHeader(list, 3);
+    EXPECT_EQ(RowNames(list), kBySizeDown);
+    ClickHeader(list, 2); // the bar column: another column starts ascending
+    EXPECT_EQ(RowNames(list), kBySize);
+    ClickHeader(list, 1);
+    EXPECT_EQ(RowNames(list), kBySize);
+    ClickHeader(list, 1);
+    EXPECT_EQ(RowNames(list), kBySizeDown);
+    ClickHeader(list, 0);
+    EXPECT_EQ(RowNames(list), kByName);
+    ClickHeader(list, 1);
+    EXPECT_EQ(RowNames(list), kBySize);
+}
+
+TEST_F(ListSortTest, AFillSortsLargestFirstAndLeavesTheHeaderMemoryAlone)
+{
+    FixtureDrive drive('T');
+    CHeftDoc* doc = OpenFruit(drive);
+    ASSERT_NE(doc, nullptr);
+    CHeftList* list = ListOf(doc);
+    Show(doc, doc->m_hRootItem);
+
+    ClickHeader(list, 1);
+    EXPECT_EQ(RowNames(list), kBySize);
+    Show(doc, doc->m_hRootItem);
+    EXPECT_EQ(RowNames(list), kBySizeDown);
+    EXPECT_EQ(list->m_nLastSortColumn, 1);
+    // The same column goes on where it left off: descending next, which is
+    // the order the fill gave already.
+    ClickHeader(list, 1);
+    EXPECT_EQ(RowNames(list), kBySizeDown);
+    ClickHeader(list, 1);
+    EXPECT_EQ(RowNames(list), kBySize);
+}
+
+TEST_F(ListSortTest, RowComparisons)
+{
+    CDirEntry small, big, upper, lower, huge;
+    small.SetSize(5);
+    big.SetSize(500);
+    huge.SetSize(-1); // all bits set: the largest unsigned count there is
+    upper.SetName("README.TXT");
+    lower.SetName("readme.txt");
+    small.SetName("a");
+    big.SetName("B");
+
+    EXPECT_EQ(CHeftList::CompareSizes(&small, &big), -1);
+    EXPECT_EQ(CHeftList::CompareSizes(&big, &small), 1);
+    EXPECT_EQ(CHeftList::CompareSizes(&big, &big), 0);
+    EXPECT_EQ(CHeftList::CompareSizes(&huge, &big), 1) << "sizes compare unsigned";
+    EXPECT_EQ(CHeftList::CompareNames(&upper, &lower), 0);
+    EXPECT_EQ(CHeftList::CompareNames(&small, &big), -1);
+    EXPECT_EQ(CHeftList::CompareNames(&big, &small), 1);
+
+    CHeftList::SortParam up{&CHeftList::CompareSizes, TRUE};
+    CHeftList::SortParam down{&CHeftList::CompareSizes, FALSE};
+    auto rows = [](const CDirEntry& a, const CDirEntry& b, const CHeftList::SortParam& p) {
+        return CHeftList::CompareRows(reinterpret_cast<LPARAM>(&a), reinterpret_cast<LPARAM>(&b),
+                                      reinterpret_cast<LPARAM>(&p));
+    };
+    EXPECT_EQ(rows(small, big, up), -1);
+    EXPECT_EQ(rows(small, big, down), 1);
+    EXPECT_EQ(rows(big, big, down), 0);
+}
+
+} // namespace

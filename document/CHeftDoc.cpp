@@ -248,7 +248,12 @@ void CHeftDoc::OnRefresh()
     if (ScanDrive()) {
         m_bBusy = FALSE;
         CTreeCtrl& tree = treeView->GetTreeCtrl();
-        tree.SelectItem(tree.GetRootItem());
+        // The tree may have selected its new root by itself while the scan
+        // inserted it; selecting it again would change nothing and the list
+        // would keep the old rows.
+        HTREEITEM root = tree.GetRootItem();
+        if (tree.GetSelectedItem() == root) FillList();
+        else tree.SelectItem(root);
     } else {
         if (auto* frame = dynamic_cast<CMDIFrameWnd*>(AfxGetMainWnd())) {
             if (CMDIChildWnd* child = frame->MDIGetActive()) child->PostMessage(WM_CLOSE);

@@ -7,9 +7,8 @@
 #include "views/CHeftList.h"
 
 #include <shellapi.h>
+#include <shlobj.h>
 
-#include <algorithm>
-#include <climits>
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -123,37 +122,124 @@ bool IconIsPerFile(const std::string& extension)
     return icon.find(L"%1") != std::wstring::npos;
 }
 
-// The shell's answers for the files of one listing, kept by extension: asking
-// the shell costs about half a millisecond a file under Wine, and ordinary
-// files of one extension get the same icon and type name. The extension is
-// kept as written, because the type name the shell makes up for an
-// unregistered extension repeats its letter case. Files whose icon is their
-// own are always asked about by path.
-class ShellAnswerCache {
+// A COM interface pointer released when it goes.
+template <class I>
+class ComPtr {
 public:
-    ShellAnswer ForFile(const CString& path, const CString& name)
+    ComPtr() = default;
+    ~ComPtr()
     {
-        const std::string extension = ExtensionOf(name);
-        auto known = m_answers.find(extension);
-        if (known != m_answers.end()) return known->second;
-        ShellAnswer answer;
-        if (!AskShellAboutPath(path, &answer)) return AskShellAboutKind(name, false);
-        if (!IsPerFile(extension)) m_answers.emplace(extension, answer);
-        return answer;
+        if (m_p) m_p->Release();
+    }
+    ComPtr(const ComPtr&) = delete;
+    ComPtr& operator=(const ComPtr&) = delete;
+    I** Receive() { return &m_p; }
+    I* operator->() const { return m_p; }
+    I* Get() const { return m_p; }
+
+private:
+    I* m_p = nullptr;
+};
+
+// An item identifier list the shell allocated, freed when it goes.
+class ShellPidl {
+public:
+    ShellPidl() = default;
+    ~ShellPidl() { CoTaskMemFree(m_pidl); }
+    ShellPidl(const ShellPidl&) = delete;
+    ShellPidl& operator=(const ShellPidl&) = delete;
+    ITEMIDLIST** Receive() { return &m_pidl; }
+    const ITEMIDLIST* Get() const { return m_pidl; }
+
+private:
+    ITEMIDLIST* m_pidl = nullptr;
+};
+
+// The folder of a listing as the shell sees it, bound on first use. Asking
+// the shell about an item of a bound folder costs the same in any folder,
+// while asking about a full path makes Wine read the whole folder the path
+// ends in: 7 ms a question in a folder of 10,000 files, 70 ms in one of
+// 100,000.
+class ShellFolderItems {
+public:
+    explicit ShellFolderItems(const CString& folder) : m_folder(folder) {}
+
+    // The item's small icon in the system image list.
+    bool IconOf(const CString& name, int* icon)
+    {
+        if (!Bind()) return false;
+        std::wstring wide = Utf8ToWide(name.str());
+        ShellPidl child;
+        if (FAILED(m_shellFolder->ParseDisplayName(nullptr, nullptr, wide.data(), nullptr, child.Receive(),
+                                                   nullptr)))
+            return false;
+        const int index = SHMapPIDLToSystemImageListIndex(m_shellFolder.Get(), child.Get(), nullptr);
+        if (index < 0) return false;
+        *icon = index;
+        return true;
     }
 
 private:
-    bool IsPerFile(const std::string& extension)
+    bool Bind()
     {
-        auto known = m_perFile.find(extension);
-        if (known != m_perFile.end()) return known->second;
-        const bool perFile = IconIsPerFile(extension);
-        m_perFile.emplace(extension, perFile);
-        return perFile;
+        if (m_bTried) return m_shellFolder.Get() != nullptr;
+        m_bTried = true;
+        // "C:" alone would name the current folder of the drive.
+        CString folder = m_folder;
+        if (folder.GetLength() == 2 && folder[1] == ':') folder += "\\";
+        ShellPidl pidl;
+        if (FAILED(SHParseDisplayName(Utf8ToWide(folder.str()).c_str(), nullptr, pidl.Receive(), 0, nullptr)))
+            return false;
+        ComPtr<IShellFolder> desktop;
+        if (FAILED(SHGetDesktopFolder(desktop.Receive()))) return false;
+        if (FAILED(desktop->BindToObject(pidl.Get(), nullptr, IID_IShellFolder,
+                                         reinterpret_cast<void**>(m_shellFolder.Receive()))))
+            return false;
+        return m_shellFolder.Get() != nullptr;
     }
 
-    std::unordered_map<std::string, ShellAnswer> m_answers;
-    std::unordered_map<std::string, bool> m_perFile;
+    CString m_folder;
+    bool m_bTried = false;
+    ComPtr<IShellFolder> m_shellFolder;
+};
+
+// The shell's answers for the files of one folder. Files of one extension
+// share their type name, and ordinary ones their icon too: the first file of
+// each extension is asked about by its path, and the answer stands for the
+// others. The extension is kept as written, because the type name the shell
+// makes up for an unregistered extension repeats its letter case. A file
+// whose icon is its own still gets its own icon from the shell, through the
+// folder.
+class ShellAnswers {
+public:
+    explicit ShellAnswers(const CString& folder) : m_folder(folder), m_items(folder) {}
+
+    ShellAnswer ForFile(const CString& name)
+    {
+        const std::string extension = ExtensionOf(name);
+        auto known = m_byExtension.find(extension);
+        if (known == m_byExtension.end()) {
+            ShellAnswer answer;
+            if (!AskShellAboutPath(m_folder + "\\" + name, &answer)) return AskShellAboutKind(name, false);
+            m_byExtension.emplace(extension, Kind{answer, IconIsPerFile(extension)});
+            return answer;
+        }
+        const Kind& kind = known->second;
+        if (!kind.bOwnIcon) return kind.answer;
+        ShellAnswer answer{0, kind.answer.type};
+        if (m_items.IconOf(name, &answer.icon)) return answer;
+        if (AskShellAboutPath(m_folder + "\\" + name, &answer)) return answer;
+        return AskShellAboutKind(name, false);
+    }
+
+private:
+    struct Kind {
+        ShellAnswer answer;
+        bool bOwnIcon;
+    };
+    CString m_folder;
+    ShellFolderItems m_items;
+    std::unordered_map<std::string, Kind> m_byExtension;
 };
 
 // Turns drawing off while a list changes row by row: a shown list repaints on
@@ -238,7 +324,7 @@ void CHeftDoc::AddFolderFiles(const CString& path)
     auto* view = dynamic_cast<CHeftList*>(GetView(1));
     if (!m_pListCtrl || !view || view->m_hWnd != m_pListCtrl->m_hWnd) return;
 
-    ShellAnswerCache shell;
+    ShellAnswers shell(path);
     CFileFind find;
     if (find.FindFile(path + "\\*.*")) {
         do {
@@ -250,7 +336,7 @@ void CHeftDoc::AddFolderFiles(const CString& path)
             record->SetName(name);
             record->SetSize(find.GetLength());
             record->SetDate(FormatDateText(find.GetLastWriteTime()));
-            const ShellAnswer answer = shell.ForFile(path + "\\" + name, name);
+            const ShellAnswer answer = shell.ForFile(name);
             record->SetType(answer.type);
             view->AddRow(record, answer.icon);
         } while (find.FindNextFile());

@@ -228,6 +228,10 @@ void CFrameWnd::OnSetFocus(HWND)
 
 void CFrameWnd::OnDestroy()
 {
+    // The document windows go first, while the main frame and its MDI client
+    // are still whole.
+    CWinApp* app = AfxGetApp();
+    if (app && app->m_pMainWnd == this) app->CloseAllDocuments();
     // The window destroys the menu it shows: make that the frame's own default
     // menu so that shared menus stay with their templates.
     if (m_hMenuDefault && ::GetMenu(m_hWnd) != m_hMenuDefault && !(GetStyle() & WS_CHILD))

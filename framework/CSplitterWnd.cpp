@@ -43,9 +43,19 @@ BOOL CSplitterWnd::CreateView(int row, int col, const std::function<CView*()>& v
         delete view;
         return FALSE;
     }
+    m_paneViews.emplace_back(view->m_hWnd, view);
     m_idealWidths[static_cast<size_t>(col)] = sizeInit.cx;
     RecalcLayout();
     return TRUE;
+}
+
+CWnd* CSplitterWnd::ChildObject(HWND hChild) const
+{
+    for (const auto& [hPane, view] : m_paneViews) {
+        // A pane window that is gone took its view with it.
+        if (hPane == hChild) return ::IsWindow(hPane) ? view : nullptr;
+    }
+    return CWnd::ChildObject(hChild);
 }
 
 HWND CSplitterWnd::GetPane(int row, int col) const

@@ -2,6 +2,7 @@
 #include "framework/CDocument.h"
 #include "framework/CWnd.h"
 
+#include <utility>
 #include <vector>
 
 // A static splitter: a fixed grid of panes (one row here) with bars between
@@ -28,6 +29,8 @@ public:
     static constexpr int kBarWidth = 6;
 
 protected:
+    // A pane's view, known without asking its window.
+    CWnd* ChildObject(HWND hChild) const override;
     void OnSize(UINT type, int cx, int cy);
     void OnPaint();
     BOOL OnSetCursor(HWND hwnd, UINT nHitTest, UINT message);
@@ -50,4 +53,6 @@ protected:
     int m_nTrackStartWidth = 0;
     bool m_bKeyboardTracking = false;
     HWND m_hWndFocusBefore = nullptr;
+    // The view of each pane, by its window (the panes live as long as the splitter).
+    std::vector<std::pair<HWND, CWnd*>> m_paneViews;
 };

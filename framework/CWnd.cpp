@@ -192,9 +192,9 @@ BOOL CWnd::DispatchWindowMessage(MsgKind kind, UINT message, WPARAM wParam, LPAR
     return e->invoke(this, &args, pResult) ? TRUE : FALSE;
 }
 
-BOOL CWnd::ReflectChildNotify(HWND hChild, UINT message, WPARAM wParam, LPARAM lParam, LRESULT* pResult)
+BOOL CWnd::ReflectChildNotify(HWND hChild, UINT message, WPARAM wParam, LPARAM lParam, LRESULT* pResult) const
 {
-    CWnd* pChild = FromHandlePermanent(hChild);
+    CWnd* pChild = ChildObject(hChild);
     return pChild && pChild->OnChildNotify(message, wParam, lParam, pResult);
 }
 

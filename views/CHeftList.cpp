@@ -9,6 +9,7 @@
 
 #include <shellapi.h>
 
+#include <algorithm>
 #include <climits>
 #include <string>
 #include <string_view>
@@ -99,23 +100,42 @@ LRESULT CHeftList::SendToControl(UINT message, WPARAM wParam, LPARAM lParam) con
 
 void CHeftList::AddRow(CDirEntry* record, int image)
 {
-    const CString name = record->GetName();
-    LVITEMA item{};
-    item.mask = LVIF_TEXT | LVIF_IMAGE | LVIF_PARAM;
-    item.iItem = INT_MAX;
-    item.pszText = const_cast<char*>(name.GetString());
-    item.iImage = image;
-    item.lParam = reinterpret_cast<LPARAM>(record);
-    if (SendToControl(LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item)) < 0) delete record;
+    m_addedRows.push_back(AddedRow{record, image});
+}
+
+void CHeftList::InsertAddedRows()
+{
+    for (const AddedRow& row : m_addedRows) {
+        const CString name = row.record->GetName();
+        LVITEMA item{};
+        item.mask = LVIF_TEXT | LVIF_IMAGE | LVIF_PARAM;
+        item.iItem = INT_MAX;
+        item.pszText = const_cast<char*>(name.GetString());
+        item.iImage = row.image;
+        item.lParam = reinterpret_cast<LPARAM>(row.record);
+        if (SendToControl(LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item)) < 0) delete row.record;
+    }
+    m_addedRows.clear();
 }
 
 void CHeftList::SortRows(const SortParam& param)
 {
+    // Added rows go in already in order; the control's own sort then finds
+    // little to do (under Wine it takes half a second for 100,000 rows in no
+    // order, 20 ms for rows in order), and it still puts right whatever the
+    // control ordered by text as the rows went in.
+    std::stable_sort(m_addedRows.begin(), m_addedRows.end(), [&param](const AddedRow& a, const AddedRow& b) {
+        return CompareRows(reinterpret_cast<LPARAM>(a.record), reinterpret_cast<LPARAM>(b.record),
+                           reinterpret_cast<LPARAM>(&param)) < 0;
+    });
+    InsertAddedRows();
     SendToControl(LVM_SORTITEMS, reinterpret_cast<WPARAM>(&param), reinterpret_cast<LPARAM>(&CHeftList::CompareRows));
 }
 
 void CHeftList::ReleaseRowRecords()
 {
+    for (const AddedRow& row : m_addedRows) delete row.record;
+    m_addedRows.clear();
     const auto count = static_cast<int>(SendToControl(LVM_GETITEMCOUNT));
     std::vector<CDirEntry*> records;
     records.reserve(static_cast<size_t>(count > 0 ? count : 0));

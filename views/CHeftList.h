@@ -4,6 +4,7 @@
 #include "framework/CTreeView.h"
 
 #include <cstdint>
+#include <vector>
 
 class CDirEntry;
 class CHeftDoc;
@@ -25,9 +26,9 @@ public:
 
     // Frees the record of every row, then deletes all rows.
     void ReleaseRowRecords();
-    // Appends a row for a record; the list owns the record from then on (one
-    // whose row cannot be made is freed at once). Where the row lands does
-    // not matter: the fill sorts the rows afterwards.
+    // Adds a row for a record, which the list owns from then on. The rows
+    // added since the last SortRows appear with the next one, in their sorted
+    // places.
     void AddRow(CDirEntry* record, int image);
     // Sends one of the list control's own messages (which this view never
     // handles) straight to the control's window procedure. Under Wine every
@@ -64,7 +65,8 @@ public:
     };
     // The control's sort callback; lParamSort points to a SortParam.
     static int CALLBACK CompareRows(LPARAM lParam1, LPARAM lParam2, LPARAM lParamSort);
-    // Sorts all rows through CompareRows.
+    // Sorts all rows through CompareRows, the rows added since the last sort
+    // included.
     void SortRows(const SortParam& param);
 
     // ---- commands on the selected row (also reached by keys and the context menu)
@@ -106,6 +108,14 @@ protected:
     CString RowText(int row) const;
 
 private:
+    // Inserts the added rows in their present order.
+    void InsertAddedRows();
+
+    struct AddedRow {
+        CDirEntry* record;
+        int image;
+    };
+    std::vector<AddedRow> m_addedRows;
     bool m_bClosing = false;
     mutable WNDPROC m_pfnControlProc = nullptr;
 };

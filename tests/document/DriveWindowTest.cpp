@@ -108,6 +108,8 @@ TEST_F(DriveWindowTest, RefreshRescansKeepsTheBasisAndSelectsTheRoot)
     EXPECT_EQ(tree.GetSelectedItem(), tree.GetRootItem());
     EXPECT_EQ(tree.GetRootItem(), doc->m_hRootItem);
     EXPECT_NE(Child(tree, doc->m_hRootItem, "b"), nullptr);
+    ASSERT_NE(doc->m_pListCtrl, nullptr);
+    EXPECT_EQ(doc->m_pListCtrl->GetItemCount(), 2) << "the list shows the rescanned root: a and b";
 
     // F5 in the tree does the same.
     drive.File("c\\z.bin", 1);

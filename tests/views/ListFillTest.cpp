@@ -9,6 +9,37 @@ namespace {
 
 using ListFillTest = ListTest;
 
+TEST_F(ListFillTest, TheListIsAnOwnerDrawnReportOfFourColumnsWithTheShellsIcons)
+{
+    FixtureDrive drive('T');
+    drive.File("a.bin", 1);
+    CHeftDoc* doc = Open(drive);
+    ASSERT_NE(doc, nullptr);
+    CHeftList* list = ListOf(doc);
+    const DWORD style = list->GetStyle();
+    EXPECT_EQ(style & 0x455u, 0x455u) << std::hex << style;
+    EXPECT_EQ(style & LVS_TYPEMASK, static_cast<DWORD>(LVS_REPORT));
+
+    const char* headers[] = {"Name", "Size", "Size", "Percent"};
+    const int widths[] = {150, 100, 150, 50};
+    for (int i = 0; i < 4; ++i) {
+        char text[32] = {};
+        LVCOLUMNA column{};
+        column.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_SUBITEM;
+        column.pszText = text;
+        column.cchTextMax = sizeof(text);
+        ASSERT_TRUE(list->SendMessage(LVM_GETCOLUMNA, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&column)));
+        EXPECT_STREQ(text, headers[i]);
+        EXPECT_EQ(column.cx, widths[i]);
+        EXPECT_EQ(column.iSubItem, i);
+    }
+    EXPECT_FALSE(list->SendMessage(LVM_GETCOLUMNA, 4, 0)) << "four columns only";
+    EXPECT_EQ(reinterpret_cast<HIMAGELIST>(list->SendMessage(LVM_GETIMAGELIST, LVSIL_SMALL)),
+              main->m_ilSystemSmall.GetSafeHandle());
+    for (bool ascending : list->m_bSortAscending) EXPECT_TRUE(ascending);
+    EXPECT_EQ(list->m_nLastSortColumn, -1);
+}
+
 TEST_F(ListFillTest, RowsStandLargestFirstWithTheFirstSelectedButNotFocused)
 {
     FixtureDrive drive('T');

@@ -1,0 +1,126 @@
+// Times the contents list's fill of a large folder against a bare
+// FindFirstFileA walk of the same folder in the same process. Run by
+// bench/list.sh, which makes the fixture drive Q: with the folders f10k
+// (10,000 files) and f100k (100,000 files). HEFT_LIST_BENCH_QUICK=1 measures
+// the smaller folder only.
+#include <windows.h>
+#include <commctrl.h>
+#include <ole2.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <vector>
+
+#include "app/CHeftApp.h"
+#include "app/CMainFrame.h"
+#include "document/CHeftDoc.h"
+#include "views/CHeftList.h"
+
+namespace {
+
+double Now()
+{
+    static LARGE_INTEGER frequency = [] {
+        LARGE_INTEGER f;
+        QueryPerformanceFrequency(&f);
+        return f;
+    }();
+    LARGE_INTEGER counter;
+    QueryPerformanceCounter(&counter);
+    return static_cast<double>(counter.QuadPart) * 1000.0 / static_cast<double>(frequency.QuadPart);
+}
+
+double Median(std::vector<double> values)
+{
+    std::sort(values.begin(), values.end());
+    const size_t n = values.size();
+    return n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2.0;
+}
+
+// The baseline: every entry of the folder, and nothing done with it.
+long BareWalk(const char* pattern)
+{
+    WIN32_FIND_DATAA data;
+    HANDLE find = FindFirstFileA(pattern, &data);
+    if (find == INVALID_HANDLE_VALUE) return -1;
+    long count = 0;
+    do {
+        ++count;
+    } while (FindNextFileA(find, &data));
+    FindClose(find);
+    return count;
+}
+
+struct Result {
+    double fill = 0;
+    double bare = 0;
+};
+
+Result Measure(CHeftDoc* doc, const char* folder, int rounds)
+{
+    CTreeCtrl& tree = *doc->m_pTreeCtrl;
+    HTREEITEM item = nullptr;
+    for (HTREEITEM child = tree.GetChildItem(doc->m_hRootItem); child; child = tree.GetNextSiblingItem(child))
+        if (tree.GetItemText(child) == folder) item = child;
+    if (!item) {
+        fprintf(stderr, "list bench: no folder %s on the drive\n", folder);
+        exit(1);
+    }
+    tree.SelectItem(item); // the first fill, which also warms the caches
+    CHeftList* list = dynamic_cast<CHeftList*>(doc->GetView(1));
+    const int rows = list->GetListCtrl().GetItemCount();
+    char pattern[64];
+    snprintf(pattern, sizeof(pattern), "Q:\\%s\\*.*", folder);
+
+    std::vector<double> fills, bares;
+    long entries = 0;
+    for (int r = 0; r < rounds; ++r) {
+        double start = Now();
+        doc->FillList();
+        fills.push_back(Now() - start);
+        start = Now();
+        entries = BareWalk(pattern);
+        bares.push_back(Now() - start);
+    }
+    Result result{Median(fills), Median(bares)};
+    printf("%s: %d rows, %ld entries; fill %.1f ms, bare FindFirstFileA %.1f ms (medians of %d)\n", folder, rows,
+           entries, result.fill, result.bare, rounds);
+    fflush(stdout);
+    return result;
+}
+
+} // namespace
+
+int main()
+{
+    INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_WIN95_CLASSES | ICC_BAR_CLASSES};
+    InitCommonControlsEx(&controls);
+    OleInitialize(nullptr);
+    if (GetDriveTypeA("Q:\\") != DRIVE_FIXED) {
+        fprintf(stderr, "list bench: drive Q: is missing\n");
+        return 1;
+    }
+
+    CHeftApp app;
+    if (!app.InitInstance()) return 1;
+    auto* frame = dynamic_cast<CMainFrame*>(app.m_pMainWnd);
+    frame->RebuildDriveBar();
+    double start = Now();
+    CHeftDoc* doc = app.OpenDrive("Q:");
+    if (!doc) {
+        fprintf(stderr, "list bench: the drive did not open\n");
+        return 1;
+    }
+    printf("scan of the drive: %.0f ms\n", Now() - start);
+
+    const Result r10k = Measure(doc, "f10k", 7);
+    const bool quick = GetEnvironmentVariableA("HEFT_LIST_BENCH_QUICK", nullptr, 0) != 0;
+    const Result r100k = quick ? Result{} : Measure(doc, "f100k", 3);
+
+    app.CloseAllDocuments();
+    app.m_pMainWnd->DestroyWindow();
+    OleUninitialize();
+    printf("list ratio10k=%.2f ms10k=%.0f ratio100k=%.2f ms100k=%.0f\n", r10k.fill / r10k.bare, r10k.fill,
+           r100k.fill / r100k.bare, r100k.fill);
+    return 0;
+}

@@ -2,6 +2,7 @@
 
 #include "app/CMainFrame.h"
 #include "document/CHeftDoc.h"
+#include "document/ShellAnswers.h"
 #include "framework/CFileFind.h"
 #include "model/CDirEntry.h"
 #include "resources/resource.h"
@@ -11,6 +12,8 @@
 
 #include <algorithm>
 #include <climits>
+#include <cstring>
+#include <cwchar>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -29,7 +32,12 @@ const MessageMap* CHeftList::GetThisMessageMap()
         on::Message<WM_LBUTTONDBLCLK, &CHeftList::OnLButtonDblClk>(),
         on::Command<&CHeftList::OnUpOneLevel>(ID_UP_ONE_LEVEL),
         on::NotifyReflect<&CHeftList::OnItemChanged>(static_cast<int>(LVN_ITEMCHANGED)),
-        on::NotifyReflect<&CHeftList::OnDeleteAllItems>(static_cast<int>(LVN_DELETEALLITEMS)),
+        // The control asks for what it shows of a row (the name and the icon)
+        // and for the row a typed name starts.
+        on::NotifyReflect<&CHeftList::OnGetDispInfo>(static_cast<int>(LVN_GETDISPINFOA)),
+        on::NotifyReflect<&CHeftList::OnGetDispInfo>(static_cast<int>(LVN_GETDISPINFOW)),
+        on::NotifyReflect<&CHeftList::OnFindItem>(static_cast<int>(LVN_ODFINDITEMA)),
+        on::NotifyReflect<&CHeftList::OnFindItem>(static_cast<int>(LVN_ODFINDITEMW)),
         // The header asks its parent, the list, for the notification format;
         // the version-6 list answers Unicode, so both codes can arrive.
         on::Notify<&CHeftList::OnDividerDblClick>(static_cast<int>(HDN_DIVIDERDBLCLICKA), 0),
@@ -40,9 +48,14 @@ const MessageMap* CHeftList::GetThisMessageMap()
     return &map;
 }
 
+CHeftList::CHeftList() = default;
+CHeftList::~CHeftList() = default;
+
 BOOL CHeftList::PreCreateWindow(CREATESTRUCTA& cs)
 {
-    cs.style |= LVS_REPORT | LVS_SINGLESEL | LVS_SORTASCENDING | LVS_SHAREIMAGELISTS | LVS_OWNERDRAWFIXED;
+    // The rows live in the view (see the class), which keeps them in order
+    // itself: a list of that kind takes no sort style.
+    cs.style |= LVS_REPORT | LVS_SINGLESEL | LVS_SHAREIMAGELISTS | LVS_OWNERDRAWFIXED | LVS_OWNERDATA;
     return CListView::PreCreateWindow(cs);
 }
 
@@ -100,62 +113,153 @@ LRESULT CHeftList::SendToControl(UINT message, WPARAM wParam, LPARAM lParam) con
 
 void CHeftList::AddRow(CDirEntry* record, int image)
 {
-    m_addedRows.push_back(AddedRow{record, image});
+    m_rows.push_back(Row{record, image});
 }
 
-void CHeftList::InsertAddedRows()
+int CHeftList::GetRowCount() const
 {
-    for (const AddedRow& row : m_addedRows) {
-        const CString name = row.record->GetName();
-        LVITEMA item{};
-        item.mask = LVIF_TEXT | LVIF_IMAGE | LVIF_PARAM;
-        item.iItem = INT_MAX;
-        item.pszText = const_cast<char*>(name.GetString());
-        item.iImage = row.image;
-        item.lParam = reinterpret_cast<LPARAM>(row.record);
-        if (SendToControl(LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item)) < 0) delete row.record;
+    return static_cast<int>(m_nShownRows);
+}
+
+CDirEntry* CHeftList::GetRowRecord(int row) const
+{
+    if (row < 0 || static_cast<size_t>(row) >= m_nShownRows) return nullptr;
+    return m_rows[static_cast<size_t>(row)].record;
+}
+
+int CHeftList::GetRowImage(int row)
+{
+    if (row < 0 || static_cast<size_t>(row) >= m_nShownRows) return 0;
+    Row& shown = m_rows[static_cast<size_t>(row)];
+    if (shown.image == ShellAnswers::kIconOfItem) {
+        shown.image = m_pShellAnswers ? m_pShellAnswers->IconOfItem(shown.record->GetName(), shown.record->IsFolder())
+                                      : 0;
     }
-    m_addedRows.clear();
+    return shown.image;
+}
+
+ShellAnswers& CHeftList::ShellAnswersFor(const CString& folder)
+{
+    if (!m_pShellAnswers || m_pShellAnswers->Folder() != folder) m_pShellAnswers = std::make_unique<ShellAnswers>(folder);
+    return *m_pShellAnswers;
 }
 
 void CHeftList::SortRows(const SortParam& param)
 {
-    // Added rows go in already in order; the control's own sort then finds
-    // little to do (under Wine it takes half a second for 100,000 rows in no
-    // order, 20 ms for rows in order), and it still puts right whatever the
-    // control ordered by text as the rows went in.
-    std::stable_sort(m_addedRows.begin(), m_addedRows.end(), [&param](const AddedRow& a, const AddedRow& b) {
+    // The control keeps the selection and the focus by row number: they are
+    // moved to where their records go.
+    auto rowWith = [this](UINT state) {
+        return static_cast<int>(SendToControl(LVM_GETNEXTITEM, static_cast<WPARAM>(-1), MAKELPARAM(state, 0)));
+    };
+    const CDirEntry* selected = GetRowRecord(rowWith(LVNI_SELECTED));
+    const CDirEntry* focused = GetRowRecord(rowWith(LVNI_FOCUSED));
+
+    std::stable_sort(m_rows.begin(), m_rows.end(), [&param](const Row& a, const Row& b) {
         return CompareRows(reinterpret_cast<LPARAM>(a.record), reinterpret_cast<LPARAM>(b.record),
                            reinterpret_cast<LPARAM>(&param)) < 0;
     });
-    InsertAddedRows();
-    SendToControl(LVM_SORTITEMS, reinterpret_cast<WPARAM>(&param), reinterpret_cast<LPARAM>(&CHeftList::CompareRows));
+    if (m_nShownRows != m_rows.size()) {
+        m_nShownRows = m_rows.size();
+        SendToControl(LVM_SETITEMCOUNT, m_nShownRows, 0);
+    }
+
+    if (selected || focused) {
+        LVITEMA clear{};
+        clear.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
+        SendToControl(LVM_SETITEMSTATE, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&clear));
+        for (size_t i = 0; i < m_nShownRows; ++i) {
+            LVITEMA mark{};
+            if (m_rows[i].record == focused) mark.stateMask |= LVIS_FOCUSED;
+            if (m_rows[i].record == selected) mark.stateMask |= LVIS_SELECTED;
+            mark.state = mark.stateMask;
+            if (mark.stateMask) SendToControl(LVM_SETITEMSTATE, i, reinterpret_cast<LPARAM>(&mark));
+        }
+    }
+    Invalidate(FALSE);
 }
 
 void CHeftList::ReleaseRowRecords()
 {
-    for (const AddedRow& row : m_addedRows) delete row.record;
-    m_addedRows.clear();
-    const auto count = static_cast<int>(SendToControl(LVM_GETITEMCOUNT));
-    std::vector<CDirEntry*> records;
-    records.reserve(static_cast<size_t>(count > 0 ? count : 0));
-    for (int i = 0; i < count; ++i) {
-        LVITEMA item{};
-        item.mask = LVIF_PARAM;
-        item.iItem = i;
-        if (SendToControl(LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&item)) && item.lParam)
-            records.push_back(reinterpret_cast<CDirEntry*>(item.lParam));
-    }
-    // The rows go first, so that no notification of their deletion can meet a
-    // freed record.
-    SendToControl(LVM_DELETEALLITEMS);
-    for (CDirEntry* record : records) delete record;
+    // The control forgets the rows first, so that nothing it sends on the way
+    // can meet a freed record.
+    m_nShownRows = 0;
+    if (m_hWnd) SendToControl(LVM_DELETEALLITEMS);
+    for (const Row& row : m_rows) delete row.record;
+    m_rows.clear();
+    m_pShellAnswers.reset();
 }
 
-void CHeftList::OnDeleteAllItems(NMHDR*, LRESULT* pResult)
+namespace {
+
+// Copies a name into a buffer the control supplied, shortened to its size if
+// need be without splitting a character.
+void CopyNameNarrow(const CString& name, char* buffer, int size)
 {
-    // Nobody needs to hear of each row: the list frees the records itself.
-    *pResult = TRUE;
+    if (!buffer || size <= 0) return;
+    size_t length = std::min(name.str().size(), static_cast<size_t>(size - 1));
+    if (length < name.str().size()) {
+        // Back to the start of the UTF-8 sequence that did not fit whole.
+        while (length > 0 && (static_cast<unsigned char>(name.str()[length]) & 0xC0) == 0x80) --length;
+    }
+    memcpy(buffer, name.GetString(), length);
+    buffer[length] = '\0';
+}
+
+void CopyNameWide(const CString& name, wchar_t* buffer, int size)
+{
+    if (!buffer || size <= 0) return;
+    const std::wstring wide = Utf8ToWide(name.str());
+    size_t length = std::min(wide.size(), static_cast<size_t>(size - 1));
+    if (length < wide.size() && length > 0 && IS_HIGH_SURROGATE(wide[length - 1])) --length;
+    wmemcpy(buffer, wide.data(), length);
+    buffer[length] = L'\0';
+}
+
+} // namespace
+
+void CHeftList::OnGetDispInfo(NMHDR* pNMHDR, LRESULT* pResult)
+{
+    *pResult = 0;
+    // The narrow and the wide block differ only in the text's type.
+    auto* info = reinterpret_cast<NMLVDISPINFOW*>(pNMHDR);
+    LVITEMW& item = info->item;
+    const CDirEntry* record = GetRowRecord(item.iItem);
+    if (!record) return;
+    if (item.mask & LVIF_IMAGE) item.iImage = GetRowImage(item.iItem);
+    if (item.mask & LVIF_TEXT) {
+        // Only the name column has a text; the other cells are drawn.
+        const CString text = item.iSubItem == 0 ? record->GetName() : CString();
+        if (pNMHDR->code == static_cast<UINT>(LVN_GETDISPINFOW)) CopyNameWide(text, item.pszText, item.cchTextMax);
+        else CopyNameNarrow(text, reinterpret_cast<char*>(item.pszText), item.cchTextMax);
+    }
+}
+
+void CHeftList::OnFindItem(NMHDR* pNMHDR, LRESULT* pResult)
+{
+    // Typing a name's first letters moves to the next row whose name starts
+    // with them, in any letter case.
+    *pResult = -1;
+    auto* find = reinterpret_cast<NMLVFINDITEMW*>(pNMHDR);
+    const LVFINDINFOW& how = find->lvfi;
+    if (!(how.flags & (LVFI_STRING | LVFI_PARTIAL)) || !how.psz || m_nShownRows == 0) return;
+    CString wanted = pNMHDR->code == static_cast<UINT>(LVN_ODFINDITEMW) ? WideToUtf8(how.psz)
+                                                     : CString(reinterpret_cast<const char*>(how.psz));
+    wanted.MakeUpper();
+    const bool partial = (how.flags & LVFI_PARTIAL) != 0;
+    const size_t count = m_nShownRows;
+    size_t start = find->iStart >= 0 && static_cast<size_t>(find->iStart) < count ? static_cast<size_t>(find->iStart)
+                                                                                   : 0;
+    const size_t steps = (how.flags & LVFI_WRAP) ? count : count - start;
+    for (size_t step = 0; step < steps; ++step) {
+        const size_t row = (start + step) % count;
+        CString name = m_rows[row].record->GetName();
+        name.MakeUpper();
+        const bool match = partial ? name.str().compare(0, wanted.str().size(), wanted.str()) == 0 : name == wanted;
+        if (match) {
+            *pResult = static_cast<LRESULT>(row);
+            return;
+        }
+    }
 }
 
 void CHeftList::OnDestroy()
@@ -287,7 +391,7 @@ void CHeftList::OnItemChanged(NMHDR* pNMHDR, LRESULT* pResult)
     if (!doc || !doc->m_bTopTen || !doc->m_pTreeCtrl) return;
     const int row = reinterpret_cast<NMLISTVIEW*>(pNMHDR)->iItem;
     if (row < 0) return;
-    auto* record = reinterpret_cast<CDirEntry*>(GetListCtrl().GetItemData(row));
+    CDirEntry* record = GetRowRecord(row);
     if (!record) return;
     // Rows of the ten largest directories come from anywhere on the drive: the
     // tree follows the row to its folder.
@@ -299,10 +403,7 @@ void CHeftList::OnItemChanged(NMHDR* pNMHDR, LRESULT* pResult)
 
 CDirEntry* CHeftList::GetSelectedRecord()
 {
-    CListCtrl& list = GetListCtrl();
-    const int row = list.GetNextItem(-1, LVNI_SELECTED);
-    if (row < 0) return nullptr;
-    return reinterpret_cast<CDirEntry*>(list.GetItemData(row));
+    return GetRowRecord(GetListCtrl().GetNextItem(-1, LVNI_SELECTED));
 }
 
 void CHeftList::OnOpen()
@@ -414,25 +515,6 @@ void TextInCell(HDC hdc, int x, int y, const RECT& cell, const CString& text)
 
 } // namespace
 
-CString CHeftList::RowText(int row) const
-{
-    // Names have no fixed limit: the buffer grows until the text fits.
-    std::string buffer(256, '\0');
-    for (;;) {
-        LVITEMA item{};
-        item.iSubItem = 0;
-        item.pszText = buffer.data();
-        item.cchTextMax = static_cast<int>(buffer.size());
-        const auto length = static_cast<size_t>(
-            SendToControl(LVM_GETITEMTEXTA, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item)));
-        if (length + 1 < buffer.size()) {
-            buffer.resize(length);
-            return CString(std::move(buffer));
-        }
-        buffer.assign(buffer.size() * 2, '\0');
-    }
-}
-
 void CHeftList::FitTextToCell(CDC* pDC, CString& text, int limit, int cellWidth)
 {
     HDC hdc = pDC->GetSafeHdc();
@@ -492,13 +574,8 @@ void CHeftList::DrawItem(DRAWITEMSTRUCT* pDrawItem)
     if (!pDrawItem || pDrawItem->itemID == static_cast<UINT>(-1)) return;
     const int row = static_cast<int>(pDrawItem->itemID);
 
-    LVITEMA item{};
-    item.mask = LVIF_IMAGE | LVIF_PARAM | LVIF_STATE;
-    item.iItem = row;
-    item.stateMask = static_cast<UINT>(-1);
-    SendToControl(LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&item));
-    const CString text = RowText(row);
-    const auto* record = reinterpret_cast<const CDirEntry*>(item.lParam);
+    const CDirEntry* record = GetRowRecord(row);
+    if (!record) return;
 
     CDC dc(pDrawItem->hDC);
     DcStateKeeper keepState(dc);
@@ -515,7 +592,7 @@ void CHeftList::DrawItem(DRAWITEMSTRUCT* pDrawItem)
 
     const RECT& r = pDrawItem->rcItem;
     if (auto images = reinterpret_cast<HIMAGELIST>(SendToControl(LVM_GETIMAGELIST, LVSIL_SMALL)))
-        ImageList_Draw(images, item.iImage, dc, r.left, r.top, iconStyle);
+        ImageList_Draw(images, GetRowImage(row), dc, r.left, r.top, iconStyle);
 
     // Widths are read at every drawing, so the cells follow the user's resizing.
     auto width = [this](int column) { return static_cast<int>(SendToControl(LVM_GETCOLUMNWIDTH, column)); };
@@ -526,11 +603,11 @@ void CHeftList::DrawItem(DRAWITEMSTRUCT* pDrawItem)
     RECT percent{bar.right, r.top, bar.right + width(3), r.bottom};
 
     m_nDrawColumn = 0;
-    DrawCellText(&dc, text, name);
+    DrawCellText(&dc, record->GetName(), name);
     m_nDrawColumn = 1;
-    DrawCellTextRight(&dc, record ? record->GetSizeText() : CString(), sizeCell);
+    DrawCellTextRight(&dc, record->GetSizeText(), sizeCell);
     m_nDrawColumn = 2;
-    const double share = DrawPercentBar(&dc, record ? record->GetSize() : 0, bar, selected ? TRUE : FALSE);
+    const double share = DrawPercentBar(&dc, record->GetSize(), bar, selected ? TRUE : FALSE);
     m_nDrawColumn = 3;
     DrawCellTextRight(&dc, listrules::PercentText(share), percent);
 

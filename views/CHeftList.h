@@ -4,20 +4,28 @@
 #include "framework/CTreeView.h"
 
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 class CDirEntry;
+class ShellAnswers;
 class CHeftDoc;
 
 // The contents list of a drive window: one owner-drawn row per subfolder and
 // file of the folder selected in the tree, each drawn from its record with
 // icon, name, size, a bar of its share and that share in percent. The list
 // owns the records of its rows.
+//
+// The rows live here, not in the control: the control holds only their count
+// and the selection (a virtual list) and asks for what it shows. A control
+// that keeps rows of its own costs several microseconds a row to fill and,
+// under Wine, time that grows with the square of the rows to empty: seconds
+// for a folder of 100,000 files.
 class CHeftList : public CListView {
     DECLARE_MESSAGE_MAP()
 public:
-    CHeftList() = default;
-    ~CHeftList() override = default;
+    CHeftList();
+    ~CHeftList() override;
 
     BOOL PreCreateWindow(CREATESTRUCTA& cs) override;
     void OnInitialUpdate() override;
@@ -30,11 +38,21 @@ public:
     // added since the last SortRows appear with the next one, in their sorted
     // places.
     void AddRow(CDirEntry* record, int image);
+    // The rows the list shows: their number, and each row's record and icon
+    // (an index into the system image list).
+    int GetRowCount() const;
+    CDirEntry* GetRowRecord(int row) const;
+    // An icon that is the entry's own is asked for here, when the row is first
+    // shown.
+    int GetRowImage(int row);
+    // The shell's answers for the rows of a folder: the ones in use when they
+    // are for that folder, new ones otherwise. They go with the rows.
+    ShellAnswers& ShellAnswersFor(const CString& folder);
     // Sends one of the list control's own messages (which this view never
     // handles) straight to the control's window procedure. Under Wine every
     // message that passes the common controls' subclass chain costs two
-    // round trips to the server, about a tenth of a millisecond; a fill of
-    // 10,000 rows would pay that several times per row.
+    // round trips to the server, about a tenth of a millisecond; drawing a
+    // row asks the control several things.
     LRESULT SendToControl(UINT message, WPARAM wParam = 0, LPARAM lParam = 0) const;
     // True once the window is being destroyed: nothing may fill it any more.
     bool IsClosing() const { return m_bClosing; }
@@ -66,7 +84,7 @@ public:
     // The control's sort callback; lParamSort points to a SortParam.
     static int CALLBACK CompareRows(LPARAM lParam1, LPARAM lParam2, LPARAM lParamSort);
     // Sorts all rows through CompareRows, the rows added since the last sort
-    // included.
+    // included. A selected or focused row keeps its state in its new place.
     void SortRows(const SortParam& param);
 
     // ---- commands on the selected row (also reached by keys and the context menu)
@@ -93,7 +111,8 @@ public:
 
 protected:
     void OnDestroy();
-    void OnDeleteAllItems(NMHDR* pNMHDR, LRESULT* pResult);
+    void OnGetDispInfo(NMHDR* pNMHDR, LRESULT* pResult);
+    void OnFindItem(NMHDR* pNMHDR, LRESULT* pResult);
     void OnContextMenu(HWND hwnd, POINT point);
     void OnColumnClick(NMHDR* pNMHDR, LRESULT* pResult);
     void OnItemChanged(NMHDR* pNMHDR, LRESULT* pResult);
@@ -104,18 +123,16 @@ protected:
 
     // The record behind the selected row, or null.
     CDirEntry* GetSelectedRecord();
-    // A row's text, whatever its length.
-    CString RowText(int row) const;
 
 private:
-    // Inserts the added rows in their present order.
-    void InsertAddedRows();
-
-    struct AddedRow {
+    struct Row {
         CDirEntry* record;
         int image;
     };
-    std::vector<AddedRow> m_addedRows;
+    // The rows shown, in their order; then the rows added since the last sort.
+    std::vector<Row> m_rows;
+    size_t m_nShownRows = 0;
+    std::unique_ptr<ShellAnswers> m_pShellAnswers;
     bool m_bClosing = false;
     mutable WNDPROC m_pfnControlProc = nullptr;
 };

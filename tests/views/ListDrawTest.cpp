@@ -63,7 +63,6 @@ protected:
         draw.hwndItem = list->m_hWnd;
         draw.hDC = canvas.Dc();
         draw.rcItem = RECT{0, 0, right, canvas.Height()};
-        draw.itemData = list->GetListCtrl().GetItemData(row);
         list->DrawItem(&draw);
     }
 

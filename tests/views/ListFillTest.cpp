@@ -16,8 +16,12 @@ TEST_F(ListFillTest, TheListIsAnOwnerDrawnReportOfFourColumnsWithTheShellsIcons)
     CHeftDoc* doc = Open(drive);
     ASSERT_NE(doc, nullptr);
     CHeftList* list = ListOf(doc);
+    // Report, single selection, shared images, owner-drawn rows; the rows
+    // themselves are the view's, so the control keeps none and sorts none.
     const DWORD style = list->GetStyle();
-    EXPECT_EQ(style & 0x455u, 0x455u) << std::hex << style;
+    const DWORD wanted = LVS_REPORT | LVS_SINGLESEL | LVS_SHAREIMAGELISTS | LVS_OWNERDRAWFIXED | LVS_OWNERDATA;
+    EXPECT_EQ(style & wanted, wanted) << std::hex << style;
+    EXPECT_EQ(style & (LVS_SORTASCENDING | LVS_SORTDESCENDING), 0u) << std::hex << style;
     EXPECT_EQ(style & LVS_TYPEMASK, static_cast<DWORD>(LVS_REPORT));
 
     const char* headers[] = {"Name", "Size", "Size", "Percent"};
@@ -218,6 +222,36 @@ TEST_F(ListFillTest, ShellAnswersAreThoseForEachFilesOwnPath)
         EXPECT_EQ(item.iImage, shell.first) << record->GetName().GetString();
     }
     EXPECT_NE(FindRow(list, "naïve-文件.txt"), -1);
+}
+
+TEST_F(ListFillTest, ARowsTextIsItsNameCutToTheBufferWithoutSplittingACharacter)
+{
+    FixtureDrive drive('T');
+    drive.File("ab文件", 10); // a, b, then two characters of three bytes each
+    CHeftDoc* doc = Open(drive);
+    ASSERT_NE(doc, nullptr);
+    CHeftList* list = ListOf(doc);
+    Show(doc, doc->m_hRootItem);
+    ASSERT_EQ(list->GetListCtrl().GetItemCount(), 1);
+    auto narrow = [list](int size) {
+        std::string buffer(static_cast<size_t>(size) + 8, 'x');
+        LVITEMA item{};
+        item.pszText = buffer.data();
+        item.cchTextMax = size;
+        list->GetListCtrl().Send(LVM_GETITEMTEXTA, 0, reinterpret_cast<LPARAM>(&item));
+        return std::string(buffer.c_str());
+    };
+    EXPECT_EQ(narrow(64), "ab文件");
+    EXPECT_EQ(narrow(5), "ab") << "4 bytes of room end inside the first character";
+    EXPECT_EQ(narrow(6), "ab文");
+    EXPECT_EQ(narrow(8), "ab文") << "7 bytes of room end inside the second";
+    EXPECT_EQ(narrow(1), "");
+    wchar_t wide[3] = {L'x', L'x', L'x'};
+    LVITEMW item{};
+    item.pszText = wide;
+    item.cchTextMax = 3;
+    list->GetListCtrl().Send(LVM_GETITEMTEXTW, 0, reinterpret_cast<LPARAM>(&item));
+    EXPECT_EQ(std::wstring(wide), L"ab");
 }
 
 TEST_F(ListFillTest, UpOneLevelEnterBackspaceAndDoubleClickMoveThroughTheTree)

@@ -65,6 +65,75 @@ TEST_F(ListSortTest, SizeBarAndPercentColumnsAllSortBySizeEachStartingAscending)
     EXPECT_EQ(RowNames(list), kBySize);
 }
 
+TEST_F(ListSortTest, TheSelectedAndTheFocusedRowKeepTheirStateThroughASort)
+{
+    FixtureDrive drive('T');
+    CHeftDoc* doc = OpenFruit(drive);
+    ASSERT_NE(doc, nullptr);
+    CHeftList* list = ListOf(doc);
+    Show(doc, doc->m_hRootItem);
+    CListCtrl& ctrl = list->GetListCtrl();
+    // cherry (row 1 by size) selected, apple (row 2) focused.
+    ctrl.SetItemState(1, LVIS_SELECTED, LVIS_SELECTED);
+    ctrl.SetItemState(2, LVIS_FOCUSED, LVIS_FOCUSED);
+    auto rowsWith = [&ctrl](UINT state) {
+        std::vector<int> rows;
+        for (int i = 0; i < ctrl.GetItemCount(); ++i) {
+            if (ctrl.GetItemState(i, state)) rows.push_back(i);
+        }
+        return rows;
+    };
+
+    ClickHeader(list, 0); // apple, Banana, cherry
+    ASSERT_EQ(RowNames(list), kByName);
+    EXPECT_EQ(rowsWith(LVIS_SELECTED), std::vector<int>{2});
+    EXPECT_EQ(rowsWith(LVIS_FOCUSED), std::vector<int>{0});
+    ClickHeader(list, 0); // cherry, Banana, apple
+    EXPECT_EQ(rowsWith(LVIS_SELECTED), std::vector<int>{0});
+    EXPECT_EQ(rowsWith(LVIS_FOCUSED), std::vector<int>{2});
+}
+
+TEST_F(ListSortTest, TypedLettersFindTheNextRowWhoseNameStartsWithThem)
+{
+    FixtureDrive drive('T');
+    drive.File("alpha", 50);
+    drive.File("Beta", 40);
+    drive.File("bravo", 30);
+    drive.File("émile", 20);
+    CHeftDoc* doc = Open(drive);
+    ASSERT_NE(doc, nullptr);
+    CHeftList* list = ListOf(doc);
+    Show(doc, doc->m_hRootItem);
+    ASSERT_EQ(RowNames(list), (std::vector<std::string>{"alpha", "Beta", "bravo", "émile"}));
+    // The control asks its parent for the row, which hands the question to
+    // the list; the search starts at the given row.
+    auto find = [list](const wchar_t* text, int start, UINT flags) {
+        NMLVFINDITEMW question{};
+        question.hdr.hwndFrom = list->m_hWnd;
+        question.hdr.idFrom = static_cast<UINT_PTR>(list->GetDlgCtrlID());
+        question.hdr.code = LVN_ODFINDITEMW;
+        question.iStart = start;
+        question.lvfi.flags = flags;
+        question.lvfi.psz = text;
+        return static_cast<int>(::SendMessageW(::GetParent(list->m_hWnd), WM_NOTIFY, question.hdr.idFrom,
+                                               reinterpret_cast<LPARAM>(&question)));
+    };
+    EXPECT_EQ(find(L"b", 0, LVFI_PARTIAL), 1) << "any letter case";
+    EXPECT_EQ(find(L"BR", 0, LVFI_PARTIAL), 2);
+    EXPECT_EQ(find(L"b", 2, LVFI_PARTIAL), 2);
+    EXPECT_EQ(find(L"a", 1, LVFI_PARTIAL), -1) << "no wrapping unless asked";
+    EXPECT_EQ(find(L"a", 1, LVFI_PARTIAL | LVFI_WRAP), 0);
+    EXPECT_EQ(find(L"\u00c9", 0, LVFI_PARTIAL), 3) << "letters outside ASCII";
+    EXPECT_EQ(find(L"beta", 0, LVFI_STRING), 1) << "a whole name";
+    EXPECT_EQ(find(L"bet", 0, LVFI_STRING), -1);
+
+    // The control's own search goes the same way.
+    LVFINDINFOW how{};
+    how.flags = LVFI_PARTIAL;
+    how.psz = L"bR";
+    EXPECT_EQ(list->GetListCtrl().Send(LVM_FINDITEMW, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&how)), 2);
+}
+
 TEST_F(ListSortTest, AFillSortsLargestFirstAndLeavesTheHeaderMemoryAlone)
 {
     FixtureDrive drive('T');

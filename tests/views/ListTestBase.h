@@ -26,7 +26,7 @@ protected:
 
     static CDirEntry* Row(CHeftList* list, int row)
     {
-        return reinterpret_cast<CDirEntry*>(list->GetListCtrl().GetItemData(row));
+        return list->GetRowRecord(row);
     }
 
     static std::vector<std::string> RowNames(CHeftList* list)

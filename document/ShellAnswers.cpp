@@ -1,0 +1,257 @@
+// Asking the shell about the entries of a folder: icons and type names for the
+// contents list.
+#include "document/ShellAnswers.h"
+
+#include "framework/CFileFind.h"
+
+#include <shellapi.h>
+#include <shlobj.h>
+
+namespace {
+
+
+// Asks the shell about a path. The answer carries no icon handle (that would
+// be one icon per row for somebody to destroy); the index is all the list needs.
+bool AskShellAboutPath(const CString& path, ShellAnswer* answer)
+{
+    SHFILEINFOW info{};
+    if (!SHGetFileInfoW(Utf8ToWide(path.str()).c_str(), 0, &info, sizeof(info),
+                        SHGFI_SYSICONINDEX | SHGFI_SMALLICON | SHGFI_TYPENAME)) {
+        return false;
+    }
+    answer->icon = info.iIcon;
+    answer->type = WideToUtf8(info.szTypeName);
+    return true;
+}
+
+// The shell's answer for an entry of this kind and name without looking at the
+// disk: what a row shows when the shell cannot take its path (one too long for
+// it, for example).
+ShellAnswer AskShellAboutKind(const CString& name, bool folder)
+{
+    SHFILEINFOW info{};
+    SHGetFileInfoW(Utf8ToWide(name.str()).c_str(), folder ? FILE_ATTRIBUTE_DIRECTORY : FILE_ATTRIBUTE_NORMAL, &info,
+                   sizeof(info), SHGFI_USEFILEATTRIBUTES | SHGFI_SYSICONINDEX | SHGFI_SMALLICON | SHGFI_TYPENAME);
+    return ShellAnswer{info.iIcon, WideToUtf8(info.szTypeName)};
+}
+
+// The extension of a file name as the shell takes it: from the last dot on
+// (".txt"), or empty.
+std::string ExtensionOf(const CString& name)
+{
+    const int dot = name.ReverseFind('.');
+    if (dot < 0) return std::string();
+    return name.str().substr(static_cast<size_t>(dot));
+}
+
+class RegKey {
+public:
+    RegKey(HKEY parent, const std::wstring& path)
+    {
+        if (RegOpenKeyExW(parent, path.c_str(), 0, KEY_READ, &m_hKey) != ERROR_SUCCESS) m_hKey = nullptr;
+    }
+    ~RegKey()
+    {
+        if (m_hKey) RegCloseKey(m_hKey);
+    }
+    RegKey(const RegKey&) = delete;
+    RegKey& operator=(const RegKey&) = delete;
+    bool IsOpen() const { return m_hKey != nullptr; }
+    // The key's default value as text, or empty.
+    std::wstring DefaultValue() const
+    {
+        if (!m_hKey) return std::wstring();
+        DWORD type = 0, bytes = 0;
+        if (RegQueryValueExW(m_hKey, nullptr, nullptr, &type, nullptr, &bytes) != ERROR_SUCCESS) return {};
+        if (type != REG_SZ && type != REG_EXPAND_SZ) return {};
+        std::wstring value(bytes / sizeof(wchar_t) + 1, L'\0');
+        bytes = static_cast<DWORD>(value.size() * sizeof(wchar_t));
+        if (RegQueryValueExW(m_hKey, nullptr, nullptr, &type, reinterpret_cast<BYTE*>(value.data()), &bytes) !=
+            ERROR_SUCCESS)
+            return {};
+        value.resize(wcsnlen(value.c_str(), value.size()));
+        return value;
+    }
+
+private:
+    HKEY m_hKey = nullptr;
+};
+
+// Whether files of this extension may show icons of their own: programs,
+// shortcuts, icon and cursor files and the like carry or point at their own
+// icon, and a registered type whose default icon is the file itself ("%1") or
+// that has an icon handler draws one per file.
+bool IconIsPerFile(const std::string& extension)
+{
+    static const char* const ownIcons[] = {".exe", ".lnk", ".ico", ".cur", ".ani", ".url", ".scr", ".cpl",
+                                           ".msc", ".com", ".pif", ".dll", ".msi", ".appref-ms", ".library-ms",
+                                           ".website", ".theme", ".desktop", ".icl"};
+    CString lower(extension);
+    lower.MakeLower();
+    for (const char* own : ownIcons) {
+        if (lower == own) return true;
+    }
+    const std::wstring ext = Utf8ToWide(extension);
+    if (ext.empty()) return false;
+    if (RegKey(HKEY_CLASSES_ROOT, ext + L"\\ShellEx\\IconHandler").IsOpen()) return true;
+    if (RegKey(HKEY_CLASSES_ROOT, L"SystemFileAssociations\\" + ext + L"\\ShellEx\\IconHandler").IsOpen())
+        return true;
+    const std::wstring progId = RegKey(HKEY_CLASSES_ROOT, ext).DefaultValue();
+    if (progId.empty()) return false;
+    if (RegKey(HKEY_CLASSES_ROOT, progId + L"\\ShellEx\\IconHandler").IsOpen()) return true;
+    const std::wstring icon = RegKey(HKEY_CLASSES_ROOT, progId + L"\\DefaultIcon").DefaultValue();
+    return icon.find(L"%1") != std::wstring::npos;
+}
+
+// A COM interface pointer released when it goes.
+template <class I>
+class ComPtr {
+public:
+    ComPtr() = default;
+    ~ComPtr()
+    {
+        if (m_p) m_p->Release();
+    }
+    ComPtr(const ComPtr&) = delete;
+    ComPtr& operator=(const ComPtr&) = delete;
+    I** Receive() { return &m_p; }
+    I* operator->() const { return m_p; }
+    I* Get() const { return m_p; }
+
+private:
+    I* m_p = nullptr;
+};
+
+// An item identifier list the shell allocated, freed when it goes.
+class ShellPidl {
+public:
+    ShellPidl() = default;
+    ~ShellPidl() { CoTaskMemFree(m_pidl); }
+    ShellPidl(const ShellPidl&) = delete;
+    ShellPidl& operator=(const ShellPidl&) = delete;
+    ITEMIDLIST** Receive() { return &m_pidl; }
+    const ITEMIDLIST* Get() const { return m_pidl; }
+
+private:
+    ITEMIDLIST* m_pidl = nullptr;
+};
+
+} // namespace
+
+// The folder of a listing as the shell sees it, bound on first use. Asking
+// the shell about an item of a bound folder costs the same in any folder,
+// while asking about a full path makes Wine read the whole folder the path
+// ends in: 7 ms a question in a folder of 10,000 files, 70 ms in one of
+// 100,000.
+class ShellFolderItems {
+public:
+    explicit ShellFolderItems(const CString& folder) : m_folder(folder) {}
+
+    // The item's small icon in the system image list.
+    bool IconOf(const CString& name, int* icon)
+    {
+        ShellPidl child;
+        if (!Parse(name, &child)) return false;
+        const int index = SHMapPIDLToSystemImageListIndex(m_shellFolder.Get(), child.Get(), nullptr);
+        if (index < 0) return false;
+        *icon = index;
+        return true;
+    }
+
+    // The shell's whole answer about the item: the one it gives for the
+    // item's path, without reading the folder again.
+    bool Ask(const CString& name, ShellAnswer* answer)
+    {
+        ShellPidl child;
+        if (!Parse(name, &child)) return false;
+        struct Absolute {
+            ITEMIDLIST* p;
+            ~Absolute() { ILFree(p); }
+        } absolute{ILCombine(m_folderPidl.Get(), child.Get())};
+        if (!absolute.p) return false;
+        SHFILEINFOW info{};
+        if (!SHGetFileInfoW(reinterpret_cast<LPCWSTR>(absolute.p), 0, &info, sizeof(info),
+                            SHGFI_PIDL | SHGFI_SYSICONINDEX | SHGFI_SMALLICON | SHGFI_TYPENAME))
+            return false;
+        answer->icon = info.iIcon;
+        answer->type = WideToUtf8(info.szTypeName);
+        return true;
+    }
+
+private:
+    bool Parse(const CString& name, ShellPidl* child)
+    {
+        if (!Bind()) return false;
+        std::wstring wide = Utf8ToWide(name.str());
+        return SUCCEEDED(
+            m_shellFolder->ParseDisplayName(nullptr, nullptr, wide.data(), nullptr, child->Receive(), nullptr));
+    }
+
+    bool Bind()
+    {
+        if (m_bTried) return m_shellFolder.Get() != nullptr;
+        m_bTried = true;
+        // "C:" alone would name the current folder of the drive.
+        CString folder = m_folder;
+        if (folder.GetLength() == 2 && folder[1] == ':') folder += "\\";
+        if (FAILED(SHParseDisplayName(Utf8ToWide(folder.str()).c_str(), nullptr, m_folderPidl.Receive(), 0, nullptr)))
+            return false;
+        ComPtr<IShellFolder> desktop;
+        if (FAILED(SHGetDesktopFolder(desktop.Receive()))) return false;
+        if (FAILED(desktop->BindToObject(m_folderPidl.Get(), nullptr, IID_IShellFolder,
+                                         reinterpret_cast<void**>(m_shellFolder.Receive()))))
+            return false;
+        return m_shellFolder.Get() != nullptr;
+    }
+
+    CString m_folder;
+    bool m_bTried = false;
+    ShellPidl m_folderPidl;
+    ComPtr<IShellFolder> m_shellFolder;
+};
+
+ShellAnswers::ShellAnswers(const CString& folder) : m_folder(folder), m_items(std::make_unique<ShellFolderItems>(folder))
+{
+}
+
+ShellAnswers::~ShellAnswers() = default;
+
+ShellAnswer ShellAnswers::ForFile(const CString& name)
+{
+    const std::string extension = ExtensionOf(name);
+    auto known = m_byExtension.find(extension);
+    if (known == m_byExtension.end()) {
+        // The extension is kept as written: the type name the shell makes up
+        // for an unregistered extension repeats its letter case.
+        known = m_byExtension.emplace(extension, Kind{AskAboutItem(name, false), IconIsPerFile(extension)}).first;
+    }
+    ShellAnswer answer = known->second.answer;
+    if (known->second.bOwnIcon) answer.icon = kIconOfItem;
+    return answer;
+}
+
+ShellAnswer ShellAnswers::ForFolder(const CString& name)
+{
+    if (!m_bFolderKnown) {
+        m_folderType = AskAboutItem(name, true).type;
+        m_bFolderKnown = true;
+    }
+    return ShellAnswer{kIconOfItem, m_folderType};
+}
+
+ShellAnswer ShellAnswers::AskAboutItem(const CString& name, bool folder)
+{
+    ShellAnswer answer;
+    if (m_items->Ask(name, &answer)) return answer;
+    if (AskShellAboutPath(m_folder + "\\" + name, &answer)) return answer;
+    return AskShellAboutKind(name, folder);
+}
+
+int ShellAnswers::IconOfItem(const CString& name, bool folder)
+{
+    int icon = 0;
+    if (m_items->IconOf(name, &icon)) return icon;
+    ShellAnswer answer;
+    if (AskShellAboutPath(m_folder + "\\" + name, &answer)) return answer.icon;
+    return AskShellAboutKind(name, folder).icon;
+}

@@ -14,6 +14,7 @@ export WINEPREFIX="$root/build/wine-run"
 export WINEDEBUG="${HEFT_WINEDEBUG:--all}"
 export WINEDLLOVERRIDES="mscoree,mshtml="
 exe_windows="Z:${root//\//\\}\\build\\win64\\heftscope.exe"
+helper_windows="Z:${root//\//\\}\\build\\win64\\wait_settled.exe"
 screenshot="$root/docs/screenshot.png"
 
 # Second half of the headless case, started by xvfb-run below.
@@ -23,8 +24,11 @@ if [ "${1:-}" = "--inside-xvfb" ]; then
     "$wine" explorer /desktop=heft,1280x800 "$exe_windows" H: >"$work/wine.log" 2>&1 &
     wine_pid=$!
 
-    # Settled: not blank any more (the program's window is up), and two
-    # screenshots two seconds apart are identical.
+    # The drive is open (a helper in the same desktop watches the windows),
+    # then the screen has settled: not blank, and two screenshots two seconds
+    # apart are identical.
+    "$wine" "$helper_windows" heft 600 >>"$work/wine.log" 2>&1 ||
+        echo "run: the drive did not finish opening within 600 s" >&2
     deadline=$((SECONDS + 120))
     previous=""
     settled=0
@@ -60,7 +64,7 @@ folder=$(cd -- "$folder" && pwd -P)
 bash scripts/setup.sh
 cmake -S "$root" -B build/win64 -G Ninja -DCMAKE_BUILD_TYPE=Debug \
     -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-x86_64.cmake" >/dev/null
-cmake --build build/win64 -j2 --target heftscope
+cmake --build build/win64 -j2 --target heftscope wait_settled
 
 # The run prefix: like the test prefix, but with Wine's ordinary X11 driver.
 if [ ! -f "$WINEPREFIX/.heft-prefix-ready" ]; then

@@ -1,0 +1,75 @@
+// Used by run.sh for its screenshot: waits until the program, running in the
+// desktop named by the first argument, has finished opening its drive. That
+// is when the main window is enabled again (a scan disables it), holds a
+// drive window and no "Scanning Drive" dialog is up, twice in a row a second
+// apart. Exit code 0 once settled, 1 after the time given in seconds by the
+// second argument (default 600).
+#include <windows.h>
+
+#include <cstdlib>
+#include <memory>
+#include <string>
+
+namespace {
+
+HWND FindMainWindow()
+{
+    HWND found = nullptr;
+    EnumWindows(
+        [](HWND hwnd, LPARAM param) -> BOOL {
+            wchar_t title[64] = {};
+            GetWindowTextW(hwnd, title, 64);
+            if (std::wstring(title).rfind(L"Heftscope", 0) != 0 || !IsWindowVisible(hwnd)) return TRUE;
+            *reinterpret_cast<HWND*>(param) = hwnd;
+            return FALSE;
+        },
+        reinterpret_cast<LPARAM>(&found));
+    return found;
+}
+
+bool Settled()
+{
+    HWND main = FindMainWindow();
+    if (!main || !IsWindowEnabled(main)) return false;
+    if (FindWindowW(nullptr, L"Scanning Drive")) return false;
+    HWND client = FindWindowExW(main, nullptr, L"MDIClient", nullptr);
+    return client && GetWindow(client, GW_CHILD);
+}
+
+} // namespace
+
+// The desktop the program runs in, open while this helper runs.
+class Desktop {
+public:
+    explicit Desktop(const char* name) : m_h(OpenDesktopA(name, 0, FALSE, GENERIC_ALL)) {}
+    ~Desktop()
+    {
+        if (m_h) CloseDesktop(m_h);
+    }
+    Desktop(const Desktop&) = delete;
+    Desktop& operator=(const Desktop&) = delete;
+    // The window searches look at the calling thread's desktop.
+    bool Enter() const { return m_h && SetThreadDesktop(m_h); }
+
+private:
+    HDESK m_h;
+};
+
+int main(int argc, char** argv)
+{
+    if (argc < 2) return 2;
+    const int limit = argc > 2 ? std::atoi(argv[2]) : 600;
+    int waited = 0;
+    // The desktop appears with the program.
+    std::unique_ptr<Desktop> desktop;
+    for (; waited < limit; ++waited, Sleep(1000)) {
+        desktop = std::make_unique<Desktop>(argv[1]);
+        if (desktop->Enter()) break;
+    }
+    int inARow = 0;
+    for (; waited < limit && inARow < 2; ++waited) {
+        inARow = Settled() ? inARow + 1 : 0;
+        if (inARow < 2) Sleep(1000);
+    }
+    return inARow == 2 ? 0 : 1;
+}

@@ -11,6 +11,25 @@
 
 namespace {
 
+// Turns drawing off while the list is emptied and filled again: the control
+// then leaves its scroll bar alone until the end, instead of taking it away
+// with the old rows and bringing it back with the new ones (under Wine each
+// costs about 30 ms).
+class RedrawOff {
+public:
+    explicit RedrawOff(CWnd& wnd) : m_wnd(wnd) { m_wnd.SetRedraw(FALSE); }
+    ~RedrawOff()
+    {
+        m_wnd.SetRedraw(TRUE);
+        m_wnd.Invalidate(TRUE);
+    }
+    RedrawOff(const RedrawOff&) = delete;
+    RedrawOff& operator=(const RedrawOff&) = delete;
+
+private:
+    CWnd& m_wnd;
+};
+
 // The path of a folder of the tree: the drive text, then the names on the
 // way down from the root. The root's own text (the drive's display name) is
 // never part of a path, so the root's path is the drive text alone ("C:").
@@ -44,6 +63,7 @@ void CHeftDoc::FillList()
     const auto* folder = selected ? reinterpret_cast<const CDirEntry*>(tree.GetItemData(selected)) : nullptr;
     m_nFolderTotal = folder ? folder->GetSize() : 0;
 
+    RedrawOff quiet(*view);
     view->ReleaseRowRecords();
     if (!selected) return;
 

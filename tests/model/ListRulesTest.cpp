@@ -64,6 +64,15 @@ TEST(ListRules, NamesCompareWithoutCaseAndSizesUnsigned)
     EXPECT_EQ(CompareNames("apple", "Banana"), -1);
     EXPECT_EQ(CompareNames("Banana", "apple"), 1);
     EXPECT_EQ(CompareNames("README.txt", "readme.TXT"), 0);
+    // Upper case first, then byte order: "_" (0x5F) sorts after letters,
+    // which it would not if names were lowered.
+    EXPECT_EQ(CompareNames("_notes", "apple"), 1);
+    EXPECT_EQ(CompareNames("[a]", "[A]"), 0);
+#ifdef _WIN32
+    // Letters outside ASCII map as the system maps them.
+    EXPECT_EQ(CompareNames("émile.txt", "ÉMILE.TXT"), 0);
+    EXPECT_EQ(CompareNames("straße", "STRASSE"), 1) << "ß has no single upper-case letter";
+#endif
     EXPECT_EQ(CompareSizes(5, 500), -1);
     EXPECT_EQ(CompareSizes(500, 5), 1);
     EXPECT_EQ(CompareSizes(7, 7), 0);

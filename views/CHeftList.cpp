@@ -151,8 +151,10 @@ void CHeftList::SortRows(const SortParam& param)
     auto rowWith = [this](UINT state) {
         return static_cast<int>(SendToControl(LVM_GETNEXTITEM, static_cast<WPARAM>(-1), MAKELPARAM(state, 0)));
     };
-    const CDirEntry* selected = GetRowRecord(rowWith(LVNI_SELECTED));
-    const CDirEntry* focused = GetRowRecord(rowWith(LVNI_FOCUSED));
+    const int selectedRow = rowWith(LVNI_SELECTED);
+    const int focusedRow = rowWith(LVNI_FOCUSED);
+    const CDirEntry* selected = GetRowRecord(selectedRow);
+    const CDirEntry* focused = GetRowRecord(focusedRow);
 
     std::stable_sort(m_rows.begin(), m_rows.end(), [&param](const Row& a, const Row& b) {
         return CompareRows(reinterpret_cast<LPARAM>(a.record), reinterpret_cast<LPARAM>(b.record),
@@ -163,17 +165,30 @@ void CHeftList::SortRows(const SortParam& param)
         SendToControl(LVM_SETITEMCOUNT, m_nShownRows, 0);
     }
 
-    if (selected || focused) {
-        LVITEMA clear{};
-        clear.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
-        SendToControl(LVM_SETITEMSTATE, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&clear));
+    // Only the rows concerned are touched: a change of state on all rows at
+    // once visits every row.
+    auto setState = [this](int row, UINT state, UINT mask) {
+        LVITEMA item{};
+        item.state = state;
+        item.stateMask = mask;
+        SendToControl(LVM_SETITEMSTATE, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
+    };
+    auto newRowOf = [this](const CDirEntry* record) {
         for (size_t i = 0; i < m_nShownRows; ++i) {
-            LVITEMA mark{};
-            if (m_rows[i].record == focused) mark.stateMask |= LVIS_FOCUSED;
-            if (m_rows[i].record == selected) mark.stateMask |= LVIS_SELECTED;
-            mark.state = mark.stateMask;
-            if (mark.stateMask) SendToControl(LVM_SETITEMSTATE, i, reinterpret_cast<LPARAM>(&mark));
+            if (m_rows[i].record == record) return static_cast<int>(i);
         }
+        return -1;
+    };
+    if (selected) {
+        const int row = newRowOf(selected);
+        if (row != selectedRow) {
+            setState(selectedRow, 0, LVIS_SELECTED);
+            setState(row, LVIS_SELECTED, LVIS_SELECTED);
+        }
+    }
+    if (focused) {
+        const int row = newRowOf(focused);
+        if (row != focusedRow) setState(row, LVIS_FOCUSED, LVIS_FOCUSED); // the focus leaves the old row by itself
     }
     Invalidate(FALSE);
 }

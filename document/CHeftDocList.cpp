@@ -122,6 +122,6 @@ void CHeftDoc::AddFolderFiles(const CString& path)
         LVITEMA selected{};
         selected.stateMask = LVIS_SELECTED;
         selected.state = LVIS_SELECTED;
-        view->SendToControl(LVM_SETITEMSTATE, 0, reinterpret_cast<LPARAM>(&selected));
+        view->GetListCtrl().Send(LVM_SETITEMSTATE, 0, reinterpret_cast<LPARAM>(&selected));
     }
 }

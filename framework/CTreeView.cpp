@@ -2,6 +2,15 @@
 
 #include <cstring>
 
+LRESULT CCtrlHandle::Send(UINT message, WPARAM wParam, LPARAM lParam) const
+{
+    // The narrow procedure handle, so that the message is taken exactly as
+    // SendMessageA would deliver it.
+    auto proc = reinterpret_cast<WNDPROC>(GetClassLongPtrA(m_hWnd, GCLP_WNDPROC));
+    if (!proc || !::IsWindow(m_hWnd)) return ::SendMessageA(m_hWnd, message, wParam, lParam);
+    return CallWindowProcA(proc, m_hWnd, message, wParam, lParam);
+}
+
 BOOL CTreeCtrl::Create(DWORD dwStyle, const RECT& rect, HWND hParent, UINT nID)
 {
     m_hWnd = CreateWindowExA(0, WC_TREEVIEWA, nullptr, dwStyle, rect.left, rect.top, rect.right - rect.left,

@@ -101,16 +101,6 @@ void CHeftList::OnInitialUpdate()
     }
 }
 
-LRESULT CHeftList::SendToControl(UINT message, WPARAM wParam, LPARAM lParam) const
-{
-    // The class's procedure is the control's own: the view's subclass sits in
-    // front of it only through the common controls' subclass chain.
-    if (!m_pfnControlProc)
-        m_pfnControlProc = reinterpret_cast<WNDPROC>(GetClassLongPtrW(m_hWnd, GCLP_WNDPROC));
-    if (!m_pfnControlProc) return ::SendMessageA(m_hWnd, message, wParam, lParam);
-    return CallWindowProcW(m_pfnControlProc, m_hWnd, message, wParam, lParam);
-}
-
 void CHeftList::AddRow(CDirEntry* record, int image)
 {
     m_rows.push_back(Row{record, image});
@@ -149,7 +139,7 @@ void CHeftList::SortRows(const SortParam& param)
     // The control keeps the selection and the focus by row number: they are
     // moved to where their records go.
     auto rowWith = [this](UINT state) {
-        return static_cast<int>(SendToControl(LVM_GETNEXTITEM, static_cast<WPARAM>(-1), MAKELPARAM(state, 0)));
+        return static_cast<int>(GetListCtrl().Send(LVM_GETNEXTITEM, static_cast<WPARAM>(-1), MAKELPARAM(state, 0)));
     };
     const int selectedRow = rowWith(LVNI_SELECTED);
     const int focusedRow = rowWith(LVNI_FOCUSED);
@@ -162,7 +152,7 @@ void CHeftList::SortRows(const SortParam& param)
     });
     if (m_nShownRows != m_rows.size()) {
         m_nShownRows = m_rows.size();
-        SendToControl(LVM_SETITEMCOUNT, m_nShownRows, 0);
+        GetListCtrl().Send(LVM_SETITEMCOUNT, m_nShownRows, 0);
     }
 
     // Only the rows concerned are touched: a change of state on all rows at
@@ -171,7 +161,7 @@ void CHeftList::SortRows(const SortParam& param)
         LVITEMA item{};
         item.state = state;
         item.stateMask = mask;
-        SendToControl(LVM_SETITEMSTATE, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
+        GetListCtrl().Send(LVM_SETITEMSTATE, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
     };
     auto newRowOf = [this](const CDirEntry* record) {
         for (size_t i = 0; i < m_nShownRows; ++i) {
@@ -198,7 +188,7 @@ void CHeftList::ReleaseRowRecords()
     // The control forgets the rows first, so that nothing it sends on the way
     // can meet a freed record.
     m_nShownRows = 0;
-    if (m_hWnd) SendToControl(LVM_DELETEALLITEMS);
+    if (m_hWnd) GetListCtrl().Send(LVM_DELETEALLITEMS);
     for (const Row& row : m_rows) delete row.record;
     m_rows.clear();
     m_pShellAnswers.reset();
@@ -606,11 +596,11 @@ void CHeftList::DrawItem(DRAWITEMSTRUCT* pDrawItem)
     }
 
     const RECT& r = pDrawItem->rcItem;
-    if (auto images = reinterpret_cast<HIMAGELIST>(SendToControl(LVM_GETIMAGELIST, LVSIL_SMALL)))
+    if (auto images = reinterpret_cast<HIMAGELIST>(GetListCtrl().Send(LVM_GETIMAGELIST, LVSIL_SMALL)))
         ImageList_Draw(images, GetRowImage(row), dc, r.left, r.top, iconStyle);
 
     // Widths are read at every drawing, so the cells follow the user's resizing.
-    auto width = [this](int column) { return static_cast<int>(SendToControl(LVM_GETCOLUMNWIDTH, column)); };
+    auto width = [this](int column) { return static_cast<int>(GetListCtrl().Send(LVM_GETCOLUMNWIDTH, column)); };
     const int width0 = width(0);
     RECT name{r.left + 16, r.top, r.left + width0, r.bottom};
     RECT sizeCell{r.left + width0, r.top, r.left + width0 + width(1), r.bottom};

@@ -48,12 +48,6 @@ public:
     // The shell's answers for the rows of a folder: the ones in use when they
     // are for that folder, new ones otherwise. They go with the rows.
     ShellAnswers& ShellAnswersFor(const CString& folder);
-    // Sends one of the list control's own messages (which this view never
-    // handles) straight to the control's window procedure. Under Wine every
-    // message that passes the common controls' subclass chain costs two
-    // round trips to the server, about a tenth of a millisecond; drawing a
-    // row asks the control several things.
-    LRESULT SendToControl(UINT message, WPARAM wParam = 0, LPARAM lParam = 0) const;
     // True once the window is being destroyed: nothing may fill it any more.
     bool IsClosing() const { return m_bClosing; }
 
@@ -134,5 +128,4 @@ private:
     size_t m_nShownRows = 0;
     std::unique_ptr<ShellAnswers> m_pShellAnswers;
     bool m_bClosing = false;
-    mutable WNDPROC m_pfnControlProc = nullptr;
 };

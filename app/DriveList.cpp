@@ -1,5 +1,8 @@
 #include "app/DriveList.h"
 
+#include "framework/CFileFind.h"
+#include "framework/ComRef.h"
+
 #include <algorithm>
 #include <cstring>
 #include <memory>
@@ -9,50 +12,6 @@ std::vector<CString> g_arrShellDriveNames;
 int g_nShellDriveIcon[256] = {};
 
 namespace {
-
-// An interface pointer released when it goes.
-template <class T>
-class ComRef {
-public:
-    ComRef() = default;
-    ~ComRef() { Reset(); }
-    ComRef(const ComRef&) = delete;
-    ComRef& operator=(const ComRef&) = delete;
-
-    T* Get() const { return m_p; }
-    T* operator->() const { return m_p; }
-    void Reset()
-    {
-        if (m_p) m_p->Release();
-        m_p = nullptr;
-    }
-    // The slot a creating call fills.
-    T** Receive()
-    {
-        Reset();
-        return &m_p;
-    }
-    void** ReceiveVoid() { return reinterpret_cast<void**>(Receive()); }
-
-private:
-    T* m_p = nullptr;
-};
-
-// Id lists come from the shell's allocator, which is the COM task allocator.
-struct IdListFree {
-    void operator()(ITEMIDLIST* pidl) const { CoTaskMemFree(pidl); }
-};
-using IdList = std::unique_ptr<ITEMIDLIST, IdListFree>;
-
-CString WideToUtf8(const wchar_t* wide)
-{
-    int bytes = WideCharToMultiByte(CP_UTF8, 0, wide, -1, nullptr, 0, nullptr, nullptr);
-    if (bytes <= 1) return CString();
-    std::string text(static_cast<size_t>(bytes), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, wide, -1, text.data(), bytes, nullptr, nullptr);
-    text.resize(static_cast<size_t>(bytes) - 1);
-    return CString(std::move(text));
-}
 
 // The upper-case letter of a drive root ("C:", "c:\"), or 0 for anything else.
 char DriveLetterOf(const char* path)

@@ -118,10 +118,5 @@ void CHeftDoc::AddFolderFiles(const CString& path)
     // Largest first; the header-click sort keeps its own memory.
     view->SortRows(CHeftList::SortParam{&CHeftList::CompareSizes, FALSE});
     // The largest row is selected; the focus stays where the user puts it.
-    if (view->GetRowCount() > 0) {
-        LVITEMA selected{};
-        selected.stateMask = LVIS_SELECTED;
-        selected.state = LVIS_SELECTED;
-        view->GetListCtrl().Send(LVM_SETITEMSTATE, 0, reinterpret_cast<LPARAM>(&selected));
-    }
+    if (view->GetRowCount() > 0) view->GetListCtrl().SetItemState(0, LVIS_SELECTED, LVIS_SELECTED);
 }

@@ -3,6 +3,7 @@
 #include "document/ShellAnswers.h"
 
 #include "framework/CFileFind.h"
+#include "framework/ComRef.h"
 
 #include <shellapi.h>
 #include <shlobj.h>
@@ -103,39 +104,6 @@ bool IconIsPerFile(const std::string& extension)
     return icon.find(L"%1") != std::wstring::npos;
 }
 
-// A COM interface pointer released when it goes.
-template <class I>
-class ComPtr {
-public:
-    ComPtr() = default;
-    ~ComPtr()
-    {
-        if (m_p) m_p->Release();
-    }
-    ComPtr(const ComPtr&) = delete;
-    ComPtr& operator=(const ComPtr&) = delete;
-    I** Receive() { return &m_p; }
-    I* operator->() const { return m_p; }
-    I* Get() const { return m_p; }
-
-private:
-    I* m_p = nullptr;
-};
-
-// An item identifier list the shell allocated, freed when it goes.
-class ShellPidl {
-public:
-    ShellPidl() = default;
-    ~ShellPidl() { CoTaskMemFree(m_pidl); }
-    ShellPidl(const ShellPidl&) = delete;
-    ShellPidl& operator=(const ShellPidl&) = delete;
-    ITEMIDLIST** Receive() { return &m_pidl; }
-    const ITEMIDLIST* Get() const { return m_pidl; }
-
-private:
-    ITEMIDLIST* m_pidl = nullptr;
-};
-
 } // namespace
 
 // The folder of a listing as the shell sees it, bound on first use. Asking
@@ -150,9 +118,9 @@ public:
     // The item's small icon in the system image list.
     bool IconOf(const CString& name, int* icon)
     {
-        ShellPidl child;
+        IdList child;
         if (!Parse(name, &child)) return false;
-        const int index = SHMapPIDLToSystemImageListIndex(m_shellFolder.Get(), child.Get(), nullptr);
+        const int index = SHMapPIDLToSystemImageListIndex(m_shellFolder.Get(), child.get(), nullptr);
         if (index < 0) return false;
         *icon = index;
         return true;
@@ -162,15 +130,12 @@ public:
     // item's path, without reading the folder again.
     bool Ask(const CString& name, ShellAnswer* answer)
     {
-        ShellPidl child;
+        IdList child;
         if (!Parse(name, &child)) return false;
-        struct Absolute {
-            ITEMIDLIST* p;
-            ~Absolute() { ILFree(p); }
-        } absolute{ILCombine(m_folderPidl.Get(), child.Get())};
-        if (!absolute.p) return false;
+        IdList absolute(ILCombine(m_folderPidl.get(), child.get()));
+        if (!absolute) return false;
         SHFILEINFOW info{};
-        if (!SHGetFileInfoW(reinterpret_cast<LPCWSTR>(absolute.p), 0, &info, sizeof(info),
+        if (!SHGetFileInfoW(reinterpret_cast<LPCWSTR>(absolute.get()), 0, &info, sizeof(info),
                             SHGFI_PIDL | SHGFI_SYSICONINDEX | SHGFI_SMALLICON | SHGFI_TYPENAME))
             return false;
         answer->icon = info.iIcon;
@@ -179,12 +144,14 @@ public:
     }
 
 private:
-    bool Parse(const CString& name, ShellPidl* child)
+    bool Parse(const CString& name, IdList* child)
     {
         if (!Bind()) return false;
         std::wstring wide = Utf8ToWide(name.str());
-        return SUCCEEDED(
-            m_shellFolder->ParseDisplayName(nullptr, nullptr, wide.data(), nullptr, child->Receive(), nullptr));
+        ITEMIDLIST* raw = nullptr;
+        const HRESULT hr = m_shellFolder->ParseDisplayName(nullptr, nullptr, wide.data(), nullptr, &raw, nullptr);
+        child->reset(raw);
+        return SUCCEEDED(hr) && raw;
     }
 
     bool Bind()
@@ -194,20 +161,21 @@ private:
         // "C:" alone would name the current folder of the drive.
         CString folder = m_folder;
         if (folder.GetLength() == 2 && folder[1] == ':') folder += "\\";
-        if (FAILED(SHParseDisplayName(Utf8ToWide(folder.str()).c_str(), nullptr, m_folderPidl.Receive(), 0, nullptr)))
-            return false;
-        ComPtr<IShellFolder> desktop;
+        ITEMIDLIST* raw = nullptr;
+        const HRESULT hr = SHParseDisplayName(Utf8ToWide(folder.str()).c_str(), nullptr, &raw, 0, nullptr);
+        m_folderPidl.reset(raw);
+        if (FAILED(hr) || !raw) return false;
+        ComRef<IShellFolder> desktop;
         if (FAILED(SHGetDesktopFolder(desktop.Receive()))) return false;
-        if (FAILED(desktop->BindToObject(m_folderPidl.Get(), nullptr, IID_IShellFolder,
-                                         reinterpret_cast<void**>(m_shellFolder.Receive()))))
+        if (FAILED(desktop->BindToObject(m_folderPidl.get(), nullptr, IID_IShellFolder, m_shellFolder.ReceiveVoid())))
             return false;
         return m_shellFolder.Get() != nullptr;
     }
 
     CString m_folder;
     bool m_bTried = false;
-    ShellPidl m_folderPidl;
-    ComPtr<IShellFolder> m_shellFolder;
+    IdList m_folderPidl;
+    ComRef<IShellFolder> m_shellFolder;
 };
 
 ShellAnswers::ShellAnswers(const CString& folder) : m_folder(folder), m_items(std::make_unique<ShellFolderItems>(folder))

@@ -5,9 +5,9 @@
 LRESULT CCtrlHandle::Send(UINT message, WPARAM wParam, LPARAM lParam) const
 {
     // The narrow procedure handle, so that the message is taken exactly as
-    // SendMessageA would deliver it.
+    // SendMessageA would deliver it; none for a handle that is no window.
     auto proc = reinterpret_cast<WNDPROC>(GetClassLongPtrA(m_hWnd, GCLP_WNDPROC));
-    if (!proc || !::IsWindow(m_hWnd)) return ::SendMessageA(m_hWnd, message, wParam, lParam);
+    if (!proc) return ::SendMessageA(m_hWnd, message, wParam, lParam);
     return CallWindowProcA(proc, m_hWnd, message, wParam, lParam);
 }
 

@@ -138,11 +138,9 @@ void CHeftList::SortRows(const SortParam& param)
 {
     // The control keeps the selection and the focus by row number: they are
     // moved to where their records go.
-    auto rowWith = [this](UINT state) {
-        return static_cast<int>(GetListCtrl().Send(LVM_GETNEXTITEM, static_cast<WPARAM>(-1), MAKELPARAM(state, 0)));
-    };
-    const int selectedRow = rowWith(LVNI_SELECTED);
-    const int focusedRow = rowWith(LVNI_FOCUSED);
+    CListCtrl& list = GetListCtrl();
+    const int selectedRow = list.GetNextItem(-1, LVNI_SELECTED);
+    const int focusedRow = list.GetNextItem(-1, LVNI_FOCUSED);
     const CDirEntry* selected = GetRowRecord(selectedRow);
     const CDirEntry* focused = GetRowRecord(focusedRow);
 
@@ -152,17 +150,11 @@ void CHeftList::SortRows(const SortParam& param)
     });
     if (m_nShownRows != m_rows.size()) {
         m_nShownRows = m_rows.size();
-        GetListCtrl().Send(LVM_SETITEMCOUNT, m_nShownRows, 0);
+        list.Send(LVM_SETITEMCOUNT, m_nShownRows, 0);
     }
 
     // Only the rows concerned are touched: a change of state on all rows at
     // once visits every row.
-    auto setState = [this](int row, UINT state, UINT mask) {
-        LVITEMA item{};
-        item.state = state;
-        item.stateMask = mask;
-        GetListCtrl().Send(LVM_SETITEMSTATE, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
-    };
     auto newRowOf = [this](const CDirEntry* record) {
         for (size_t i = 0; i < m_nShownRows; ++i) {
             if (m_rows[i].record == record) return static_cast<int>(i);
@@ -172,13 +164,13 @@ void CHeftList::SortRows(const SortParam& param)
     if (selected) {
         const int row = newRowOf(selected);
         if (row != selectedRow) {
-            setState(selectedRow, 0, LVIS_SELECTED);
-            setState(row, LVIS_SELECTED, LVIS_SELECTED);
+            list.SetItemState(selectedRow, 0, LVIS_SELECTED);
+            list.SetItemState(row, LVIS_SELECTED, LVIS_SELECTED);
         }
     }
     if (focused) {
         const int row = newRowOf(focused);
-        if (row != focusedRow) setState(row, LVIS_FOCUSED, LVIS_FOCUSED); // the focus leaves the old row by itself
+        if (row != focusedRow) list.SetItemState(row, LVIS_FOCUSED, LVIS_FOCUSED); // the old row loses it by itself
     }
     Invalidate(FALSE);
 }
@@ -596,11 +588,12 @@ void CHeftList::DrawItem(DRAWITEMSTRUCT* pDrawItem)
     }
 
     const RECT& r = pDrawItem->rcItem;
-    if (auto images = reinterpret_cast<HIMAGELIST>(GetListCtrl().Send(LVM_GETIMAGELIST, LVSIL_SMALL)))
+    CListCtrl& list = GetListCtrl();
+    if (auto images = reinterpret_cast<HIMAGELIST>(list.Send(LVM_GETIMAGELIST, LVSIL_SMALL)))
         ImageList_Draw(images, GetRowImage(row), dc, r.left, r.top, iconStyle);
 
     // Widths are read at every drawing, so the cells follow the user's resizing.
-    auto width = [this](int column) { return static_cast<int>(GetListCtrl().Send(LVM_GETCOLUMNWIDTH, column)); };
+    auto width = [&list](int column) { return list.GetColumnWidth(column); };
     const int width0 = width(0);
     RECT name{r.left + 16, r.top, r.left + width0, r.bottom};
     RECT sizeCell{r.left + width0, r.top, r.left + width0 + width(1), r.bottom};

@@ -7,6 +7,7 @@
 #include "model/CDirEntry.h"
 #include "framework/CCmdUI.h"
 #include "resources/resource.h"
+#include "views/CHeftList.h"
 #include "views/CHeftTree.h"
 
 #include <memory>
@@ -19,6 +20,8 @@ const MessageMap* CHeftDoc::GetThisMessageMap()
         on::Command<&CHeftDoc::OnRefresh>(ID_REFRESH),
         on::Command<&CHeftDoc::OnDiskVsDirectory>(ID_DISK_VS_DIRECTORY),
         on::UpdateCommand<&CHeftDoc::OnUpdateDiskVsDirectory>(ID_DISK_VS_DIRECTORY),
+        on::Command<&CHeftDoc::OnTopTen>(ID_TOP_TEN),
+        on::UpdateCommand<&CHeftDoc::OnUpdateTopTen>(ID_TOP_TEN),
     };
     static const MessageMap map = MessageMap::Of(&CDocument::GetThisMessageMap, entries);
     return &map;
@@ -274,9 +277,20 @@ void CHeftDoc::OnUpdateDiskVsDirectory(CCmdUI* pCmdUI)
     pCmdUI->SetCheck(m_bRelativeToFolder != 1);
 }
 
-BOOL CHeftDoc::DeleteFolderTree(const CString& path, std::int64_t* pBytesRemoved)
+BOOL CHeftDoc::DeleteFolderTree(const CString& path, std::int64_t* pBytesRemoved, DeleteFailure* pFailure)
 {
     std::int64_t removed = 0;
+    bool failed = false;
+    // Only the first entry that stays is reported: the folders above it stay
+    // because of it.
+    auto fail = [&failed, pFailure](const CString& entry) {
+        if (failed) return;
+        failed = true;
+        if (pFailure) {
+            pFailure->error = GetLastError();
+            pFailure->path = entry;
+        }
+    };
     struct Level {
         CString path;
         CFileFind find;
@@ -290,12 +304,21 @@ BOOL CHeftDoc::DeleteFolderTree(const CString& path, std::int64_t* pBytesRemoved
         level->more = level->find.FindFile(folder + "\\*.*");
         stack.push_back(std::move(level));
     };
-    enter(path);
+
+    // A folder that is itself a link goes as a link; what it points at stays.
+    CFileFind self;
+    if (self.FindFile(path) && self.IsDirectory() && self.IsNameSurrogateLink()) {
+        self.Close();
+        if (!RemoveLinkUtf8(path)) fail(path);
+    } else {
+        self.Close();
+        enter(path);
+    }
     while (!stack.empty()) {
         Level& level = *stack.back();
         if (!level.more) {
             level.find.Close();
-            RemoveDirectoryUtf8(level.path);
+            if (!RemoveDirectoryUtf8(level.path)) fail(level.path);
             stack.pop_back();
             continue;
         }
@@ -308,13 +331,57 @@ BOOL CHeftDoc::DeleteFolderTree(const CString& path, std::int64_t* pBytesRemoved
         level.more = find.FindNextFile();
         if (isLink) {
             // Only the link goes; whatever it points at stays untouched.
-            RemoveLinkUtf8(entry);
+            if (!RemoveLinkUtf8(entry)) fail(entry);
         } else if (isFolder) {
             enter(entry);
-        } else if (isFile && DeleteFileUtf8(entry)) {
-            removed += size;
+        } else if (isFile) {
+            if (DeleteFileUtf8(entry)) removed += size;
+            else fail(entry);
         }
     }
     if (pBytesRemoved) *pBytesRemoved = removed;
-    return GetFileAttributesW(ToWidePath(path).c_str()) == INVALID_FILE_ATTRIBUTES;
+    const bool gone = GetFileAttributesW(ToWidePath(path).c_str()) == INVALID_FILE_ATTRIBUTES;
+    if (!gone && !failed) fail(path);
+    return gone;
+}
+
+void CHeftDoc::SubtractFromFolders(HTREEITEM hFolder, std::int64_t bytes)
+{
+    if (!m_pTreeCtrl || bytes == 0) return;
+    for (HTREEITEM item = hFolder; item; item = m_pTreeCtrl->GetParentItem(item)) {
+        if (auto* record = reinterpret_cast<CDirEntry*>(m_pTreeCtrl->GetItemData(item)))
+            record->SetSize(record->GetSize() - bytes);
+    }
+    if (auto* list = dynamic_cast<CHeftList*>(GetView(1))) list->UpdateFolderRowSizes(*m_pTreeCtrl);
+}
+
+void CHeftDoc::RemoveFolderItem(HTREEITEM hItem)
+{
+    if (!m_pTreeCtrl || !hItem || hItem == m_hRootItem) return;
+    CTreeCtrl& tree = *m_pTreeCtrl;
+    // The folder and everything below it, on a stack of its own.
+    std::vector<HTREEITEM> items;
+    std::vector<HTREEITEM> pending{hItem};
+    while (!pending.empty()) {
+        HTREEITEM item = pending.back();
+        pending.pop_back();
+        items.push_back(item);
+        for (HTREEITEM child = tree.GetChildItem(item); child; child = tree.GetNextSiblingItem(child))
+            pending.push_back(child);
+    }
+    if (auto* list = dynamic_cast<CHeftList*>(GetView(1))) list->RemoveRowsOfTreeItems(items);
+    for (HTREEITEM item : items) {
+        delete reinterpret_cast<CDirEntry*>(tree.GetItemData(item));
+        tree.SetItemData(item, 0);
+    }
+
+    // The tree moves its selection away from a deleted item by itself, at a
+    // moment of its own choosing; the list is refilled here instead, once the
+    // items are gone.
+    const HTREEITEM selectedBefore = tree.GetSelectedItem();
+    const BOOL wasBusy = m_bBusy;
+    m_bBusy = TRUE;
+    tree.DeleteItem(hItem);
+    m_bBusy = wasBusy;
+    if (!m_bTopTen && tree.GetSelectedItem() != selectedBefore) FillList();
 }

@@ -25,6 +25,13 @@ void DeleteTreeFolder(const CWnd& owner, CHeftDoc& doc, HTREEITEM hFolder)
     DeleteFailure failure;
     const BOOL gone = doc.DeleteFolderTree(path, &removed, &failure);
     doc.SubtractFromFolders(hFolder, removed);
-    if (gone) doc.RemoveFolderItem(hFolder);
-    else ReportDeleteFailure(owner, path, failure);
+    if (gone) {
+        doc.RemoveFolderItem(hFolder);
+        return;
+    }
+    // The list may show what is left of the folder, or a folder inside it:
+    // it shows the disk as it is now.
+    const CString& shown = doc.m_strListFolder;
+    if (!doc.m_bTopTen && (shown == path || shown.str().rfind((path + "\\").str(), 0) == 0)) doc.FillList();
+    ReportDeleteFailure(owner, path, failure);
 }

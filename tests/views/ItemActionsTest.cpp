@@ -221,6 +221,7 @@ TEST_F(ItemActionsTest, AFolderOnlyPartlyRemovedKeepsItsItemAndLosesOnlyTheBytes
     EXPECT_EQ(Size(doc, "a"), 4000);
     EXPECT_EQ(Size(doc, ""), 4001);
     EXPECT_EQ(doc->m_pTreeCtrl->GetSelectedItem(), Item(doc, "a"));
+    EXPECT_EQ(RowNames(list), (std::vector<std::string>{"b"})) << "the list shows what is left";
     MakeReadOnly(drive, "a\\b\\c\\locked.bin", false);
 }
 

@@ -2,6 +2,7 @@
 
 #include "app/CMainFrame.h"
 #include "app/DriveList.h"
+#include "document/CFolderReader.h"
 #include "document/CScanProgressDlg.h"
 #include "framework/CFileFind.h"
 #include "model/CDirEntry.h"
@@ -63,15 +64,20 @@ BOOL CHeftDoc::OnOpenDocument(const char* pathName)
     return scanned;
 }
 
+BOOL CHeftDoc::DriveAnswers() const
+{
+    UINT previous = SetErrorMode(SEM_FAILCRITICALERRORS);
+    DWORD sectors = 0, bytes = 0, freeClusters = 0, clusters = 0;
+    bool answered = GetDiskFreeSpaceUtf8(m_strDrive + "\\", &sectors, &bytes, &freeClusters, &clusters);
+    SetErrorMode(previous);
+    return answered;
+}
+
 BOOL CHeftDoc::CheckDriveAnswers()
 {
     CWnd* main = AfxGetMainWnd();
     for (;;) {
-        UINT previous = SetErrorMode(SEM_FAILCRITICALERRORS);
-        DWORD sectors = 0, bytes = 0, freeClusters = 0, clusters = 0;
-        bool answered = GetDiskFreeSpaceUtf8(m_strDrive + "\\", &sectors, &bytes, &freeClusters, &clusters);
-        SetErrorMode(previous);
-        if (answered) return TRUE;
+        if (DriveAnswers()) return TRUE;
         CString text = CString("Error reading drive ") + m_strDrive;
         if (MessageBoxA(main ? main->m_hWnd : nullptr, text, "Error", MB_RETRYCANCEL | MB_ICONSTOP) != IDRETRY)
             return FALSE;
@@ -125,6 +131,10 @@ BOOL CHeftDoc::ScanDrive()
     if (!m_hRootItem) delete rootRecord;
 
     m_nFolderTotal = ScanFolder(m_strDrive, m_hRootItem);
+    // A drive that went away during the scan (a medium taken out, a network
+    // lost) leaves folders that counted 0 for no reason of their own.
+    const bool vanished = m_nFolderTotal != kCancelMarker && !DriveAnswers();
+    if (vanished) m_nFolderTotal = kCancelMarker;
 
     m_strVolumeName = displayName;
     rootRecord->SetSize(m_nFolderTotal);
@@ -136,6 +146,11 @@ BOOL CHeftDoc::ScanDrive()
     progress->DestroyWindow();
     progress.reset();
     m_pProgressDlg = nullptr;
+    if (vanished) {
+        CWnd* main = AfxGetMainWnd();
+        MessageBoxA(main ? main->m_hWnd : nullptr, CString("Error reading drive ") + m_strDrive, "Error",
+                    MB_OK | MB_ICONSTOP);
+    }
     return m_nFolderTotal != kCancelMarker;
 }
 
@@ -150,13 +165,15 @@ int CHeftDoc::CountRootFolders()
     return count;
 }
 
-// One folder being searched: its open search and what it has added up so far.
+// One folder being walked: its listing, the next of its subfolders to look
+// at, and what it has added up so far.
 struct CHeftDoc::ScanFrame {
     CString path;
     HTREEITEM item;       // the folder's tree item: its subfolders go below it
-    CFileFind find;
+    std::shared_ptr<CFolderReader::Folder> listing;
+    size_t next = 0;
     std::int64_t total = 0;
-    // The subfolder whose search runs on the frame above this one.
+    // The subfolder whose walk runs on the frame above this one.
     CDirEntry* childRecord = nullptr;
     CString childName;
     std::uint64_t childWriteTime = 0;
@@ -164,58 +181,56 @@ struct CHeftDoc::ScanFrame {
 
 std::int64_t CHeftDoc::ScanFolder(const CString& path, HTREEITEM hParent)
 {
+    // Worker threads read the listings ahead of the walk; the walk itself,
+    // and everything that touches a window or a record, stays on this thread.
+    CFolderReader reader(CFolderReader::ScanWorkers());
     // The recursion of the folder walk runs on a stack of its own, so that no
     // nesting depth can exhaust the thread's stack.
     std::vector<std::unique_ptr<ScanFrame>> stack;
-    // Starts the search of a folder; a folder that cannot be searched counts 0.
-    auto open = [&stack](const CString& folder, HTREEITEM item) {
+    // Starts the walk of a folder; a folder that cannot be searched counts 0.
+    auto open = [&stack, &reader](const std::shared_ptr<CFolderReader::Folder>& folder, HTREEITEM item) {
+        CFolderReader::Folder& listing = reader.Take(folder);
+        if (!listing.readable) {
+            reader.Release(listing);
+            return false;
+        }
         auto frame = std::make_unique<ScanFrame>();
-        frame->path = folder;
+        frame->path = listing.path;
         frame->item = item;
-        if (!frame->find.FindFile(folder + "\\*.*")) return false;
+        frame->listing = folder;
+        frame->total = listing.ownBytes;
         stack.push_back(std::move(frame));
         return true;
     };
 
-    if (!open(path, hParent)) return 0;
-    std::int64_t finished = 0; // total of the folder whose search just ended
-    bool returning = false;
+    if (!open(reader.ReadRoot(path), hParent)) return 0;
     for (;;) {
         ScanFrame& frame = *stack.back();
-        if (returning) {
+        if (frame.next == frame.listing->subfolders.size()) {
             // The folder on top is done: hand its total to the folder below.
-            finished = frame.total;
-            frame.find.Close();
+            const std::int64_t finished = frame.total;
+            reader.Release(*frame.listing);
             stack.pop_back();
             if (stack.empty()) return finished;
             ScanFrame& parent = *stack.back();
-            CString childPath = parent.path + "\\" + parent.childName;
-            if (!FinishSubfolder(parent, childPath, finished)) return kCancelMarker;
-            returning = !parent.find.FindNextFile();
+            if (!FinishSubfolder(parent, parent.path + "\\" + parent.childName, finished)) return kCancelMarker;
             continue;
         }
 
-        // The current entry of the top folder's search.
-        frame.total += frame.find.GetLength();
-        if (frame.find.IsDirectory() && !frame.find.IsDots()) {
-            auto* record = new CDirEntry;
-            CString name = frame.find.GetFileName();
-            HTREEITEM item = m_pTreeCtrl->InsertItem(name, m_nFolderImage, m_nOpenFolderImage, 0,
-                                                     reinterpret_cast<LPARAM>(record), frame.item, TVI_LAST);
-            if (!item) {
-                delete record;
-                record = nullptr;
-            }
-            frame.childRecord = record;
-            frame.childName = name;
-            frame.childWriteTime = frame.find.GetLastWriteTime();
-            CString childPath = frame.path + "\\" + name;
-            // A junction or symbolic link is listed but never entered: it
-            // would count another folder's bytes again, or loop.
-            if (!frame.find.IsNameSurrogateLink() && item && open(childPath, item)) continue;
-            if (!FinishSubfolder(frame, childPath, 0)) return kCancelMarker;
+        const CFolderReader::Subfolder& subfolder = frame.listing->subfolders[frame.next++];
+        auto record = std::make_unique<CDirEntry>();
+        HTREEITEM item = m_pTreeCtrl->InsertItem(subfolder.name, m_nFolderImage, m_nOpenFolderImage, 0,
+                                                 reinterpret_cast<LPARAM>(record.get()), frame.item, TVI_LAST);
+        // The item holds the record from now on.
+        frame.childRecord = item ? record.release() : nullptr;
+        frame.childName = subfolder.name;
+        frame.childWriteTime = subfolder.writeTime;
+        // A junction or symbolic link has no listing: it is never entered.
+        if (subfolder.folder) {
+            if (item && open(subfolder.folder, item)) continue;
+            if (!item) reader.Abandon(subfolder.folder);
         }
-        returning = !frame.find.FindNextFile();
+        if (!FinishSubfolder(frame, frame.path + "\\" + subfolder.name, 0)) return kCancelMarker;
     }
 }
 

@@ -96,6 +96,8 @@ public:
 
 private:
     struct ScanFrame;
+    // Whether the drive's root answers a free-space query.
+    BOOL DriveAnswers() const;
     // Asks until the drive answers; FALSE when the user gives up.
     BOOL CheckDriveAnswers();
     // Completes a subfolder's record and advances the progress; FALSE when cancelled.

@@ -6,6 +6,7 @@
 #include "document/CScanProgressDlg.h"
 #include "framework/CFileFind.h"
 #include "model/CDirEntry.h"
+#include "reports/CDrivePropertiesDlg.h"
 #include "framework/CCmdUI.h"
 #include "resources/resource.h"
 #include "views/CHeftList.h"
@@ -23,6 +24,7 @@ const MessageMap* CHeftDoc::GetThisMessageMap()
         on::UpdateCommand<&CHeftDoc::OnUpdateDiskVsDirectory>(ID_DISK_VS_DIRECTORY),
         on::Command<&CHeftDoc::OnTopTen>(ID_TOP_TEN),
         on::UpdateCommand<&CHeftDoc::OnUpdateTopTen>(ID_TOP_TEN),
+        on::Command<&CHeftDoc::OnDriveProperties>(ID_DRIVE_PROPERTIES),
     };
     static const MessageMap map = MessageMap::Of(&CDocument::GetThisMessageMap, entries);
     return &map;
@@ -290,6 +292,30 @@ void CHeftDoc::OnDiskVsDirectory()
 void CHeftDoc::OnUpdateDiskVsDirectory(CCmdUI* pCmdUI)
 {
     pCmdUI->SetCheck(m_bRelativeToFolder != 1);
+}
+
+void CHeftDoc::OnDriveProperties()
+{
+    CDrivePropertiesDlg dlg;
+    const CString root = m_strDrive + "\\";
+
+    // A drive without its medium answers both queries with a failure, not
+    // with the system's "insert a disk" box.
+    drivefigures::DriveSpace space;
+    UINT previous = SetErrorMode(SEM_FAILCRITICALERRORS);
+    DWORD sectors = 0, bytes = 0, freeClusters = 0, clusters = 0;
+    space.haveClusters = GetDiskFreeSpaceUtf8(root, &sectors, &bytes, &freeClusters, &clusters);
+    if (space.haveClusters) {
+        space.sectorsPerCluster = sectors;
+        space.bytesPerSector = bytes;
+        space.freeClusters = freeClusters;
+        space.totalClusters = clusters;
+    }
+    space.haveBytes = GetDiskFreeSpaceExUtf8(root, nullptr, &space.totalBytes, &space.totalFreeBytes);
+    SetErrorMode(previous);
+
+    dlg.SetFigures(space, m_dwFileSystemFlags, m_strFileSystem, m_dwSerialNumber);
+    dlg.DoModal();
 }
 
 BOOL CHeftDoc::DeleteFolderTree(const CString& path, std::int64_t* pBytesRemoved, DeleteFailure* pFailure)

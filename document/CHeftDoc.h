@@ -51,6 +51,9 @@ public:
     // Switches the percent basis between the shown folder and the whole drive.
     void OnDiskVsDirectory();
     void OnUpdateDiskVsDirectory(CCmdUI* pCmdUI);
+    // Shows the drive's live geometry, space, serial number and file system
+    // with the used/free pie; shown even when the drive no longer answers.
+    void OnDriveProperties();
 
     // Deletes a folder (full path, no trailing separator) with everything in
     // it, deepest folders first. A junction or symbolic link, the folder

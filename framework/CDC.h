@@ -35,12 +35,59 @@ public:
     BOOL MoveTo(int x, int y) { return ::MoveToEx(m_hDC, x, y, nullptr); }
     BOOL LineTo(int x, int y) { return ::LineTo(m_hDC, x, y); }
     BOOL Rectangle(int l, int t, int r, int b) { return ::Rectangle(m_hDC, l, t, r, b); }
+    BOOL Ellipse(int l, int t, int r, int b) { return ::Ellipse(m_hDC, l, t, r, b); }
+    // The part of the ellipse in (l, t, r, b) counterclockwise from the radial
+    // through (x1, y1) to the radial through (x2, y2).
+    BOOL Pie(int l, int t, int r, int b, int x1, int y1, int x2, int y2)
+    {
+        return ::Pie(m_hDC, l, t, r, b, x1, y1, x2, y2);
+    }
+
+    // Mapping; each returns the previous setting.
+    int SetMapMode(int mode) { return ::SetMapMode(m_hDC, mode); }
+    SIZE SetWindowExt(int cx, int cy)
+    {
+        SIZE previous{};
+        ::SetWindowExtEx(m_hDC, cx, cy, &previous);
+        return previous;
+    }
+    SIZE SetViewportExt(int cx, int cy)
+    {
+        SIZE previous{};
+        ::SetViewportExtEx(m_hDC, cx, cy, &previous);
+        return previous;
+    }
+    POINT SetViewportOrg(int x, int y)
+    {
+        POINT previous{};
+        ::SetViewportOrgEx(m_hDC, x, y, &previous);
+        return previous;
+    }
 
     // Set when the output goes to a printer or a print preview rather than the screen.
     bool m_bPrinting = false;
 
 protected:
     HDC m_hDC = nullptr;
+};
+
+// Selects a GDI object (pen, brush, font, bitmap) into a device context for
+// as long as it lives, then puts back the object it replaced. Several of them
+// on one DC unwind in reverse order, so the DC ends as it began. Not for
+// regions: selecting a region copies it and returns no previous object.
+class CSelectedObject {
+public:
+    CSelectedObject(HDC hdc, HGDIOBJ obj) : m_hDC(hdc), m_hPrevious(::SelectObject(hdc, obj)) {}
+    ~CSelectedObject()
+    {
+        if (m_hPrevious && m_hPrevious != HGDI_ERROR) ::SelectObject(m_hDC, m_hPrevious);
+    }
+    CSelectedObject(const CSelectedObject&) = delete;
+    CSelectedObject& operator=(const CSelectedObject&) = delete;
+
+private:
+    HDC m_hDC;
+    HGDIOBJ m_hPrevious;
 };
 
 class CPaintDC : public CDC {

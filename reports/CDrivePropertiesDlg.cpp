@@ -60,6 +60,8 @@ void CDrivePropertiesDlg::SetFigures(const DriveSpace& space, DWORD fileSystemFl
 BOOL CDrivePropertiesDlg::OnInitDialog()
 {
     CDialog::OnInitDialog();
+    // Over the main window, like the program's other dialogs.
+    CenterWindow();
     return TRUE;
 }
 

@@ -22,5 +22,6 @@ public:
     CString m_strLastWritten;
 
 protected:
+    BOOL OnInitDialog() override;
     void DoDataExchange(CDataExchange* pDX) override;
 };

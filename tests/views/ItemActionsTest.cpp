@@ -283,6 +283,12 @@ Shown PropertiesOf(CWnd* view, UINT command = ID_ITEM_PROPERTIES)
     DialogAnswerer ok("Properties", IDOK, [&shown](HWND dialog) {
         shown = Shown{Text(dialog, IDC_ITEM_NAME), Text(dialog, IDC_ITEM_TYPE), Text(dialog, IDC_ITEM_SPACE_USED),
                       Text(dialog, IDC_ITEM_LAST_WRITTEN), Text(dialog, IDC_ITEM_PERCENT)};
+        // It opens centred over the main window, which owns it.
+        RECT box{}, owner{};
+        GetWindowRect(dialog, &box);
+        GetWindowRect(GetWindow(dialog, GW_OWNER), &owner);
+        EXPECT_NEAR((box.left + box.right) / 2, (owner.left + owner.right) / 2, 1);
+        EXPECT_NEAR((box.top + box.bottom) / 2, (owner.top + owner.bottom) / 2, 1);
     });
     view->SendMessage(WM_COMMAND, command);
     EXPECT_EQ(ok.Answered(), 1);

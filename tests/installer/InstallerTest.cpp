@@ -15,6 +15,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
 
 #include "framework/ComRef.h"
 #include "tests/common/VersionInfo.h"
@@ -88,20 +89,10 @@ std::optional<DWORD> RegistryNumber(HKEY root, const wchar_t* path, const wchar_
     return value;
 }
 
-class Handle {
-public:
-    explicit Handle(HANDLE h = nullptr) : m_h(h) {}
-    ~Handle()
-    {
-        if (m_h) CloseHandle(m_h);
-    }
-    Handle(const Handle&) = delete;
-    Handle& operator=(const Handle&) = delete;
-    HANDLE Get() const { return m_h; }
-
-private:
-    HANDLE m_h;
+struct HandleClose {
+    void operator()(HANDLE h) const { CloseHandle(h); }
 };
+using Handle = std::unique_ptr<void, HandleClose>;
 
 // A process started in a job of its own, so that waiting covers whatever it
 // starts in turn (the uninstaller runs a copy of itself from the temporary
@@ -110,9 +101,10 @@ class JobProcess {
 public:
     explicit JobProcess(const std::wstring& commandLine) : m_job(CreateJobObjectW(nullptr, nullptr))
     {
+        if (!m_job) return;
         JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits{};
         limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE;
-        SetInformationJobObject(m_job.Get(), JobObjectExtendedLimitInformation, &limits, sizeof(limits));
+        SetInformationJobObject(m_job.get(), JobObjectExtendedLimitInformation, &limits, sizeof(limits));
         std::wstring line = commandLine;
         STARTUPINFOW startup{};
         startup.cb = sizeof(startup);
@@ -120,11 +112,16 @@ public:
         if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, CREATE_SUSPENDED, nullptr, nullptr,
                             &startup, &started))
             return;
-        m_process = std::make_unique<Handle>(started.hProcess);
+        Handle thread(started.hThread);
+        Handle process(started.hProcess);
+        // Outside the job, waiting would not cover what it starts.
+        if (!AssignProcessToJobObject(m_job.get(), process.get())) {
+            TerminateProcess(process.get(), 1);
+            return;
+        }
+        ResumeThread(thread.get());
+        m_process = std::move(process);
         m_id = started.dwProcessId;
-        AssignProcessToJobObject(m_job.Get(), started.hProcess);
-        ResumeThread(started.hThread);
-        CloseHandle(started.hThread);
     }
 
     bool Started() const { return m_process != nullptr; }
@@ -138,7 +135,7 @@ public:
         const ULONGLONG deadline = GetTickCount64() + milliseconds;
         for (;;) {
             JOBOBJECT_BASIC_ACCOUNTING_INFORMATION accounting{};
-            if (!QueryInformationJobObject(m_job.Get(), JobObjectBasicAccountingInformation, &accounting,
+            if (!QueryInformationJobObject(m_job.get(), JobObjectBasicAccountingInformation, &accounting,
                                            sizeof(accounting), nullptr))
                 return std::nullopt;
             if (accounting.ActiveProcesses == 0) break;
@@ -146,13 +143,13 @@ public:
             Sleep(100);
         }
         DWORD code = 0;
-        if (!GetExitCodeProcess(m_process->Get(), &code)) return std::nullopt;
+        if (!GetExitCodeProcess(m_process.get(), &code)) return std::nullopt;
         return code;
     }
 
 private:
     Handle m_job;
-    std::unique_ptr<Handle> m_process;
+    Handle m_process;
     DWORD m_id = 0;
 };
 

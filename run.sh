@@ -4,8 +4,10 @@
 #   ./run.sh [FOLDER]        FOLDER defaults to $HOME
 # With a display ($DISPLAY) the program simply runs until it is closed.
 # Without one it runs in a virtual X server, in Wine's virtual desktop; once
-# the screen has settled, docs/screenshot.png is written and the program is
-# stopped. HEFT_SHOT_DELAY adds seconds of waiting before that screenshot.
+# the screen has settled, build/screenshot.png is written, its path printed,
+# and the program is stopped. HEFT_SHOT_DELAY adds seconds of waiting before
+# that screenshot; HEFT_XVFB_DISPLAY picks the virtual server's display
+# number (default: the first free one).
 set -euo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")"
 root=$(pwd)
@@ -15,7 +17,7 @@ export WINEDEBUG="${HEFT_WINEDEBUG:--all}"
 export WINEDLLOVERRIDES="mscoree,mshtml="
 exe_windows="Z:${root//\//\\}\\build\\win64\\heftscope.exe"
 helper_windows="Z:${root//\//\\}\\build\\win64\\wait_settled.exe"
-screenshot="$root/docs/screenshot.png"
+screenshot="$root/build/screenshot.png"
 
 # Second half of the headless case, started by xvfb-run below.
 if [ "${1:-}" = "--inside-xvfb" ]; then
@@ -66,13 +68,37 @@ cmake -S "$root" -B build/win64 -G Ninja -DCMAKE_BUILD_TYPE=Debug \
     -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-x86_64.cmake" >/dev/null
 cmake --build build/win64 -j2 --target heftscope wait_settled
 
+# The fonts of the run prefix, so that what it shows looks as on Windows:
+# - Wine's own fonts (Tahoma for the interface, Marlett for the caption
+#   buttons, the bitmap fonts), from Debian's fonts-wine: this Wine looks for
+#   them under a folder that does not exist, and draws the interface in
+#   whatever font comes closest, the caption buttons as the letters "0 1 r";
+# - CJK names in glyphs rather than boxes: Wine links the interface fonts to
+#   the faces "MS UI Gothic", "SimSun", "Gulim" and "PMingLiU" for the glyphs
+#   they lack; those name Debian's WenQuanYi Micro Hei here (scripts/setup.sh
+#   installs it), which has Chinese, Japanese and Korean glyphs.
+install_fonts() {
+    local font face
+    for font in /usr/share/wine/fonts/*; do
+        [ -e "$font" ] || continue
+        ln -sfn "$font" "$WINEPREFIX/drive_c/windows/Fonts/"
+    done
+    for face in "MS UI Gothic" SimSun Gulim PMingLiU; do
+        "$wine" reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontSubstitutes' \
+            /v "$face" /d "WenQuanYi Micro Hei" /f >/dev/null 2>&1
+    done
+}
+
 # The run prefix: like the test prefix, but with Wine's ordinary X11 driver.
-if [ ! -f "$WINEPREFIX/.heft-prefix-ready" ]; then
+ready="$WINEPREFIX/.heft-prefix-v2"
+if [ ! -f "$ready" ]; then
     echo "run: creating the Wine prefix $WINEPREFIX"
     rm -rf "$WINEPREFIX"
     "$wine" wineboot -i >/dev/null 2>&1
     wineserver -w
-    touch "$WINEPREFIX/.heft-prefix-ready"
+    install_fonts
+    wineserver -w
+    touch "$ready"
 fi
 # The folder is drive H: of the Windows program.
 ln -sfn "$folder" "$WINEPREFIX/dosdevices/h:"
@@ -81,5 +107,7 @@ if [ -n "${DISPLAY:-}" ]; then
     exec "$wine" "$exe_windows" H:
 fi
 
-xvfb-run -a -s "-screen 0 1280x800x24 -nolisten tcp" bash "$root/run.sh" --inside-xvfb
+display_choice=(-a)
+[ -n "${HEFT_XVFB_DISPLAY:-}" ] && display_choice=(-n "$HEFT_XVFB_DISPLAY")
+xvfb-run "${display_choice[@]}" -s "-screen 0 1280x800x24 -nolisten tcp" bash "$root/run.sh" --inside-xvfb
 echo "$screenshot"

@@ -11,6 +11,8 @@ packages=(
     g++                                       # the native sanitizer build of the pure logic
     wine wine64                               # runs the 64-bit program and the tests
     xvfb xauth x11-utils imagemagick          # run.sh without a display: screenshot
+    fonts-wine fonts-wqy-microhei             # run.sh's Wine prefix: Wine's own fonts; CJK glyphs
+    nsis zip                                  # the installers and the portable zips
 )
 
 installed() {

@@ -23,6 +23,8 @@ public:
     std::vector<std::string> statuses;
     // Called when a status text goes up; may press Cancel.
     std::function<void(HWND dialog, const std::string& status)> onStatus;
+    // Called when a percent text goes up; may press Cancel.
+    std::function<void(HWND dialog, const std::string& percent)> onPercent;
 
 private:
     static LRESULT CALLBACK Hook(int code, WPARAM wParam, LPARAM lParam)
@@ -31,7 +33,10 @@ private:
         if (code == HC_ACTION && s_current && msg->message == WM_SETTEXT && msg->lParam) {
             int id = GetDlgCtrlID(msg->hwnd);
             std::string text = reinterpret_cast<const char*>(msg->lParam);
-            if (id == 1004) s_current->percents.push_back(text);
+            if (id == 1004) {
+                s_current->percents.push_back(text);
+                if (s_current->onPercent) s_current->onPercent(GetParent(msg->hwnd), text);
+            }
             if (id == 1005) {
                 s_current->statuses.push_back(text);
                 if (s_current->onStatus) s_current->onStatus(GetParent(msg->hwnd), text);

@@ -12,6 +12,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <cstring>
 #include <string>
 #include <thread>
 #include <vector>
@@ -139,10 +140,8 @@ TEST_F(ParallelScanTest, WorkersGiveTheSameTreeAndRecordsAsTheWalkReadingAlone)
 TEST_F(ParallelScanTest, CancelAtTheFirstAMiddleAndTheLastRootFolderLeavesNoThreadBehind)
 {
     FixtureDrive drive('T');
-    // The last root folder is the largest: the status line, shown at most
-    // every 30 ms, comes to it before the scan is over.
     for (int i = 0; i < 3; ++i) {
-        for (int j = 0; j < (i < 2 ? 600 : 3000); ++j)
+        for (int j = 0; j < 400; ++j)
             drive.Folder(("r" + std::to_string(i) + "\\s" + std::to_string(j)).c_str());
     }
     // A first scan, so that whatever threads the system keeps after one
@@ -151,24 +150,33 @@ TEST_F(ParallelScanTest, CancelAtTheFirstAMiddleAndTheLastRootFolderLeavesNoThre
     const int threadsBefore = ThreadCount();
     ASSERT_GT(threadsBefore, 0);
     CFolderReader::SetScanWorkers(4);
-    // The status line shows the folder just finished, at most every 30 ms:
-    // Cancel goes in with the first status from that root folder on.
-    for (char where : {'0', '1', '2'}) {
-        SCOPED_TRACE(where);
+    // Cancel is pressed with the first status text (in the first root
+    // folder), or as the progress passes the first or the second of the three
+    // root folders (33%, 66%): the scan sees it at once.
+    for (const char* when : {"status", "33%", "66%"}) {
+        SCOPED_TRACE(when);
         ProgressWatcher watcher;
         bool pressed = false;
         int threadsDuring = 0;
         int workersDuring = 0;
-        watcher.onStatus = [&](HWND dialog, const std::string& status) {
-            if (pressed || status.size() < 5 || status.rfind("T:\\R", 0) != 0 || status[4] < where) return;
+        auto press = [&](HWND dialog) {
+            if (pressed) return;
             pressed = true;
             threadsDuring = ThreadCount();
             workersDuring = CFolderReader::LiveWorkers();
-            PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+            SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+        };
+        watcher.onStatus = [&](HWND dialog, const std::string&) {
+            if (!strcmp(when, "status")) press(dialog);
+        };
+        watcher.onPercent = [&](HWND dialog, const std::string& percent) {
+            if (percent == when) press(dialog);
         };
         EXPECT_EQ(app.OpenDrive("T:"), nullptr);
         ASSERT_TRUE(pressed);
-        EXPECT_EQ(workersDuring, 4) << "the workers were busy while the scan ran";
+        // No root folder was done at the first status; the progress stopped where Cancel came.
+        EXPECT_EQ(watcher.percents.empty() ? "" : watcher.percents.back(), strcmp(when, "status") ? when : "");
+        EXPECT_EQ(workersDuring, 4) << "the workers were there while the scan ran";
         EXPECT_EQ(CFolderReader::LiveWorkers(), 0) << "and gone when it returned";
         // The system's own list agrees (it may keep a thread of its own from
         // the scan, with or without workers).

@@ -97,7 +97,7 @@ void CSplitterWnd::RecalcLayout()
             if (HWND pane = GetPane(row, col)) {
                 int top = rc.bottom * row / m_nRows;
                 int bottom = rc.bottom * (row + 1) / m_nRows;
-                ::MoveWindow(pane, x, top, width, bottom - top, TRUE);
+                MoveChildRedrawn(pane, RECT{x, top, x + width, bottom});
             }
         }
         x += width + kBarWidth;

@@ -54,6 +54,7 @@ BOOL CHeftDoc::OnOpenDocument(const char* pathName)
     systemDir.resize(got < systemDir.size() ? got : 0);
     m_nFolderImage = SmallIconIndex(systemDir.c_str(), 0);
     m_nOpenFolderImage = SmallIconIndex(systemDir.c_str(), SHGFI_OPENICON);
+    m_linkMark = AskShellLinkMark(CString(systemDir));
 
     BOOL scanned = ScanDrive();
     m_bBusy = FALSE;
@@ -197,7 +198,14 @@ std::int64_t CHeftDoc::ScanFolder(const CString& path, HTREEITEM hParent)
         if (frame.find.IsDirectory() && !frame.find.IsDots()) {
             auto* record = new CDirEntry;
             CString name = frame.find.GetFileName();
-            HTREEITEM item = m_pTreeCtrl->InsertItem(name, m_nFolderImage, m_nOpenFolderImage, 0,
+            // A junction or symbolic link is listed but never entered: it
+            // would count another folder's bytes again, or loop. Its item
+            // carries the shell's link mark, so that its 0 bytes make sense.
+            const bool link = frame.find.IsNameSurrogateLink();
+            if (link) record->SetLink();
+            const int image = link ? m_linkMark.IconFor(m_nFolderImage) : m_nFolderImage;
+            const int openImage = link ? m_linkMark.IconFor(m_nOpenFolderImage) : m_nOpenFolderImage;
+            HTREEITEM item = m_pTreeCtrl->InsertItem(name, image, openImage, link ? m_linkMark.overlay : 0,
                                                      reinterpret_cast<LPARAM>(record), frame.item, TVI_LAST);
             if (!item) {
                 delete record;
@@ -207,9 +215,7 @@ std::int64_t CHeftDoc::ScanFolder(const CString& path, HTREEITEM hParent)
             frame.childName = name;
             frame.childWriteTime = frame.find.GetLastWriteTime();
             CString childPath = frame.path + "\\" + name;
-            // A junction or symbolic link is listed but never entered: it
-            // would count another folder's bytes again, or loop.
-            if (!frame.find.IsNameSurrogateLink() && item && open(childPath, item)) continue;
+            if (!link && item && open(childPath, item)) continue;
             if (!FinishSubfolder(frame, childPath, 0)) return kCancelMarker;
         }
         returning = !frame.find.FindNextFile();

@@ -79,11 +79,12 @@ void CHeftDoc::FillList()
         if (const auto* folderRecord = reinterpret_cast<const CDirEntry*>(tree.GetItemData(child))) {
             record->SetSize(folderRecord->GetSize());
             record->SetDate(folderRecord->GetDate());
+            if (folderRecord->IsLink()) record->SetLink();
         }
         record->SetType(answer.type);
         record->SetFolder();
         record->SetTreeItem(child);
-        view->AddRow(record, answer.icon);
+        view->AddRow(record, record->IsLink() ? m_linkMark.IconFor(answer.icon) : answer.icon);
     }
     AddFolderFiles(path);
 }

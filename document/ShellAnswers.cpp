@@ -178,6 +178,21 @@ private:
     ComRef<IShellFolder> m_shellFolder;
 };
 
+ShellLinkMark AskShellLinkMark(const CString& sampleFolder)
+{
+    ShellLinkMark mark;
+    const int overlay = SHGetIconOverlayIndexW(nullptr, IDO_SHGIOI_LINK);
+    if (overlay > 0) {
+        mark.overlay = INDEXTOOVERLAYMASK(overlay);
+        return mark;
+    }
+    SHFILEINFOW info{};
+    SHGetFileInfoW(Utf8ToWide(sampleFolder.str()).c_str(), 0, &info, sizeof(info),
+                   SHGFI_SYSICONINDEX | SHGFI_SMALLICON | SHGFI_LINKOVERLAY);
+    mark.folderIcon = info.iIcon;
+    return mark;
+}
+
 ShellAnswers::ShellAnswers(const CString& folder) : m_folder(folder), m_items(std::make_unique<ShellFolderItems>(folder))
 {
 }

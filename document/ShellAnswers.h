@@ -14,6 +14,19 @@ struct ShellAnswer {
 
 class ShellFolderItems;
 
+// How the shell marks a link on an icon of its small system image list: an
+// overlay (an INDEXTOOVERLAYMASK value) drawn over the item's own icon, or,
+// where the list holds no link overlay (Wine's), an icon with the link's
+// arrow drawn in: `folderIcon`, the one of a plain folder.
+struct ShellLinkMark {
+    unsigned overlay = 0;
+    int folderIcon = 0;
+    // The icon a link to a folder shows in place of a folder's plainIcon.
+    int IconFor(int plainIcon) const { return overlay ? plainIcon : folderIcon; }
+};
+// The mark, with a folder whose icon stands for every folder.
+ShellLinkMark AskShellLinkMark(const CString& sampleFolder);
+
 // The shell's answers for the entries of one folder. Entries of one kind (the
 // files of one extension, or the folders) share their type name, and ordinary
 // files their icon too, so the shell is asked once per kind (about the first

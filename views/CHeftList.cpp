@@ -4,6 +4,7 @@
 #include "document/CHeftDoc.h"
 #include "document/ShellAnswers.h"
 #include "framework/CFileFind.h"
+#include "framework/ShellOpen.h"
 #include "model/CDirEntry.h"
 #include "resources/resource.h"
 #include "views/ListRules.h"
@@ -172,7 +173,26 @@ void CHeftList::SortRows(const SortParam& param)
         const int row = newRowOf(focused);
         if (row != focusedRow) list.SetItemState(row, LVIS_FOCUSED, LVIS_FOCUSED); // the old row loses it by itself
     }
+    ShowSortOrder(param);
     Invalidate(FALSE);
+}
+
+void CHeftList::ShowSortOrder(const SortParam& param)
+{
+    const int sorted = param.column >= 0 ? param.column : (param.compare == &CHeftList::CompareNames ? 0 : 1);
+    HWND header = reinterpret_cast<HWND>(GetListCtrl().Send(LVM_GETHEADER));
+    const int count = static_cast<int>(::SendMessageW(header, HDM_GETITEMCOUNT, 0, 0));
+    for (int column = 0; column < count; ++column) {
+        HDITEMW item{};
+        item.mask = HDI_FORMAT;
+        if (!::SendMessageW(header, HDM_GETITEMW, static_cast<WPARAM>(column), reinterpret_cast<LPARAM>(&item)))
+            continue;
+        int format = item.fmt & ~(HDF_SORTUP | HDF_SORTDOWN);
+        if (column == sorted) format |= param.bAscending ? HDF_SORTUP : HDF_SORTDOWN;
+        if (format == item.fmt) continue;
+        item.fmt = format;
+        ::SendMessageW(header, HDM_SETITEMW, static_cast<WPARAM>(column), reinterpret_cast<LPARAM>(&item));
+    }
 }
 
 void CHeftList::ReleaseRowRecords()
@@ -296,7 +316,7 @@ void CHeftList::OnColumnClick(NMHDR* pNMHDR, LRESULT* pResult)
     if (column < 0 || column > 3) return;
     CWaitCursor wait;
     // The size, bar and percent columns all sort by size.
-    SortParam param{column == 0 ? &CHeftList::CompareNames : &CHeftList::CompareSizes, TRUE};
+    SortParam param{column == 0 ? &CHeftList::CompareNames : &CHeftList::CompareSizes, TRUE, column};
     // A new column starts ascending; the same column again goes the other way.
     if (column != m_nLastSortColumn) m_bSortAscending[column] = true;
     param.bAscending = m_bSortAscending[column] ? TRUE : FALSE;
@@ -413,8 +433,7 @@ void CHeftList::OnOpen()
         if (doc->m_pTreeCtrl && record->GetTreeItem()) doc->m_pTreeCtrl->SelectItem(record->GetTreeItem());
         return;
     }
-    CString path = doc->m_strListFolder + "\\" + record->GetName();
-    ShellExecuteA(m_hWnd, "open", path, nullptr, nullptr, SW_SHOWNORMAL);
+    ShellOpen(m_hWnd, doc->m_strListFolder + "\\" + record->GetName());
 }
 
 void CHeftList::OnDelete()
@@ -589,6 +608,9 @@ void CHeftList::DrawItem(DRAWITEMSTRUCT* pDrawItem)
 
     const RECT& r = pDrawItem->rcItem;
     CListCtrl& list = GetListCtrl();
+    if (record->IsLink()) {
+        if (const CHeftDoc* doc = GetDocument()) iconStyle |= doc->m_linkMark.overlay;
+    }
     if (auto images = reinterpret_cast<HIMAGELIST>(list.Send(LVM_GETIMAGELIST, LVSIL_SMALL)))
         ImageList_Draw(images, GetRowImage(row), dc, r.left, r.top, iconStyle);
 

@@ -74,11 +74,15 @@ public:
     struct SortParam {
         int (*compare)(const CDirEntry*, const CDirEntry*);
         BOOL bAscending;
+        // The column whose header shows the order; -1: the comparison's own
+        // (the name column for names, the first size column for sizes).
+        int column = -1;
     };
     // The control's sort callback; lParamSort points to a SortParam.
     static int CALLBACK CompareRows(LPARAM lParam1, LPARAM lParam2, LPARAM lParamSort);
     // Sorts all rows through CompareRows, the rows added since the last sort
-    // included. A selected or focused row keeps its state in its new place.
+    // included. A selected or focused row keeps its state in its new place,
+    // and the header shows the order by which the rows now stand.
     void SortRows(const SortParam& param);
 
     // ---- commands on the selected row (also reached by keys and the context menu)
@@ -115,6 +119,9 @@ protected:
     void OnSysKeyDown(UINT nChar, UINT nRepCnt, UINT nFlags);
     void OnLButtonDblClk(UINT nFlags, POINT point);
 
+    // The sort arrow on the header of the column the rows are sorted by, and
+    // on no other.
+    void ShowSortOrder(const SortParam& param);
     // The record behind the selected row, or null.
     CDirEntry* GetSelectedRecord();
 

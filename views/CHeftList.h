@@ -63,6 +63,13 @@ public:
     // the widest full text drawn in the current column (for the divider
     // double-click).
     void FitTextToCell(CDC* pDC, CString& text, int limit, int cellWidth);
+    // The height of a row: its icon or a line of text, whichever is taller.
+    void MeasureItem(MEASUREITEMSTRUCT* pMeasureItem);
+    // The size of the rows' icons (those of the shell's small image list).
+    SIZE IconSize();
+    // A length of the row drawing given in pixels at 96 DPI, in the DC's
+    // units: the screen's DPI, or the printer's dots unchanged.
+    static int Px(const CDC* pDC, int pixels);
     // Paints the cell's background and the bar of the entry's share; returns
     // the share (0 while the folder shown has no bytes).
     double DrawPercentBar(CDC* pDC, std::int64_t size, const RECT& cell, BOOL bSelected);

@@ -180,7 +180,7 @@ TEST_F(FrameBehaviourTest, MovingTheSplitBarRedrawsTheListAndItsHeaderWhole)
     CSplitterWnd& splitter = ActiveChild()->m_wndSplitter;
     HWND list = splitter.GetPane(0, 1);
     HWND header = reinterpret_cast<HWND>(::SendMessageA(list, LVM_GETHEADER, 0, 0));
-    const int bar = splitter.GetColumnWidth(0) + CSplitterWnd::kBarWidth / 2;
+    const int bar = splitter.GetColumnWidth(0) + CSplitterWnd::BarWidth() / 2;
 
     // Dragged with the mouse.
     ValidateEverything();

@@ -203,9 +203,8 @@ std::int64_t CHeftDoc::ScanFolder(const CString& path, HTREEITEM hParent)
             // carries the shell's link mark, so that its 0 bytes make sense.
             const bool link = frame.find.IsNameSurrogateLink();
             if (link) record->SetLink();
-            const int image = link ? m_linkMark.IconFor(m_nFolderImage) : m_nFolderImage;
-            const int openImage = link ? m_linkMark.IconFor(m_nOpenFolderImage) : m_nOpenFolderImage;
-            HTREEITEM item = m_pTreeCtrl->InsertItem(name, image, openImage, link ? m_linkMark.overlay : 0,
+            HTREEITEM item = m_pTreeCtrl->InsertItem(name, m_nFolderImage, m_nOpenFolderImage,
+                                                     link ? m_linkMark.overlay : 0,
                                                      reinterpret_cast<LPARAM>(record), frame.item, TVI_LAST);
             if (!item) {
                 delete record;

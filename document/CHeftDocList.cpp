@@ -84,7 +84,7 @@ void CHeftDoc::FillList()
         record->SetType(answer.type);
         record->SetFolder();
         record->SetTreeItem(child);
-        view->AddRow(record, record->IsLink() ? m_linkMark.IconFor(answer.icon) : answer.icon);
+        view->AddRow(record, answer.icon);
     }
     AddFolderFiles(path);
 }

@@ -5,6 +5,7 @@
 #include "framework/CFileFind.h"
 #include "framework/ComRef.h"
 
+#include <commctrl.h>
 #include <shellapi.h>
 #include <shlobj.h>
 
@@ -187,10 +188,15 @@ ShellLinkMark AskShellLinkMark(const CString& sampleFolder)
         return mark;
     }
     SHFILEINFOW info{};
-    SHGetFileInfoW(Utf8ToWide(sampleFolder.str()).c_str(), 0, &info, sizeof(info),
-                   SHGFI_SYSICONINDEX | SHGFI_SMALLICON | SHGFI_LINKOVERLAY);
-    mark.folderIcon = info.iIcon;
+    if (SHGetFileInfoW(Utf8ToWide(sampleFolder.str()).c_str(), 0, &info, sizeof(info),
+                       SHGFI_SYSICONINDEX | SHGFI_SMALLICON | SHGFI_LINKOVERLAY))
+        mark.arrowImage = info.iIcon;
     return mark;
+}
+
+void ShellLinkMark::DrawArrow(HIMAGELIST images, HDC hdc, int x, int y) const
+{
+    if (images && arrowImage >= 0) ImageList_Draw(images, arrowImage, hdc, x, y, ILD_TRANSPARENT);
 }
 
 ShellAnswers::ShellAnswers(const CString& folder) : m_folder(folder), m_items(std::make_unique<ShellFolderItems>(folder))

@@ -1,5 +1,6 @@
 #pragma once
 #include "framework/CString.h"
+#include "framework/afxwin_base.h"
 
 #include <memory>
 #include <string>
@@ -14,17 +15,18 @@ struct ShellAnswer {
 
 class ShellFolderItems;
 
-// How the shell marks a link on an icon of its small system image list: an
-// overlay (an INDEXTOOVERLAYMASK value) drawn over the item's own icon, or,
-// where the list holds no link overlay (Wine's), an icon with the link's
-// arrow drawn in: `folderIcon`, the one of a plain folder.
+// How the shell marks a link on an item's icon in its small system image
+// list: with one of the list's overlays (an INDEXTOOVERLAYMASK value for the
+// drawing style), or, where the list has none for links (Wine's, which also
+// draws no overlays on its images with alpha), with an image of the list that
+// holds the link's arrow alone, drawn over the icon.
 struct ShellLinkMark {
     unsigned overlay = 0;
-    int folderIcon = 0;
-    // The icon a link to a folder shows in place of a folder's plainIcon.
-    int IconFor(int plainIcon) const { return overlay ? plainIcon : folderIcon; }
+    int arrowImage = -1;
+    // Draws the arrow over an icon at (x, y) when the mark is made that way.
+    void DrawArrow(HIMAGELIST images, HDC hdc, int x, int y) const;
 };
-// The mark, with a folder whose icon stands for every folder.
+// The mark; a folder, whose icon the shell gives with a link mark, serves as the sample.
 ShellLinkMark AskShellLinkMark(const CString& sampleFolder);
 
 // The shell's answers for the entries of one folder. Entries of one kind (the

@@ -641,13 +641,13 @@ void CHeftList::DrawItem(DRAWITEMSTRUCT* pDrawItem)
 
     const RECT& r = pDrawItem->rcItem;
     CListCtrl& list = GetListCtrl();
-    if (record->IsLink()) {
-        if (const CHeftDoc* doc = GetDocument()) iconStyle |= doc->m_linkMark.overlay;
-    }
+    const CHeftDoc* doc = GetDocument();
+    if (record->IsLink() && doc) iconStyle |= doc->m_linkMark.overlay;
     const SIZE icon = IconSize();
     if (auto images = reinterpret_cast<HIMAGELIST>(list.Send(LVM_GETIMAGELIST, LVSIL_SMALL))) {
         const int top = r.top + std::max(0L, (r.bottom - r.top - icon.cy) / 2);
         ImageList_Draw(images, GetRowImage(row), dc, r.left, top, iconStyle);
+        if (record->IsLink() && doc) doc->m_linkMark.DrawArrow(images, dc, r.left, top);
     }
 
     // Widths are read at every drawing, so the cells follow the user's resizing.

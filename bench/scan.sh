@@ -1,11 +1,20 @@
 #!/usr/bin/env bash
 # Scan benchmark: the program's whole open of a drive of about 20,000 folders
-# and 200,000 files against a bare recursive FindFirstFileA walk of the same
-# drive in the same Wine process, and against `du -sb` of the folder natively.
-# Last line: scan ratio=R folders=N files=M bytes_per_folder=B du_ratio=D
-#   R = median open time / median bare-walk time
-#   B = heap growth per folder while the drive's document is open
-#   D = median open time / median du time
+# and 200,000 files against a bare recursive FindFirstFileA walk and a bare
+# FindFirstFileW walk of the same drive in the same Wine process, and against
+# `du -sb` of the folder natively; then one open of a drive five times as
+# large (100,000 folders, 1,000,000 empty files) in a process of its own.
+# Last line: scan ratio=R ratio_w=RW folders=N files=M bytes_per_folder=B du_ratio=D threads=T
+#   R  = median open time / median FindFirstFileA-walk time
+#   RW = median open time / median FindFirstFileW-walk time
+#   B  = heap growth per folder while the drive's document is open
+#   D  = median open time / median du time
+#   T  = worker threads reading folder listings ahead of the walk
+# The line before it: scan large: ... growth=G memory=M
+#   G  = open time of the large drive / median open time of the small one
+#   M  = the most the working set rose during the large open / the heap its
+#        finished document holds
+# HEFT_BENCH_ROUNDS sets the rounds (default 5); HEFT_BENCH_LARGE=0 skips the large drive.
 set -euo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")/.."
 root=$(pwd)
@@ -36,6 +45,24 @@ PY
     touch "$root/build/bench-scan/.complete"
 fi
 
+# The large tree, made once: 100 top folders of 1,000 folders with 10 empty files each.
+large="$root/build/bench-scan-large/tree"
+if [ "${HEFT_BENCH_LARGE:-1}" != 0 ] && [ ! -f "$root/build/bench-scan-large/.complete" ]; then
+    echo "bench scan: making the large fixture tree (once)" >&2
+    rm -rf "$root/build/bench-scan-large"
+    python3 - "$large" <<'PY'
+import os, sys
+base = sys.argv[1]
+for t in range(100):
+    for s in range(1000):
+        folder = os.path.join(base, f"top{t:03d}", f"sub{s:04d}")
+        os.makedirs(folder)
+        for f in range(10):
+            open(os.path.join(folder, f"file{f}.dat"), "wb").close()
+PY
+    touch "$root/build/bench-scan-large/.complete"
+fi
+
 export WINEPREFIX="$root/build/wine-bench"
 export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 unset DISPLAY WAYLAND_DISPLAY
@@ -51,8 +78,14 @@ fi
 ln -sfn "$tree" "$WINEPREFIX/dosdevices/b:"
 
 result=$(HEFT_BENCH_DRIVE=B: HEFT_BENCH_ROUNDS="$rounds" "$wine" "$root/build/bench-win64/scan_bench.exe" | tr -d '\r' | tail -n 1)
-wineserver -k 2>/dev/null || true
 echo "bench scan: $result" >&2
+large_result=""
+if [ "${HEFT_BENCH_LARGE:-1}" != 0 ]; then
+    ln -sfn "$large" "$WINEPREFIX/dosdevices/l:"
+    large_result=$(HEFT_BENCH_DRIVE=L: HEFT_BENCH_ONCE=1 "$wine" "$root/build/bench-win64/scan_bench.exe" | tr -d '\r' | tail -n 1)
+    echo "bench scan large: $large_result" >&2
+fi
+wineserver -k 2>/dev/null || true
 
 du_times=()
 for _ in $(seq "$rounds"); do
@@ -63,10 +96,15 @@ for _ in $(seq "$rounds"); do
 done
 du_ms=$(printf '%s\n' "${du_times[@]}" | sort -g | awk '{v[NR]=$1} END {print (NR % 2) ? v[(NR+1)/2] : (v[NR/2] + v[NR/2+1]) / 2}')
 
-value() { echo "$result" | tr ' ' '\n' | sed -n "s/^$1=//p"; }
-open_ms=$(value open_ms)
-walk_ms=$(value walk_ms)
-echo "bench scan: du_ms=$du_ms rounds=$rounds; open over the wide-function walk: $(awk -v o="$open_ms" -v w="$(value walkw_ms)" 'BEGIN {printf "%.2f", o / w}')" >&2
-awk -v open="$open_ms" -v walk="$walk_ms" -v du="$du_ms" -v folders="$(value folders)" \
-    -v files="$(value files)" -v bytes="$(value bytes_per_folder)" \
-    'BEGIN {printf "scan ratio=%.2f folders=%s files=%s bytes_per_folder=%s du_ratio=%.1f\n", open / walk, folders, files, bytes, open / du}'
+value() { echo "$1" | tr ' ' '\n' | sed -n "s/^$2=//p"; }
+open_ms=$(value "$result" open_ms)
+echo "bench scan: du_ms=$du_ms rounds=$rounds; open with the walk reading alone: $(value "$result" open1_ms) ms" >&2
+if [ -n "$large_result" ]; then
+    awk -v big="$(value "$large_result" open_ms)" -v open="$open_ms" -v held="$(value "$large_result" held)" \
+        -v peak="$(value "$large_result" peak)" \
+        'BEGIN {printf "scan large: folders=100000 files=1000000 open_ms=%.0f growth=%.2f memory=%.2f\n", big, big / open, peak / held}'
+fi
+awk -v open="$open_ms" -v walk="$(value "$result" walk_ms)" -v walkw="$(value "$result" walkw_ms)" -v du="$du_ms" \
+    -v folders="$(value "$result" folders)" -v files="$(value "$result" files)" \
+    -v bytes="$(value "$result" bytes_per_folder)" -v threads="$(value "$result" threads)" \
+    'BEGIN {printf "scan ratio=%.2f ratio_w=%.2f folders=%s files=%s bytes_per_folder=%s du_ratio=%.1f threads=%s\n", open / walk, open / walkw, folders, files, bytes, open / du, threads}'

@@ -1,13 +1,21 @@
 // Times the whole open of a drive (drive check, volume query, progress
 // dialog, one record and one tree item per folder) against a bare recursive
-// FindFirstFileA walk of the same drive in the same process, and measures the
-// heap growth per folder that an open document holds.
+// FindFirstFileA walk and a bare FindFirstFileW walk of the same drive in the
+// same process, with the folder listings read ahead by the scan's workers and
+// read by the walk alone, and measures the heap growth per folder that an
+// open document holds.
 //
 // Usage: HEFT_BENCH_DRIVE=B: HEFT_BENCH_ROUNDS=5 scan_bench.exe
 // (not on the command line: the application would open that drive at start-up)
-// Prints: open_ms=... walk_ms=... walkw_ms=... (medians) folders=N files=M bytes_per_folder=B
+// Prints: open_ms=... open1_ms=... walk_ms=... walkw_ms=... (medians) folders=N
+// files=M bytes_per_folder=B threads=T
+//
+// HEFT_BENCH_ONCE=1 opens the drive once, first thing, and prints
+// open_ms=... held=H peak=P: the heap the finished document holds, and how
+// far the process's working set rose above its size before the open, at most.
 #include "app/CHeftApp.h"
 #include "app/CMainFrame.h"
+#include "document/CFolderReader.h"
 #include "document/CHeftDoc.h"
 
 #include <psapi.h>
@@ -89,6 +97,16 @@ void BareWalkWide(const std::wstring& path, WalkCount& count)
     FindClose(find);
 }
 
+// The process's working set now, and the most it has been.
+void WorkingSet(long long* now, long long* peak)
+{
+    PROCESS_MEMORY_COUNTERS counters{};
+    counters.cb = sizeof(counters);
+    GetProcessMemoryInfo(GetCurrentProcess(), &counters, sizeof(counters));
+    *now = static_cast<long long>(counters.WorkingSetSize);
+    *peak = static_cast<long long>(counters.PeakWorkingSetSize);
+}
+
 // Bytes in use in all of the process's heaps.
 long long HeapBytesInUse()
 {
@@ -126,8 +144,25 @@ int main()
     if (!app.InitInstance()) return 1;
     auto* main = dynamic_cast<CMainFrame*>(app.m_pMainWnd);
 
+    if (std::getenv("HEFT_BENCH_ONCE")) {
+        long long setBefore = 0, peakBefore = 0, setAfter = 0, peakAfter = 0;
+        const long long heapBefore = HeapBytesInUse();
+        WorkingSet(&setBefore, &peakBefore);
+        const double start = NowMs();
+        CHeftDoc* doc = app.OpenDrive(drive.c_str());
+        const double openMs = NowMs() - start;
+        WorkingSet(&setAfter, &peakAfter);
+        if (!doc) {
+            std::fprintf(stderr, "the drive could not be opened\n");
+            return 1;
+        }
+        std::printf("open_ms=%.1f held=%lld peak=%lld threads=%d\n", openMs, HeapBytesInUse() - heapBefore,
+                    peakAfter - setBefore, CFolderReader::ScanWorkers());
+        return 0;
+    }
+
     WalkCount count;
-    std::vector<double> openMs, walkMs, walkWideMs;
+    std::vector<double> openMs, openAloneMs, walkMs, walkWideMs;
     std::wstring wideDrive(drive.begin(), drive.end());
     long long bytesPerFolder = 0;
     for (int round = 0; round < rounds; ++round) {
@@ -159,9 +194,20 @@ int main()
         app.CloseAllDocuments();
         MSG msg;
         while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
+
+        // The same open with the walk reading every listing itself.
+        CFolderReader::SetScanWorkers(0);
+        start = NowMs();
+        doc = app.OpenDrive(drive.c_str());
+        openAloneMs.push_back(NowMs() - start);
+        CFolderReader::SetScanWorkers(-1);
+        app.CloseAllDocuments();
+        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
     }
-    std::printf("open_ms=%.1f walk_ms=%.1f walkw_ms=%.1f folders=%ld files=%ld bytes_per_folder=%lld\n", Median(openMs),
-                Median(walkMs), Median(walkWideMs), count.folders, count.files, bytesPerFolder);
+    std::printf("open_ms=%.1f open1_ms=%.1f walk_ms=%.1f walkw_ms=%.1f folders=%ld files=%ld bytes_per_folder=%lld "
+                "threads=%d\n",
+                Median(openMs), Median(openAloneMs), Median(walkMs), Median(walkWideMs), count.folders, count.files,
+                bytesPerFolder, CFolderReader::ScanWorkers());
     if (main) main->DestroyWindow();
     return 0;
 }

@@ -2,11 +2,13 @@
 
 #include "app/CMainFrame.h"
 #include "app/DriveList.h"
+#include "document/CFolderReader.h"
 #include "document/CScanProgressDlg.h"
 #include "framework/CFileFind.h"
 #include "model/CDirEntry.h"
 #include "framework/CCmdUI.h"
 #include "resources/resource.h"
+#include "views/CHeftList.h"
 #include "views/CHeftTree.h"
 
 #include <memory>
@@ -19,6 +21,8 @@ const MessageMap* CHeftDoc::GetThisMessageMap()
         on::Command<&CHeftDoc::OnRefresh>(ID_REFRESH),
         on::Command<&CHeftDoc::OnDiskVsDirectory>(ID_DISK_VS_DIRECTORY),
         on::UpdateCommand<&CHeftDoc::OnUpdateDiskVsDirectory>(ID_DISK_VS_DIRECTORY),
+        on::Command<&CHeftDoc::OnTopTen>(ID_TOP_TEN),
+        on::UpdateCommand<&CHeftDoc::OnUpdateTopTen>(ID_TOP_TEN),
     };
     static const MessageMap map = MessageMap::Of(&CDocument::GetThisMessageMap, entries);
     return &map;
@@ -61,15 +65,20 @@ BOOL CHeftDoc::OnOpenDocument(const char* pathName)
     return scanned;
 }
 
+BOOL CHeftDoc::DriveAnswers() const
+{
+    UINT previous = SetErrorMode(SEM_FAILCRITICALERRORS);
+    DWORD sectors = 0, bytes = 0, freeClusters = 0, clusters = 0;
+    bool answered = GetDiskFreeSpaceUtf8(m_strDrive + "\\", &sectors, &bytes, &freeClusters, &clusters);
+    SetErrorMode(previous);
+    return answered;
+}
+
 BOOL CHeftDoc::CheckDriveAnswers()
 {
     CWnd* main = AfxGetMainWnd();
     for (;;) {
-        UINT previous = SetErrorMode(SEM_FAILCRITICALERRORS);
-        DWORD sectors = 0, bytes = 0, freeClusters = 0, clusters = 0;
-        bool answered = GetDiskFreeSpaceUtf8(m_strDrive + "\\", &sectors, &bytes, &freeClusters, &clusters);
-        SetErrorMode(previous);
-        if (answered) return TRUE;
+        if (DriveAnswers()) return TRUE;
         CString text = CString("Error reading drive ") + m_strDrive;
         if (MessageBoxA(main ? main->m_hWnd : nullptr, text, "Error", MB_RETRYCANCEL | MB_ICONSTOP) != IDRETRY)
             return FALSE;
@@ -123,6 +132,10 @@ BOOL CHeftDoc::ScanDrive()
     if (!m_hRootItem) delete rootRecord;
 
     m_nFolderTotal = ScanFolder(m_strDrive, m_hRootItem);
+    // A drive that went away during the scan (a medium taken out, a network
+    // lost) leaves folders that counted 0 for no reason of their own.
+    const bool vanished = m_nFolderTotal != kCancelMarker && !DriveAnswers();
+    if (vanished) m_nFolderTotal = kCancelMarker;
 
     m_strVolumeName = displayName;
     rootRecord->SetSize(m_nFolderTotal);
@@ -134,6 +147,11 @@ BOOL CHeftDoc::ScanDrive()
     progress->DestroyWindow();
     progress.reset();
     m_pProgressDlg = nullptr;
+    if (vanished) {
+        CWnd* main = AfxGetMainWnd();
+        MessageBoxA(main ? main->m_hWnd : nullptr, CString("Error reading drive ") + m_strDrive, "Error",
+                    MB_OK | MB_ICONSTOP);
+    }
     return m_nFolderTotal != kCancelMarker;
 }
 
@@ -148,13 +166,15 @@ int CHeftDoc::CountRootFolders()
     return count;
 }
 
-// One folder being searched: its open search and what it has added up so far.
+// One folder being walked: its listing, the next of its subfolders to look
+// at, and what it has added up so far.
 struct CHeftDoc::ScanFrame {
     CString path;
     HTREEITEM item;       // the folder's tree item: its subfolders go below it
-    CFileFind find;
+    std::shared_ptr<CFolderReader::Folder> listing;
+    size_t next = 0;
     std::int64_t total = 0;
-    // The subfolder whose search runs on the frame above this one.
+    // The subfolder whose walk runs on the frame above this one.
     CDirEntry* childRecord = nullptr;
     CString childName;
     std::uint64_t childWriteTime = 0;
@@ -162,62 +182,61 @@ struct CHeftDoc::ScanFrame {
 
 std::int64_t CHeftDoc::ScanFolder(const CString& path, HTREEITEM hParent)
 {
+    // Worker threads read the listings ahead of the walk; the walk itself,
+    // and everything that touches a window or a record, stays on this thread.
+    CFolderReader reader(CFolderReader::ScanWorkers());
     // The recursion of the folder walk runs on a stack of its own, so that no
     // nesting depth can exhaust the thread's stack.
     std::vector<std::unique_ptr<ScanFrame>> stack;
-    // Starts the search of a folder; a folder that cannot be searched counts 0.
-    auto open = [&stack](const CString& folder, HTREEITEM item) {
+    // Starts the walk of a folder; a folder that cannot be searched counts 0.
+    auto open = [&stack, &reader](const std::shared_ptr<CFolderReader::Folder>& folder, HTREEITEM item) {
+        CFolderReader::Folder& listing = reader.Take(folder);
+        if (!listing.readable) {
+            reader.Release(listing);
+            return false;
+        }
         auto frame = std::make_unique<ScanFrame>();
-        frame->path = folder;
+        frame->path = listing.path;
         frame->item = item;
-        if (!frame->find.FindFile(folder + "\\*.*")) return false;
+        frame->listing = folder;
+        frame->total = listing.ownBytes;
         stack.push_back(std::move(frame));
         return true;
     };
 
-    if (!open(path, hParent)) return 0;
-    std::int64_t finished = 0; // total of the folder whose search just ended
-    bool returning = false;
+    if (!open(reader.ReadRoot(path), hParent)) return 0;
     for (;;) {
         ScanFrame& frame = *stack.back();
-        if (returning) {
+        if (frame.next == frame.listing->subfolders.size()) {
             // The folder on top is done: hand its total to the folder below.
-            finished = frame.total;
-            frame.find.Close();
+            const std::int64_t finished = frame.total;
+            reader.Release(*frame.listing);
             stack.pop_back();
             if (stack.empty()) return finished;
             ScanFrame& parent = *stack.back();
-            CString childPath = parent.path + "\\" + parent.childName;
-            if (!FinishSubfolder(parent, childPath, finished)) return kCancelMarker;
-            returning = !parent.find.FindNextFile();
+            if (!FinishSubfolder(parent, parent.path + "\\" + parent.childName, finished)) return kCancelMarker;
             continue;
         }
 
-        // The current entry of the top folder's search.
-        frame.total += frame.find.GetLength();
-        if (frame.find.IsDirectory() && !frame.find.IsDots()) {
-            auto* record = new CDirEntry;
-            CString name = frame.find.GetFileName();
-            // A junction or symbolic link is listed but never entered: it
-            // would count another folder's bytes again, or loop. Its item
-            // carries the shell's link mark, so that its 0 bytes make sense.
-            const bool link = frame.find.IsNameSurrogateLink();
-            if (link) record->SetLink();
-            HTREEITEM item = m_pTreeCtrl->InsertItem(name, m_nFolderImage, m_nOpenFolderImage,
-                                                     link ? m_linkMark.overlay : 0,
-                                                     reinterpret_cast<LPARAM>(record), frame.item, TVI_LAST);
-            if (!item) {
-                delete record;
-                record = nullptr;
-            }
-            frame.childRecord = record;
-            frame.childName = name;
-            frame.childWriteTime = frame.find.GetLastWriteTime();
-            CString childPath = frame.path + "\\" + name;
-            if (!link && item && open(childPath, item)) continue;
-            if (!FinishSubfolder(frame, childPath, 0)) return kCancelMarker;
+        const CFolderReader::Subfolder& subfolder = frame.listing->subfolders[frame.next++];
+        auto record = std::make_unique<CDirEntry>();
+        // A junction or symbolic link carries the shell's link mark, so that
+        // its 0 bytes make sense.
+        const bool link = !subfolder.folder;
+        if (link) record->SetLink();
+        HTREEITEM item = m_pTreeCtrl->InsertItem(subfolder.name, m_nFolderImage, m_nOpenFolderImage,
+                                                 link ? m_linkMark.overlay : 0,
+                                                 reinterpret_cast<LPARAM>(record.get()), frame.item, TVI_LAST);
+        // The item holds the record from now on.
+        frame.childRecord = item ? record.release() : nullptr;
+        frame.childName = subfolder.name;
+        frame.childWriteTime = subfolder.writeTime;
+        // A junction or symbolic link has no listing: it is never entered.
+        if (subfolder.folder) {
+            if (item && open(subfolder.folder, item)) continue;
+            if (!item) reader.Abandon(subfolder.folder);
         }
-        returning = !frame.find.FindNextFile();
+        if (!FinishSubfolder(frame, frame.path + "\\" + subfolder.name, 0)) return kCancelMarker;
     }
 }
 
@@ -279,9 +298,20 @@ void CHeftDoc::OnUpdateDiskVsDirectory(CCmdUI* pCmdUI)
     pCmdUI->SetCheck(m_bRelativeToFolder != 1);
 }
 
-BOOL CHeftDoc::DeleteFolderTree(const CString& path, std::int64_t* pBytesRemoved)
+BOOL CHeftDoc::DeleteFolderTree(const CString& path, std::int64_t* pBytesRemoved, DeleteFailure* pFailure)
 {
     std::int64_t removed = 0;
+    bool failed = false;
+    // Only the first entry that stays is reported: the folders above it stay
+    // because of it.
+    auto fail = [&failed, pFailure](const CString& entry) {
+        if (failed) return;
+        failed = true;
+        if (pFailure) {
+            pFailure->error = GetLastError();
+            pFailure->path = entry;
+        }
+    };
     struct Level {
         CString path;
         CFileFind find;
@@ -295,12 +325,21 @@ BOOL CHeftDoc::DeleteFolderTree(const CString& path, std::int64_t* pBytesRemoved
         level->more = level->find.FindFile(folder + "\\*.*");
         stack.push_back(std::move(level));
     };
-    enter(path);
+
+    // A folder that is itself a link goes as a link; what it points at stays.
+    CFileFind self;
+    if (self.FindFile(path) && self.IsDirectory() && self.IsNameSurrogateLink()) {
+        self.Close();
+        if (!RemoveLinkUtf8(path)) fail(path);
+    } else {
+        self.Close();
+        enter(path);
+    }
     while (!stack.empty()) {
         Level& level = *stack.back();
         if (!level.more) {
             level.find.Close();
-            RemoveDirectoryUtf8(level.path);
+            if (!RemoveDirectoryUtf8(level.path)) fail(level.path);
             stack.pop_back();
             continue;
         }
@@ -313,13 +352,57 @@ BOOL CHeftDoc::DeleteFolderTree(const CString& path, std::int64_t* pBytesRemoved
         level.more = find.FindNextFile();
         if (isLink) {
             // Only the link goes; whatever it points at stays untouched.
-            RemoveLinkUtf8(entry);
+            if (!RemoveLinkUtf8(entry)) fail(entry);
         } else if (isFolder) {
             enter(entry);
-        } else if (isFile && DeleteFileUtf8(entry)) {
-            removed += size;
+        } else if (isFile) {
+            if (DeleteFileUtf8(entry)) removed += size;
+            else fail(entry);
         }
     }
     if (pBytesRemoved) *pBytesRemoved = removed;
-    return GetFileAttributesW(ToWidePath(path).c_str()) == INVALID_FILE_ATTRIBUTES;
+    const bool gone = GetFileAttributesW(ToWidePath(path).c_str()) == INVALID_FILE_ATTRIBUTES;
+    if (!gone && !failed) fail(path);
+    return gone;
+}
+
+void CHeftDoc::SubtractFromFolders(HTREEITEM hFolder, std::int64_t bytes)
+{
+    if (!m_pTreeCtrl || bytes == 0) return;
+    for (HTREEITEM item = hFolder; item; item = m_pTreeCtrl->GetParentItem(item)) {
+        if (auto* record = reinterpret_cast<CDirEntry*>(m_pTreeCtrl->GetItemData(item)))
+            record->SetSize(record->GetSize() - bytes);
+    }
+    if (auto* list = dynamic_cast<CHeftList*>(GetView(1))) list->UpdateFolderRowSizes(*m_pTreeCtrl);
+}
+
+void CHeftDoc::RemoveFolderItem(HTREEITEM hItem)
+{
+    if (!m_pTreeCtrl || !hItem || hItem == m_hRootItem) return;
+    CTreeCtrl& tree = *m_pTreeCtrl;
+    // The folder and everything below it, on a stack of its own.
+    std::vector<HTREEITEM> items;
+    std::vector<HTREEITEM> pending{hItem};
+    while (!pending.empty()) {
+        HTREEITEM item = pending.back();
+        pending.pop_back();
+        items.push_back(item);
+        for (HTREEITEM child = tree.GetChildItem(item); child; child = tree.GetNextSiblingItem(child))
+            pending.push_back(child);
+    }
+    if (auto* list = dynamic_cast<CHeftList*>(GetView(1))) list->RemoveRowsOfTreeItems(items);
+    for (HTREEITEM item : items) {
+        delete reinterpret_cast<CDirEntry*>(tree.GetItemData(item));
+        tree.SetItemData(item, 0);
+    }
+
+    // The tree moves its selection away from a deleted item by itself, at a
+    // moment of its own choosing; the list is refilled here instead, once the
+    // items are gone.
+    const HTREEITEM selectedBefore = tree.GetSelectedItem();
+    const BOOL wasBusy = m_bBusy;
+    m_bBusy = TRUE;
+    tree.DeleteItem(hItem);
+    m_bBusy = wasBusy;
+    if (!m_bTopTen && tree.GetSelectedItem() != selectedBefore) FillList();
 }

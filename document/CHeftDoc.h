@@ -8,6 +8,12 @@
 class CDirEntry;
 class CScanProgressDlg;
 
+// The first entry a deletion could not remove, and the system's reason.
+struct DeleteFailure {
+    CString path;
+    DWORD error = 0;
+};
+
 // One open drive: its identity, the totals that percentages are taken of,
 // the percent basis and the flags the two views consult.
 class CHeftDoc : public CDocument {
@@ -34,6 +40,9 @@ public:
 
     // Refills the contents list for the folder selected in the tree.
     void FillList();
+    // The path of a folder of the tree: the drive text, then the names on the
+    // way down from the root ("C:" for the root itself).
+    CString FolderPath(HTREEITEM hItem) const;
     // Adds a row per file of the folder (read from the disk now), then sorts
     // the rows largest first and selects the first.
     void AddFolderFiles(const CString& path);
@@ -45,10 +54,26 @@ public:
     void OnUpdateDiskVsDirectory(CCmdUI* pCmdUI);
 
     // Deletes a folder (full path, no trailing separator) with everything in
-    // it, deepest folders first. A junction or symbolic link inside is removed
-    // itself, never followed. Returns TRUE only when the folder is gone;
+    // it, deepest folders first. A junction or symbolic link, the folder
+    // itself or one inside it, is removed itself, never followed. Returns TRUE only when the folder is gone;
     // pBytesRemoved receives the bytes of the files actually deleted.
-    BOOL DeleteFolderTree(const CString& path, std::int64_t* pBytesRemoved = nullptr);
+    // pFailure receives the first entry that could not be removed.
+    BOOL DeleteFolderTree(const CString& path, std::int64_t* pBytesRemoved = nullptr,
+                          DeleteFailure* pFailure = nullptr);
+    // Takes bytes removed from the disk off a folder's record and the records
+    // of all its ancestors, and off the rows that show those folders.
+    void SubtractFromFolders(HTREEITEM hFolder, std::int64_t bytes);
+    // Takes a folder out of the tree with everything below it: the list's rows
+    // that stand for any of them go first, then their records, then the items.
+    // A selection that moves to another folder refills the list as usual.
+    void RemoveFolderItem(HTREEITEM hItem);
+
+    // The ten largest directories: enters or leaves the listing.
+    void OnTopTen();
+    void OnUpdateTopTen(CCmdUI* pCmdUI);
+    // Offers every leaf folder below hParent to the slots of the listing
+    // (m_pTopTen); folders with subfolders are walked through, never listed.
+    void CollectLargestFolders(HTREEITEM hParent);
 
     CDirEntry* m_pTopTen[10] = {};
     CTreeCtrl* m_pTreeCtrl = nullptr;
@@ -74,6 +99,8 @@ public:
 
 private:
     struct ScanFrame;
+    // Whether the drive's root answers a free-space query.
+    BOOL DriveAnswers() const;
     // Asks until the drive answers; FALSE when the user gives up.
     BOOL CheckDriveAnswers();
     // Completes a subfolder's record and advances the progress; FALSE when cancelled.

@@ -30,24 +30,24 @@ private:
     CWnd& m_wnd;
 };
 
-// The path of a folder of the tree: the drive text, then the names on the
-// way down from the root. The root's own text (the drive's display name) is
-// never part of a path, so the root's path is the drive text alone ("C:").
-CString FolderPath(const CString& drive, const CTreeCtrl& tree, HTREEITEM hItem)
+} // namespace
+
+CString CHeftDoc::FolderPath(HTREEITEM hItem) const
 {
+    // The root's own text (the drive's display name) is never part of a path.
     std::vector<CString> names;
-    for (HTREEITEM item = hItem; item;) {
-        HTREEITEM parent = tree.GetParentItem(item);
-        if (!parent) break;
-        names.push_back(tree.GetItemText(item));
-        item = parent;
+    if (m_pTreeCtrl) {
+        for (HTREEITEM item = hItem; item;) {
+            HTREEITEM parent = m_pTreeCtrl->GetParentItem(item);
+            if (!parent) break;
+            names.push_back(m_pTreeCtrl->GetItemText(item));
+            item = parent;
+        }
     }
-    CString path = drive;
+    CString path = m_strDrive;
     for (auto name = names.rbegin(); name != names.rend(); ++name) path += "\\" + *name;
     return path;
 }
-
-} // namespace
 
 void CHeftDoc::FillList()
 {
@@ -67,7 +67,7 @@ void CHeftDoc::FillList()
     view->ReleaseRowRecords();
     if (!selected) return;
 
-    const CString path = FolderPath(m_strDrive, tree, selected);
+    const CString path = FolderPath(selected);
     ShellAnswers& shell = view->ShellAnswersFor(path);
     // Subfolders come from the model: their totals are the scan's, and a
     // folder made on the disk since then is not listed.

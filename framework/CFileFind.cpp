@@ -170,8 +170,14 @@ bool RemoveLinkUtf8(const CString& path)
         FILE_DISPOSITION_INFO disposition{TRUE};
         marked = SetFileInformationByHandle(handle, FileDispositionInfo, &disposition, sizeof(disposition)) != FALSE;
     }
+    // The reason a link stays is the one the caller gets to see.
+    const DWORD error = isLink ? GetLastError() : ERROR_NOT_A_REPARSE_POINT;
     CloseHandle(handle);
-    return marked && GetFileAttributesW(wide.c_str()) == INVALID_FILE_ATTRIBUTES;
+    if (!marked) {
+        SetLastError(error);
+        return false;
+    }
+    return GetFileAttributesW(wide.c_str()) == INVALID_FILE_ATTRIBUTES;
 }
 
 bool GetDiskFreeSpaceUtf8(const CString& rootPath, DWORD* sectorsPerCluster, DWORD* bytesPerSector,

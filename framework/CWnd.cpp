@@ -1,6 +1,7 @@
 #include "framework/CWnd.h"
 
 #include "framework/CDialog.h"
+#include "framework/CFileFind.h"
 #include "framework/CFrameWnd.h"
 
 #include <map>
@@ -359,4 +360,10 @@ HWND CWnd::GetSafeOwner(HWND hParent)
     }
     while (h && (GetWindowLongPtrA(h, GWL_STYLE) & WS_CHILD)) h = ::GetParent(h);
     return h;
+}
+
+int CWnd::MessageBox(const char* text, const char* caption, UINT type) const
+{
+    return ::MessageBoxW(GetSafeOwner(m_hWnd), Utf8ToWide(text ? text : "").c_str(),
+                         Utf8ToWide(caption ? caption : "").c_str(), type);
 }

@@ -92,6 +92,9 @@ public:
     CFrameWnd* GetParentFrame() const;
     // The top-level window that owns hWnd's dialogs and message boxes.
     static HWND GetSafeOwner(HWND hParent);
+    // A message box owned by this window's top-level window; the texts are
+    // UTF-8 and shown as they are on any Windows.
+    int MessageBox(const char* text, const char* caption, UINT type = MB_OK) const;
 
 protected:
     // Looks for a message entry in this object's map chain and calls it.

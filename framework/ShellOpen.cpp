@@ -3,6 +3,7 @@
 #include "framework/CFileFind.h"
 #include "framework/CFrameWnd.h"
 #include "framework/CWinApp.h"
+#include "framework/SystemError.h"
 
 #include <shellapi.h>
 
@@ -27,22 +28,6 @@ DWORD ShellError(const SHELLEXECUTEINFOW& info, DWORD lastError)
     case SE_ERR_DDEBUSY: return ERROR_DDE_FAIL;
     default: return lastError != 0 ? lastError : ERROR_NO_ASSOCIATION;
     }
-}
-
-// The system's own text for an error code, without the line break it ends in.
-CString SystemErrorText(DWORD error)
-{
-    wchar_t* buffer = nullptr;
-    const DWORD length = FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
-                                            FORMAT_MESSAGE_IGNORE_INSERTS,
-                                        nullptr, error, 0, reinterpret_cast<wchar_t*>(&buffer), 0, nullptr);
-    CString text;
-    if (length > 0 && buffer) text = WideToUtf8(std::wstring_view(buffer, length));
-    if (buffer) LocalFree(buffer);
-    while (!text.IsEmpty() && (text.Right(1) == "\n" || text.Right(1) == "\r" || text.Right(1) == " "))
-        text = text.Left(text.GetLength() - 1);
-    if (text.IsEmpty()) text.Format("Error %lu.", static_cast<unsigned long>(error));
-    return text;
 }
 
 void ReportCannotOpen(HWND hOwner, const CString& path, DWORD error)

@@ -8,6 +8,8 @@
 #include "framework/ShellOpen.h"
 #include "model/CDirEntry.h"
 #include "resources/resource.h"
+#include "views/CItemPropertiesDlg.h"
+#include "views/ItemActions.h"
 #include "views/ListRules.h"
 
 #include <shellapi.h>
@@ -195,6 +197,39 @@ void CHeftList::ShowSortOrder(const SortParam& param)
         item.fmt = format;
         ::SendMessageW(header, HDM_SETITEMW, static_cast<WPARAM>(column), reinterpret_cast<LPARAM>(&item));
     }
+}
+
+void CHeftList::RemoveRow(int row)
+{
+    if (row < 0 || static_cast<size_t>(row) >= m_nShownRows) return;
+    // The control lets go of the row first: whatever it asks on the way still
+    // finds the rows as it knows them.
+    GetListCtrl().DeleteItem(row);
+    CDirEntry* record = m_rows[static_cast<size_t>(row)].record;
+    m_rows.erase(m_rows.begin() + row);
+    --m_nShownRows;
+    delete record;
+    Invalidate(FALSE);
+}
+
+void CHeftList::RemoveRowsOfTreeItems(std::vector<HTREEITEM> items)
+{
+    std::sort(items.begin(), items.end());
+    for (size_t row = m_nShownRows; row-- > 0;) {
+        const CDirEntry* record = m_rows[row].record;
+        if (record->IsFolder() && std::binary_search(items.begin(), items.end(), record->GetTreeItem()))
+            RemoveRow(static_cast<int>(row));
+    }
+}
+
+void CHeftList::UpdateFolderRowSizes(const CTreeCtrl& tree)
+{
+    for (const Row& row : m_rows) {
+        if (!row.record->IsFolder() || !row.record->GetTreeItem()) continue;
+        if (const auto* folder = reinterpret_cast<const CDirEntry*>(tree.GetItemData(row.record->GetTreeItem())))
+            row.record->SetSize(folder->GetSize());
+    }
+    Invalidate(FALSE);
 }
 
 void CHeftList::ReleaseRowRecords()
@@ -440,12 +475,40 @@ void CHeftList::OnOpen()
 
 void CHeftList::OnDelete()
 {
-    // Deleting the selected row from the disk comes with the item actions.
+    CHeftDoc* doc = GetDocument();
+    CDirEntry* record = GetSelectedRecord();
+    if (!doc || !record) return;
+    if (record->IsFolder()) {
+        // A folder row stands for its folder in the tree, wherever that lies
+        // (the ten largest directories come from all over the drive).
+        if (record->GetTreeItem()) DeleteTreeFolder(*this, *doc, record->GetTreeItem());
+        return;
+    }
+    const CString path = doc->m_strListFolder + "\\" + record->GetName();
+    if (!ConfirmDelete(*this, path)) return;
+    if (!DeleteFileUtf8(path)) {
+        ReportDeleteFailure(*this, path, DeleteFailure{path, GetLastError()});
+        return;
+    }
+    // The file lay in the folder the tree has selected; it and its ancestors
+    // lose its bytes.
+    if (doc->m_pTreeCtrl) doc->SubtractFromFolders(doc->m_pTreeCtrl->GetSelectedItem(), record->GetSize());
+    for (int row = 0; row < GetRowCount(); ++row) {
+        if (GetRowRecord(row) == record) {
+            RemoveRow(row);
+            break;
+        }
+    }
 }
 
 void CHeftList::OnProperties()
 {
-    // The properties dialog of the selected row comes with the item actions.
+    CHeftDoc* doc = GetDocument();
+    const CDirEntry* record = GetSelectedRecord();
+    if (!doc || !record) return;
+    CItemPropertiesDlg dialog;
+    dialog.SetEntry(*record, doc->m_nDriveTotal);
+    dialog.DoModal();
 }
 
 void CHeftList::OnUpOneLevel()

@@ -42,6 +42,13 @@ public:
     // (an index into the system image list).
     int GetRowCount() const;
     CDirEntry* GetRowRecord(int row) const;
+    // Takes one row out of the list and frees its record.
+    void RemoveRow(int row);
+    // Takes out every row that stands for one of these folders of the tree.
+    void RemoveRowsOfTreeItems(std::vector<HTREEITEM> items);
+    // Folder rows show their tree records' sizes again, after a deletion took
+    // bytes off them.
+    void UpdateFolderRowSizes(const CTreeCtrl& tree);
     // An icon that is the entry's own is asked for here, when the row is first
     // shown.
     int GetRowImage(int row);

@@ -4,6 +4,8 @@
 #include "document/CHeftDoc.h"
 #include "model/CDirEntry.h"
 #include "resources/resource.h"
+#include "views/CItemPropertiesDlg.h"
+#include "views/ItemActions.h"
 
 #include <vector>
 
@@ -15,6 +17,8 @@ const MessageMap* CHeftTree::GetThisMessageMap()
         on::Message<WM_DESTROY, &CHeftTree::OnDestroy>(),
         on::Command<&CHeftTree::OnUpOneLevel>(ID_UP_ONE_LEVEL),
         on::Command<&CHeftTree::OnOpen>(ID_ACTION_OPEN),
+        on::Command<&CHeftTree::OnDelete>(ID_ACTION_DELETE),
+        on::Command<&CHeftTree::OnProperties>(ID_ITEM_PROPERTIES),
         on::Message<WM_KEYDOWN, &CHeftTree::OnKeyDown>(),
         on::Message<WM_CONTEXTMENU, &CHeftTree::OnContextMenu>(),
         on::Command<&CHeftTree::OnFilePrint>(ID_FILE_PRINT),
@@ -125,6 +129,28 @@ void CHeftTree::OnUpOneLevel()
 void CHeftTree::OnOpen()
 {
     // Opening belongs to the list's rows; in the tree it does nothing.
+}
+
+void CHeftTree::OnDelete()
+{
+    CHeftDoc* doc = GetDocument();
+    CTreeCtrl& tree = GetTreeCtrl();
+    HTREEITEM selected = tree.GetSelectedItem();
+    // The drive's root is never deleted: nothing is asked and nothing happens.
+    if (!doc || !selected || selected == doc->m_hRootItem || !tree.GetParentItem(selected)) return;
+    DeleteTreeFolder(*this, *doc, selected);
+}
+
+void CHeftTree::OnProperties()
+{
+    CHeftDoc* doc = GetDocument();
+    CTreeCtrl& tree = GetTreeCtrl();
+    HTREEITEM selected = tree.GetSelectedItem();
+    const auto* record = selected ? reinterpret_cast<const CDirEntry*>(tree.GetItemData(selected)) : nullptr;
+    if (!doc || !record) return;
+    CItemPropertiesDlg dialog;
+    dialog.SetEntry(*record, doc->m_nDriveTotal);
+    dialog.DoModal();
 }
 
 void CHeftTree::OnKeyDown(UINT nChar, UINT, UINT)

@@ -23,6 +23,8 @@ protected:
     void OnDestroy();
     void OnUpOneLevel();
     void OnOpen();
+    void OnDelete();
+    void OnProperties();
     void OnKeyDown(UINT nChar, UINT nRepCnt, UINT nFlags);
     void OnContextMenu(HWND hwnd, POINT point);
     void OnFilePrint();

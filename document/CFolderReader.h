@@ -1,0 +1,89 @@
+#pragma once
+// Reads the listings of the folders a scan will enter, ahead of it, on worker
+// threads: the disk and the file system serve several directory reads at
+// once, and under Wine most of a folder's cost is the listing itself. The
+// scan takes the listings one by one in its own order; with no workers it
+// reads each one itself when it needs it.
+//
+// A listing keeps what the scan uses of a folder: the bytes of all its own
+// entries added up, and its subfolders in the order the search returned them.
+// Only the thread that created the reader may take listings; the workers
+// touch no window and no record.
+#include "framework/CString.h"
+
+#include <condition_variable>
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+class CFolderReader {
+public:
+    struct Folder;
+    // A subfolder as its parent's search returned it.
+    struct Subfolder {
+        CString name;
+        std::uint64_t writeTime = 0;
+        // Null for a junction or symbolic link: listed, never entered.
+        std::shared_ptr<Folder> folder;
+    };
+    // One folder to be read, and what was read of it.
+    struct Folder {
+        CString path; // no trailing separator ("C:" for the root)
+        bool readable = false;
+        std::int64_t ownBytes = 0; // reported sizes of all its entries
+        std::vector<Subfolder> subfolders;
+        std::size_t entries = 0; // entries read, counted against the budget
+
+    private:
+        friend class CFolderReader;
+        enum class State { Waiting, Reading, Read } state = State::Waiting;
+    };
+
+    // At most this many entries are held read ahead; a folder that has been
+    // started is read whole.
+    static constexpr std::size_t kEntryBudget = 65536;
+
+    // `workers` threads read ahead; 0 reads every listing when it is taken.
+    explicit CFolderReader(int workers);
+    // Stops the workers and waits for them: nothing outlives the reader.
+    ~CFolderReader();
+    CFolderReader(const CFolderReader&) = delete;
+    CFolderReader& operator=(const CFolderReader&) = delete;
+
+    // The listing of a folder path, read now (the start of a walk).
+    std::shared_ptr<Folder> ReadRoot(const CString& path);
+    // The listing of a subfolder: read already, or waited for, or read now.
+    Folder& Take(const std::shared_ptr<Folder>& folder);
+    // The walk is done with a listing: its entries leave the budget.
+    void Release(Folder& folder);
+    // The walk will not enter this subfolder after all: whatever was read of
+    // it and below it leaves the budget, and what was not is never read.
+    void Abandon(const std::shared_ptr<Folder>& folder);
+
+    int Workers() const { return static_cast<int>(m_threads.size()); }
+    // Worker threads running in the process, of all readers: none once every
+    // reader is gone, which the tests check.
+    static int LiveWorkers();
+    // The number of workers a scan uses: the processor count, at least 2 and
+    // at most 8; SetScanWorkers(0) makes scans read on the calling thread
+    // alone (for comparison), a negative count restores the default.
+    static int ScanWorkers();
+    static void SetScanWorkers(int workers);
+
+private:
+    // Reads a folder's entries; subfolders that will be entered are queued.
+    void Read(Folder& folder);
+    void WorkerLoop();
+
+    std::mutex m_mutex;
+    std::condition_variable m_workAvailable; // a folder waits, or room in the budget
+    std::condition_variable m_folderRead;
+    // Folders known but not yet read, the ones the walk needs soonest last.
+    std::vector<std::shared_ptr<Folder>> m_waiting;
+    std::size_t m_nHeldEntries = 0;
+    bool m_bStopping = false;
+    std::vector<std::thread> m_threads;
+};

@@ -1,0 +1,279 @@
+// The scan with folder listings read ahead on worker threads: the same tree
+// and records as the walk reading alone, no thread left behind after a
+// cancelled or failed scan, and sound totals while the drive changes.
+#include "document/CFolderReader.h"
+#include "framework/CFileFind.h"
+#include "tests/common/DialogAnswerer.h"
+#include "tests/common/HeftAppTest.h"
+#include "tests/common/ProgressWatcher.h"
+
+#include <tlhelp32.h>
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace {
+
+// Threads of this process, as the system lists them.
+int ThreadCount()
+{
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
+    if (snapshot == INVALID_HANDLE_VALUE) return -1;
+    int count = 0;
+    THREADENTRY32 entry{};
+    entry.dwSize = sizeof(entry);
+    for (BOOL more = Thread32First(snapshot, &entry); more; more = Thread32Next(snapshot, &entry)) {
+        if (entry.th32OwnerProcessID == GetCurrentProcessId()) ++count;
+    }
+    CloseHandle(snapshot);
+    return count;
+}
+
+// The thread count once it has come down to `expected`, or what it is after
+// two seconds: a thread that has ended leaves the system's list a moment later.
+int ThreadCountSettlingAt(int expected)
+{
+    int count = ThreadCount();
+    for (int i = 0; i < 100 && count > expected; ++i) {
+        Sleep(20);
+        count = ThreadCount();
+    }
+    return count;
+}
+
+class ParallelScanTest : public HeftAppTest {
+protected:
+    void TearDown() override
+    {
+        CFolderReader::SetScanWorkers(-1);
+        app.CloseAllDocuments();
+        PumpPending();
+        HeftAppTest::TearDown();
+    }
+
+    // Every item of the tree, depth first, with its record: what a user or a
+    // test can see of a scan.
+    static std::vector<std::string> Describe(CHeftDoc* doc)
+    {
+        std::vector<std::string> lines;
+        CTreeCtrl& tree = *doc->m_pTreeCtrl;
+        std::vector<std::pair<HTREEITEM, int>> pending{{doc->m_hRootItem, 0}};
+        while (!pending.empty()) {
+            auto [item, depth] = pending.back();
+            pending.pop_back();
+            const CDirEntry* record = Record(tree, item);
+            lines.push_back(std::to_string(depth) + "|" + tree.GetItemText(item).str() + "|" +
+                            (record ? std::to_string(record->GetSize()) + "|" + record->GetName().str() + "|" +
+                                          record->GetType().str() + "|" + record->GetDate().str()
+                                    : std::string("no record")));
+            std::vector<HTREEITEM> children;
+            for (HTREEITEM child = tree.GetChildItem(item); child; child = tree.GetNextSiblingItem(child))
+                children.push_back(child);
+            for (auto child = children.rbegin(); child != children.rend(); ++child) pending.push_back({*child, depth + 1});
+        }
+        return lines;
+    }
+
+    // Opens the drive with `workers` reading ahead, describes it, closes it.
+    std::vector<std::string> ScanWith(const FixtureDrive& drive, int workers)
+    {
+        CFolderReader::SetScanWorkers(workers);
+        CHeftDoc* doc = Open(drive);
+        EXPECT_NE(doc, nullptr);
+        std::vector<std::string> lines;
+        if (doc) lines = Describe(doc);
+        app.CloseAllDocuments();
+        PumpPending();
+        return lines;
+    }
+};
+
+TEST_F(ParallelScanTest, WorkersGiveTheSameTreeAndRecordsAsTheWalkReadingAlone)
+{
+    FixtureDrive drive('T');
+    drive.File("top.bin", 1000);
+    drive.File("docs\\a.txt", 123);
+    drive.File("docs\\deep\\b.txt", 4567);
+    drive.File("huge\\disk.img", 5ull << 30);
+    drive.Folder("empty\\inner\\innermost");
+    drive.File("naïve-文件\\δεδομένα.bin", 77);
+    drive.File("emoji-😀\\x.bin", 5);
+    drive.File("a\\data.bin", 300);
+    drive.LinkToFolder("a\\loop", "a");
+    drive.LinkToFolder("elsewhere", "a");
+    // Many folders, so that the workers run well ahead of the walk.
+    for (int i = 0; i < 12; ++i) {
+        for (int j = 0; j < 25; ++j) {
+            const std::string folder = "wide" + std::to_string(i) + "\\f" + std::to_string(j);
+            drive.File((folder + "\\n.bin").c_str(), static_cast<unsigned long long>(i * 100 + j));
+        }
+    }
+    std::string deep;
+    for (int i = 0; i < 300; ++i) deep += (i ? "\\d" : "d") + std::to_string(i % 10);
+    drive.File((deep + "\\bottom.bin").c_str(), 4242);
+    drive.File("locked\\b.bin", 20);
+    const SYSTEMTIME when{2002, 3, 4, 7, 14, 5, 9, 0};
+    drive.SetLastWriteTime("locked", when);
+    // Held open without sharing, the folder cannot be searched by anyone else.
+    HANDLE lock = CreateFileW(ToWidePath(drive.Path("locked")).c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                              FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    ASSERT_NE(lock, INVALID_HANDLE_VALUE);
+
+    const std::vector<std::string> alone = ScanWith(drive, 0);
+    const std::vector<std::string> two = ScanWith(drive, 2);
+    const std::vector<std::string> eight = ScanWith(drive, 8);
+    CloseHandle(lock);
+
+    ASSERT_GT(alone.size(), 600u);
+    EXPECT_EQ(two, alone);
+    EXPECT_EQ(eight, alone);
+    // The walk reading alone is the scan as it always was.
+    EXPECT_EQ(alone.front().rfind("0|", 0), 0u);
+    EXPECT_NE(std::find(alone.begin(), alone.end(), "1|locked|0|locked|File Folder|3/07/2002 14:05:09"), alone.end());
+}
+
+TEST_F(ParallelScanTest, CancelAtTheFirstAMiddleAndTheLastRootFolderLeavesNoThreadBehind)
+{
+    FixtureDrive drive('T');
+    // The last root folder is the largest: the status line, shown at most
+    // every 30 ms, comes to it before the scan is over.
+    for (int i = 0; i < 3; ++i) {
+        for (int j = 0; j < (i < 2 ? 600 : 3000); ++j)
+            drive.Folder(("r" + std::to_string(i) + "\\s" + std::to_string(j)).c_str());
+    }
+    // A first scan, so that whatever threads the system keeps after one
+    // (the shell's, the progress dialog's) are counted before.
+    ScanWith(drive, 0);
+    const int threadsBefore = ThreadCount();
+    ASSERT_GT(threadsBefore, 0);
+    CFolderReader::SetScanWorkers(4);
+    // The status line shows the folder just finished, at most every 30 ms:
+    // Cancel goes in with the first status from that root folder on.
+    for (char where : {'0', '1', '2'}) {
+        SCOPED_TRACE(where);
+        ProgressWatcher watcher;
+        bool pressed = false;
+        int threadsDuring = 0;
+        int workersDuring = 0;
+        watcher.onStatus = [&](HWND dialog, const std::string& status) {
+            if (pressed || status.size() < 5 || status.rfind("T:\\R", 0) != 0 || status[4] < where) return;
+            pressed = true;
+            threadsDuring = ThreadCount();
+            workersDuring = CFolderReader::LiveWorkers();
+            PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+        };
+        EXPECT_EQ(app.OpenDrive("T:"), nullptr);
+        ASSERT_TRUE(pressed);
+        EXPECT_EQ(workersDuring, 4) << "the workers were busy while the scan ran";
+        EXPECT_EQ(CFolderReader::LiveWorkers(), 0) << "and gone when it returned";
+        // The system's own list agrees (it may keep a thread of its own from
+        // the scan, with or without workers).
+        EXPECT_GE(threadsDuring, threadsBefore + 4);
+        EXPECT_LE(ThreadCountSettlingAt(threadsDuring - 4), threadsDuring - 4);
+        EXPECT_EQ(DocumentCount(), 0);
+        EXPECT_EQ(ChildWindowCount(), 0);
+        PumpPending();
+        EXPECT_EQ(CDirEntry::LiveCount(), liveBefore);
+    }
+}
+
+TEST_F(ParallelScanTest, ADriveTakenAwayDuringTheScanFailsItWithTheDriveError)
+{
+    FixtureDrive drive('T');
+    for (int i = 0; i < 4; ++i) {
+        for (int j = 0; j < 200; ++j)
+            drive.File(("r" + std::to_string(i) + "\\s" + std::to_string(j) + "\\f.bin").c_str(), 10);
+    }
+    ScanWith(drive, 0);
+    const int threadsBefore = ThreadCount();
+    ProgressWatcher watcher;
+    bool removed = false;
+    watcher.onStatus = [&](HWND, const std::string&) {
+        if (removed) return;
+        removed = true;
+        drive.Unmount();
+    };
+    DialogAnswerer ok("Error", IDOK);
+    EXPECT_EQ(app.OpenDrive("T:"), nullptr);
+    ASSERT_TRUE(removed);
+    EXPECT_EQ(ok.Answered(), 1);
+    EXPECT_EQ(ok.LastText(), "Error reading drive T:");
+    EXPECT_EQ(CFolderReader::LiveWorkers(), 0);
+    EXPECT_LE(ThreadCountSettlingAt(threadsBefore + 1), threadsBefore + 1);
+    EXPECT_EQ(DocumentCount(), 0);
+    EXPECT_EQ(ChildWindowCount(), 0);
+    drive.Mount();
+}
+
+TEST_F(ParallelScanTest, FilesAndFoldersChangingDuringTheScanLeaveEveryTotalTheSumOfItsParts)
+{
+    FixtureDrive drive('T');
+    // Files only in the leaves, so that every other folder's total is exactly
+    // the sum of its subfolders' totals.
+    std::vector<std::string> leaves;
+    for (int i = 0; i < 8; ++i) {
+        for (int j = 0; j < 60; ++j) {
+            leaves.push_back("r" + std::to_string(i) + "\\m" + std::to_string(j % 6) + "\\leaf" + std::to_string(j));
+            drive.File((leaves.back() + "\\keep.bin").c_str(), 100);
+        }
+    }
+    main->RebuildDriveBar();
+
+    std::atomic<bool> scanning{true};
+    std::atomic<int> changes{0};
+    std::thread churn([&] {
+        for (unsigned n = 0; scanning.load(); ++n) {
+            const std::string& leaf = leaves[(n * 7919u) % leaves.size()];
+            const std::wstring file = ToWidePath(drive.Path((leaf + "\\churn" + std::to_string(n % 3) + ".bin").c_str()));
+            const std::wstring extra = ToWidePath(drive.Path((leaf + "\\extra" + std::to_string(n % 2)).c_str()));
+            if (n % 2) {
+                HANDLE h = CreateFileW(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+                if (h != INVALID_HANDLE_VALUE) {
+                    DWORD written = 0;
+                    char bytes[37] = {};
+                    WriteFile(h, bytes, sizeof(bytes), &written, nullptr);
+                    CloseHandle(h);
+                }
+                CreateDirectoryW(extra.c_str(), nullptr);
+            } else {
+                DeleteFileW(file.c_str());
+                RemoveDirectoryW(extra.c_str());
+            }
+            ++changes;
+        }
+    });
+    CFolderReader::SetScanWorkers(4);
+    CHeftDoc* doc = Open(drive);
+    scanning = false;
+    churn.join();
+    ASSERT_NE(doc, nullptr);
+    EXPECT_GT(changes.load(), 0);
+
+    CTreeCtrl& tree = *doc->m_pTreeCtrl;
+    std::vector<HTREEITEM> pending{doc->m_hRootItem};
+    int inner = 0;
+    while (!pending.empty()) {
+        HTREEITEM item = pending.back();
+        pending.pop_back();
+        HTREEITEM child = tree.GetChildItem(item);
+        // A leaf holds the files; its own total is whatever it held when read.
+        const std::string text = tree.GetItemText(item).str();
+        if (text.rfind("leaf", 0) == 0 || text.rfind("extra", 0) == 0) continue;
+        std::int64_t sum = 0;
+        for (; child; child = tree.GetNextSiblingItem(child)) {
+            sum += Record(tree, child)->GetSize();
+            pending.push_back(child);
+        }
+        EXPECT_EQ(Record(tree, item)->GetSize(), sum) << text;
+        ++inner;
+    }
+    EXPECT_EQ(inner, 1 + 8 + 8 * 6);
+    EXPECT_EQ(doc->m_nDriveTotal, Record(tree, doc->m_hRootItem)->GetSize());
+    EXPECT_GE(doc->m_nDriveTotal, static_cast<std::int64_t>(leaves.size()) * 100);
+}
+
+} // namespace

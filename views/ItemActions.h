@@ -1,0 +1,17 @@
+#pragma once
+// What Delete does in the tree and in the list alike: the confirmation, the
+// deletion of a folder of the tree, and the report of what could not go.
+#include "framework/CTreeView.h"
+
+class CHeftDoc;
+struct DeleteFailure;
+
+// Asks before deleting `path` for good; TRUE when the user answered Yes.
+BOOL ConfirmDelete(const CWnd& owner, const CString& path);
+// Tells the user that `path` could not be deleted: which entry stayed, and
+// the system's reason.
+void ReportDeleteFailure(const CWnd& owner, const CString& path, const DeleteFailure& failure);
+// Asks, then deletes a folder of the tree from the disk. The folder and its
+// ancestors lose the bytes actually removed; a folder that is gone leaves the
+// tree and the list, one that stays keeps its item and is reported.
+void DeleteTreeFolder(const CWnd& owner, CHeftDoc& doc, HTREEITEM hFolder);

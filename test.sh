@@ -27,7 +27,9 @@ native_rc=0
 wine_rc=0
 (cd build/win64 && ctest --output-on-failure) || wine_rc=$?
 # The wrapper's persistent wineserver would linger another minute.
-WINEPREFIX="$root/build/wine-test" wineserver -k 2>/dev/null || true
+for prefix in "$root"/build/wine-test "$root"/build/wine-test-dpi*; do
+    [ -d "$prefix" ] && { WINEPREFIX="$prefix" wineserver -k 2>/dev/null || true; }
+done
 
 if [ $wine_rc -ne 0 ]; then
     exit $wine_rc

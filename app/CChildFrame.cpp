@@ -2,6 +2,7 @@
 
 #include "app/CMainFrame.h"
 #include "app/DriveList.h"
+#include "framework/Dpi.h"
 #include "views/CHeftList.h"
 #include "views/CHeftTree.h"
 
@@ -23,9 +24,12 @@ BOOL CChildFrame::PreCreateWindow(CREATESTRUCTA& cs)
 BOOL CChildFrame::OnCreateClient(CREATESTRUCTA*, CCreateContext* pContext)
 {
     if (!m_wndSplitter.CreateStatic(this, 1, 2, WS_CHILD | WS_VISIBLE, AFX_IDW_PANE_FIRST)) return FALSE;
-    if (!m_wndSplitter.CreateView(0, 0, [] { return static_cast<CView*>(new CHeftTree); }, SIZE{200, 200}, pContext))
+    // The tree starts 200 pixels wide at 96 DPI; the list takes the rest.
+    const SIZE tree{ScaleToDpi(200), ScaleToDpi(200)};
+    const SIZE list{ScaleToDpi(100), ScaleToDpi(100)};
+    if (!m_wndSplitter.CreateView(0, 0, [] { return static_cast<CView*>(new CHeftTree); }, tree, pContext))
         return FALSE;
-    if (!m_wndSplitter.CreateView(0, 1, [] { return static_cast<CView*>(new CHeftList); }, SIZE{100, 100}, pContext))
+    if (!m_wndSplitter.CreateView(0, 1, [] { return static_cast<CView*>(new CHeftList); }, list, pContext))
         return FALSE;
     return TRUE;
 }

@@ -2,6 +2,7 @@
 
 #include "app/DriveList.h"
 #include "framework/CGdiObject.h"
+#include "framework/Dpi.h"
 #include "resources/resource.h"
 
 #include <algorithm>
@@ -172,6 +173,8 @@ void CMainFrame::RebuildDriveBar()
                                WS_CHILD | WS_VISIBLE | CBRS_TOP | CBRS_GRIPPER | CBRS_FLYBY | CBRS_SIZE_DYNAMIC,
                                noBorders, AFX_IDW_TOOLBAR))
         return;
+    const SIZE imageSize = ToolbarImageSize();
+    m_pDriveBar->SendMessage(TB_SETBITMAPSIZE, 0, MAKELPARAM(imageSize.cx, imageSize.cy));
     m_pDriveBar->SendMessage(TB_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(m_ilDriveBar.GetSafeHandle()));
     m_pDriveBar->SendMessage(TB_SETDISABLEDIMAGELIST, 0,
                              reinterpret_cast<LPARAM>(m_ilDriveBarDisabled.GetSafeHandle()));
@@ -229,12 +232,75 @@ void CMainFrame::MapSilverToButtonFace(HBITMAP hBitmap)
     }
 }
 
+namespace {
+
+// A memory DC with a bitmap selected into it, for as long as it lives.
+class MemoryDc {
+public:
+    explicit MemoryDc(HBITMAP hBitmap) : m_hDC(CreateCompatibleDC(nullptr)), m_hOld(SelectObject(m_hDC, hBitmap)) {}
+    ~MemoryDc()
+    {
+        SelectObject(m_hDC, m_hOld);
+        DeleteDC(m_hDC);
+    }
+    MemoryDc(const MemoryDc&) = delete;
+    MemoryDc& operator=(const MemoryDc&) = delete;
+    HDC Dc() const { return m_hDC; }
+
+private:
+    HDC m_hDC;
+    HGDIOBJ m_hOld;
+};
+
+} // namespace
+
+SIZE CMainFrame::ToolbarImageSize()
+{
+    return SIZE{ScaleToDpi(16), ScaleToDpi(15)};
+}
+
+HBITMAP CMainFrame::ScaleImageStrip(HBITMAP hStrip, int cellWidth)
+{
+    BITMAP source{};
+    if (!GetObjectA(hStrip, sizeof(source), &source) || source.bmWidth <= 0 || source.bmHeight <= 0) return nullptr;
+    const int cells = source.bmWidth / 16;
+    const int height = MulDiv(source.bmHeight, cellWidth, 16);
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof(info.bmiHeader);
+    info.bmiHeader.biWidth = cells * cellWidth;
+    info.bmiHeader.biHeight = height;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 24;
+    info.bmiHeader.biCompression = BI_RGB;
+    void* bits = nullptr;
+    HBITMAP hScaled = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    if (!hScaled) return nullptr;
+
+    MemoryDc from(hStrip);
+    MemoryDc to(hScaled);
+    // Each image on its own, so that no image bleeds into its neighbour.
+    SetStretchBltMode(to.Dc(), cellWidth % 16 == 0 ? COLORONCOLOR : HALFTONE);
+    SetBrushOrgEx(to.Dc(), 0, 0, nullptr);
+    for (int cell = 0; cell < cells; ++cell)
+        StretchBlt(to.Dc(), cell * cellWidth, 0, cellWidth, height, from.Dc(), cell * 16, 0, 16, source.bmHeight,
+                   SRCCOPY);
+    return hScaled;
+}
+
 BOOL CMainFrame::LoadToolbarImageList(UINT nIDBitmap, CImageList& imageList)
 {
     CBitmap bitmap(static_cast<HBITMAP>(LoadImageA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(nIDBitmap),
                                                    IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION | LR_DEFAULTSIZE)));
     if (!bitmap.GetSafeHandle()) return FALSE;
     MapSilverToButtonFace(bitmap);
-    if (!imageList.Create(16, 15, ILC_COLOR24, 8, 0)) return FALSE;
-    return imageList.AddMasked(bitmap, RGB(0, 0, 0)) >= 0;
+    const SIZE size = ToolbarImageSize();
+    CBitmap scaled;
+    HBITMAP strip = bitmap;
+    if (size.cx != 16) {
+        scaled.Attach(ScaleImageStrip(bitmap, size.cx));
+        if (!scaled.GetSafeHandle()) return FALSE;
+        strip = scaled;
+    }
+    if (!imageList.Create(size.cx, size.cy, ILC_COLOR24, 8, 0)) return FALSE;
+    return imageList.AddMasked(strip, RGB(0, 0, 0)) >= 0;
 }

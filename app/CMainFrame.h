@@ -18,8 +18,15 @@ public:
 
     // Replaces silver, RGB(192,192,192), by the button-face colour in a 24-bit section.
     static void MapSilverToButtonFace(HBITMAP hBitmap);
-    // Loads a toolbar bitmap as 16x15 images into an image list.
+    // Loads a toolbar bitmap as 16x15 images (at 96 DPI; scaled to the
+    // screen's DPI) into an image list.
     static BOOL LoadToolbarImageList(UINT nIDBitmap, CImageList& imageList);
+    // The size of a toolbar image at the screen's DPI.
+    static SIZE ToolbarImageSize();
+    // A copy of a strip of 16-pixel-wide images, each scaled to cellWidth
+    // (and the height in proportion): pixel for pixel at whole factors,
+    // smoothed in between. Null when it cannot be made.
+    static HBITMAP ScaleImageStrip(HBITMAP hStrip, int cellWidth);
 
     // Reads the present drives: the letter mask and the root strings ("C:\").
     void ReadLogicalDrives();

@@ -60,6 +60,7 @@ BOOL CHeftDoc::OnOpenDocument(const char* pathName)
     systemDir.resize(got < systemDir.size() ? got : 0);
     m_nFolderImage = SmallIconIndex(systemDir.c_str(), 0);
     m_nOpenFolderImage = SmallIconIndex(systemDir.c_str(), SHGFI_OPENICON);
+    m_linkMark = AskShellLinkMark(CString(systemDir));
 
     BOOL scanned = ScanDrive();
     m_bBusy = FALSE;
@@ -221,7 +222,12 @@ std::int64_t CHeftDoc::ScanFolder(const CString& path, HTREEITEM hParent)
 
         const CFolderReader::Subfolder& subfolder = frame.listing->subfolders[frame.next++];
         auto record = std::make_unique<CDirEntry>();
-        HTREEITEM item = m_pTreeCtrl->InsertItem(subfolder.name, m_nFolderImage, m_nOpenFolderImage, 0,
+        // A junction or symbolic link carries the shell's link mark, so that
+        // its 0 bytes make sense.
+        const bool link = !subfolder.folder;
+        if (link) record->SetLink();
+        HTREEITEM item = m_pTreeCtrl->InsertItem(subfolder.name, m_nFolderImage, m_nOpenFolderImage,
+                                                 link ? m_linkMark.overlay : 0,
                                                  reinterpret_cast<LPARAM>(record.get()), frame.item, TVI_LAST);
         // The item holds the record from now on.
         frame.childRecord = item ? record.release() : nullptr;

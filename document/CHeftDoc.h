@@ -1,4 +1,5 @@
 #pragma once
+#include "document/ShellAnswers.h"
 #include "framework/CDocument.h"
 #include "framework/CTreeView.h"
 
@@ -96,6 +97,8 @@ public:
     BOOL m_bBusy = FALSE;
     int m_nOpenFolderImage = 0;
     int m_nFolderImage = 0;
+    // How folders that are links are marked in the tree and the list.
+    ShellLinkMark m_linkMark;
 
 private:
     struct ScanFrame;

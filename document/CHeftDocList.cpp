@@ -79,6 +79,7 @@ void CHeftDoc::FillList()
         if (const auto* folderRecord = reinterpret_cast<const CDirEntry*>(tree.GetItemData(child))) {
             record->SetSize(folderRecord->GetSize());
             record->SetDate(folderRecord->GetDate());
+            if (folderRecord->IsLink()) record->SetLink();
         }
         record->SetType(answer.type);
         record->SetFolder();

@@ -5,6 +5,7 @@
 #include "framework/CFileFind.h"
 #include "framework/ComRef.h"
 
+#include <commctrl.h>
 #include <shellapi.h>
 #include <shlobj.h>
 
@@ -177,6 +178,26 @@ private:
     IdList m_folderPidl;
     ComRef<IShellFolder> m_shellFolder;
 };
+
+ShellLinkMark AskShellLinkMark(const CString& sampleFolder)
+{
+    ShellLinkMark mark;
+    const int overlay = SHGetIconOverlayIndexW(nullptr, IDO_SHGIOI_LINK);
+    if (overlay > 0) {
+        mark.overlay = INDEXTOOVERLAYMASK(overlay);
+        return mark;
+    }
+    SHFILEINFOW info{};
+    if (SHGetFileInfoW(Utf8ToWide(sampleFolder.str()).c_str(), 0, &info, sizeof(info),
+                       SHGFI_SYSICONINDEX | SHGFI_SMALLICON | SHGFI_LINKOVERLAY))
+        mark.arrowImage = info.iIcon;
+    return mark;
+}
+
+void ShellLinkMark::DrawArrow(HIMAGELIST images, HDC hdc, int x, int y) const
+{
+    if (images && arrowImage >= 0) ImageList_Draw(images, arrowImage, hdc, x, y, ILD_TRANSPARENT);
+}
 
 ShellAnswers::ShellAnswers(const CString& folder) : m_folder(folder), m_items(std::make_unique<ShellFolderItems>(folder))
 {

@@ -1,5 +1,6 @@
 #pragma once
 #include "framework/CString.h"
+#include "framework/afxwin_base.h"
 
 #include <memory>
 #include <string>
@@ -13,6 +14,20 @@ struct ShellAnswer {
 };
 
 class ShellFolderItems;
+
+// How the shell marks a link on an item's icon in its small system image
+// list: with one of the list's overlays (an INDEXTOOVERLAYMASK value for the
+// drawing style), or, where the list has none for links (Wine's, which also
+// draws no overlays on its images with alpha), with an image of the list that
+// holds the link's arrow alone, drawn over the icon.
+struct ShellLinkMark {
+    unsigned overlay = 0;
+    int arrowImage = -1;
+    // Draws the arrow over an icon at (x, y) when the mark is made that way.
+    void DrawArrow(HIMAGELIST images, HDC hdc, int x, int y) const;
+};
+// The mark; a folder, whose icon the shell gives with a link mark, serves as the sample.
+ShellLinkMark AskShellLinkMark(const CString& sampleFolder);
 
 // The shell's answers for the entries of one folder. Entries of one kind (the
 // files of one extension, or the folders) share their type name, and ordinary

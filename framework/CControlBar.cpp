@@ -2,6 +2,7 @@
 
 #include "framework/CCmdUI.h"
 #include "framework/CFrameWnd.h"
+#include "framework/Dpi.h"
 
 #include <cstring>
 
@@ -75,7 +76,8 @@ BOOL CToolBar::LoadToolBar(UINT nIDResource)
             b.fsState = TBSTATE_ENABLED;
         }
     }
-    SendMessage(TB_SETBITMAPSIZE, 0, MAKELPARAM(width, height - 1));
+    // The images are drawn at the screen's DPI, as large as the buttons they sit on.
+    SendMessage(TB_SETBITMAPSIZE, 0, MAKELPARAM(ScaleToDpi(width), ScaleToDpi(height - 1)));
     return SendMessage(TB_ADDBUTTONSA, count, reinterpret_cast<LPARAM>(buttons.data())) != 0;
 }
 

@@ -20,6 +20,7 @@ const MessageMap* CFrameWnd::GetThisMessageMap()
         on::Message<WM_SETFOCUS, &CFrameWnd::OnSetFocus>(),
         on::Message<WM_DESTROY, &CFrameWnd::OnDestroy>(),
         on::Message<WM_CLOSE, &CFrameWnd::OnClose>(),
+        on::Message<WM_ENABLE, &CFrameWnd::OnEnable>(),
         on::Message<WM_INITMENUPOPUP, &CFrameWnd::OnInitMenuPopup>(),
         on::Message<WM_MENUSELECT, &CFrameWnd::OnMenuSelect>(),
         on::RawMessage<&CFrameWnd::OnExitMenuLoop>(WM_EXITMENULOOP),
@@ -64,7 +65,9 @@ BOOL CFrameWnd::LoadFrame(UINT nIDResource, DWORD dwDefaultStyle, CWnd* pParentW
     CREATESTRUCTA cs{};
     cs.lpszClass = className;
     cs.lpszName = m_strTitle;
-    cs.style = dwDefaultStyle;
+    // The bars and the client area cover the frame's whole client area: the
+    // frame's own background must never be painted over them.
+    cs.style = dwDefaultStyle | WS_CLIPCHILDREN;
     cs.x = cs.y = cs.cx = cs.cy = CW_USEDEFAULT;
     cs.hwndParent = pParentWnd ? pParentWnd->m_hWnd : nullptr;
     cs.hMenu = m_hMenuDefault;
@@ -198,19 +201,17 @@ void CFrameWnd::RecalcLayout()
         if (!bar->m_hWnd || !bar->IsWindowVisible()) continue;
         int height = bar->CalcHeight(width);
         if (bar->GetBarStyle() & CBRS_ALIGN_BOTTOM) {
-            RECT r{rc.left, rc.bottom - height, rc.right, rc.bottom};
-            bar->MoveWindow(r);
+            MoveChildRedrawn(bar->m_hWnd, RECT{rc.left, rc.bottom - height, rc.right, rc.bottom});
             rc.bottom -= height;
             if (auto* status = dynamic_cast<CStatusBar*>(bar)) status->UpdatePanes();
         } else {
-            RECT r{rc.left, rc.top, rc.right, rc.top + height};
-            bar->MoveWindow(r);
+            MoveChildRedrawn(bar->m_hWnd, RECT{rc.left, rc.top, rc.right, rc.top + height});
             rc.top += height;
         }
     }
     if (HWND hClient = GetClientArea()) {
         if (rc.bottom < rc.top) rc.bottom = rc.top;
-        ::MoveWindow(hClient, rc.left, rc.top, rc.right - rc.left, rc.bottom - rc.top, TRUE);
+        MoveChildRedrawn(hClient, rc);
     }
 }
 
@@ -237,6 +238,21 @@ void CFrameWnd::OnDestroy()
     if (m_hMenuDefault && ::GetMenu(m_hWnd) != m_hMenuDefault && !(GetStyle() & WS_CHILD))
         ::SetMenu(m_hWnd, m_hMenuDefault);
     Default();
+}
+
+void CFrameWnd::OnEnable(BOOL bEnable)
+{
+    Default();
+    if (bEnable) {
+        OnIdleUpdateCmdUI();
+        return;
+    }
+    // While a long operation holds the frame disabled, its buttons show that
+    // none of them can be chosen: asked of a target that handles nothing,
+    // every one of them is disabled.
+    CCmdTarget nobody;
+    for (CControlBar* bar : m_bars)
+        if (bar->m_hWnd) bar->OnUpdateCmdUI(&nobody, TRUE);
 }
 
 void CFrameWnd::OnClose()
@@ -309,17 +325,30 @@ LRESULT CFrameWnd::OnExitMenuLoop(WPARAM, LPARAM)
     return 0;
 }
 
+CControlBar* CFrameWnd::FindControlBar(UINT nID, CFrameWnd** ppDockSite)
+{
+    // A document's frame carries no bars of its own: the main frame's are meant.
+    for (CFrameWnd* frame = this; frame; frame = frame->GetParentFrame()) {
+        if (CControlBar* bar = frame->GetControlBar(nID)) {
+            if (ppDockSite) *ppDockSite = frame;
+            return bar;
+        }
+    }
+    return nullptr;
+}
+
 BOOL CFrameWnd::OnBarCheck(UINT nID)
 {
-    CControlBar* bar = GetControlBar(nID);
+    CFrameWnd* site = nullptr;
+    CControlBar* bar = FindControlBar(nID, &site);
     if (!bar) return FALSE;
-    ShowControlBar(bar, !bar->IsWindowVisible());
+    site->ShowControlBar(bar, !bar->IsWindowVisible());
     return TRUE;
 }
 
 void CFrameWnd::OnUpdateControlBarMenu(CCmdUI* pCmdUI)
 {
-    CControlBar* bar = GetControlBar(pCmdUI->m_nID);
+    CControlBar* bar = FindControlBar(pCmdUI->m_nID, nullptr);
     pCmdUI->Enable(bar != nullptr);
     pCmdUI->SetCheck(bar && bar->IsWindowVisible());
 }
@@ -532,6 +561,7 @@ const MessageMap* CMDIChildWnd::GetThisMessageMap()
         on::Message<WM_MDIACTIVATE, &CMDIChildWnd::OnMDIActivate>(),
         on::Message<WM_CLOSE, &CMDIChildWnd::OnChildClose>(),
         on::Message<WM_DESTROY, &CMDIChildWnd::OnChildDestroy>(),
+        on::Command<&CMDIChildWnd::OnFileClose>(ID_FILE_CLOSE),
     };
     static const MessageMap map = MessageMap::Of(&CFrameWnd::GetThisMessageMap, entries);
     return &map;
@@ -555,7 +585,7 @@ BOOL CMDIChildWnd::LoadFrame(UINT nIDResource, DWORD dwDefaultStyle, CWnd*, CCre
 
     CREATESTRUCTA cs{};
     cs.lpszClass = className;
-    cs.style = (dwDefaultStyle & ~(FWS_ADDTOTITLE | WS_VISIBLE)) | WS_CHILD;
+    cs.style = (dwDefaultStyle & ~(FWS_ADDTOTITLE | WS_VISIBLE)) | WS_CHILD | WS_CLIPCHILDREN;
     cs.x = cs.y = cs.cx = cs.cy = CW_USEDEFAULT;
     if (!PreCreateWindow(cs)) return FailLoad(false);
     if (dwDefaultStyle & FWS_ADDTOTITLE) m_dwFrameStyle |= FWS_ADDTOTITLE;
@@ -631,8 +661,20 @@ void CMDIChildWnd::OnMDIActivate(BOOL bActivate, HWND hwndActivate, HWND)
 void CMDIChildWnd::OnUpdateFrameTitle(BOOL)
 {
     CDocument* doc = GetActiveDocument();
-    SetWindowText(doc ? doc->GetTitle() : m_strTitle);
+    const CString title = doc ? doc->GetTitle() : m_strTitle;
+    if (GetWindowText() != title) {
+        SetWindowText(title);
+        // The Window menu lists the children by title, but the MDI client
+        // takes a child's title only when the child is added to it.
+        if (HWND hClient = ::GetParent(m_hWnd)) ::SendMessageA(hClient, WM_MDIREFRESHMENU, 0, 0);
+    }
     if (CMDIFrameWnd* frame = GetMDIFrame()) frame->OnUpdateFrameTitle(TRUE);
+}
+
+void CMDIChildWnd::OnFileClose()
+{
+    // The same way as the close box and Ctrl+F4.
+    SendMessage(WM_CLOSE);
 }
 
 void CMDIChildWnd::OnChildClose()

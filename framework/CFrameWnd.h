@@ -66,9 +66,13 @@ protected:
     void OnSetFocus(HWND hwndOld);
     void OnDestroy();
     void OnClose();
+    void OnEnable(BOOL bEnable);
     void OnInitMenuPopup(HMENU hMenu, UINT nIndex, BOOL bSysMenu);
     void OnMenuSelect(UINT nItemID, UINT nFlags, HMENU hMenu);
     LRESULT OnExitMenuLoop(WPARAM, LPARAM);
+    // The bar with this id in this frame or in a frame around it; ppDockSite
+    // (optional) receives the frame that lays it out.
+    CControlBar* FindControlBar(UINT nID, CFrameWnd** ppDockSite);
     BOOL OnBarCheck(UINT nID);
     void OnUpdateControlBarMenu(CCmdUI* pCmdUI);
     void OnNextPane();
@@ -137,5 +141,6 @@ protected:
     void OnMDIActivate(BOOL bActivate, HWND hwndActivate, HWND hwndDeactivate);
     void OnChildClose();
     void OnChildDestroy();
+    void OnFileClose();
     HWND GetClientArea() const override;
 };

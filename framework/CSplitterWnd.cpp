@@ -1,6 +1,7 @@
 #include "framework/CSplitterWnd.h"
 
 #include "framework/CFrameWnd.h"
+#include "framework/Dpi.h"
 #include "framework/CView.h"
 
 const MessageMap* CSplitterWnd::GetThisMessageMap()
@@ -63,6 +64,11 @@ HWND CSplitterWnd::GetPane(int row, int col) const
     return ::GetDlgItem(m_hWnd, static_cast<int>(IdFromRowCol(row, col)));
 }
 
+int CSplitterWnd::BarWidth()
+{
+    return ScaleToDpi(6);
+}
+
 int CSplitterWnd::GetColumnWidth(int col) const
 {
     return col >= 0 && col < m_nCols ? m_widths[static_cast<size_t>(col)] : 0;
@@ -88,7 +94,7 @@ void CSplitterWnd::RecalcLayout()
             width = rc.right - x;
         } else {
             width = m_idealWidths[static_cast<size_t>(col)];
-            int room = rc.right - x - kBarWidth;
+            int room = rc.right - x - BarWidth();
             if (width > room) width = room;
         }
         if (width < 0) width = 0;
@@ -97,10 +103,10 @@ void CSplitterWnd::RecalcLayout()
             if (HWND pane = GetPane(row, col)) {
                 int top = rc.bottom * row / m_nRows;
                 int bottom = rc.bottom * (row + 1) / m_nRows;
-                ::MoveWindow(pane, x, top, width, bottom - top, TRUE);
+                MoveChildRedrawn(pane, RECT{x, top, x + width, bottom});
             }
         }
-        x += width + kBarWidth;
+        x += width + BarWidth();
     }
     Invalidate(FALSE);
 }
@@ -119,10 +125,10 @@ void CSplitterWnd::OnPaint()
     int x = 0;
     for (int col = 0; col + 1 < m_nCols; ++col) {
         x += m_widths[static_cast<size_t>(col)];
-        RECT bar{x, rc.top, x + kBarWidth, rc.bottom};
+        RECT bar{x, rc.top, x + BarWidth(), rc.bottom};
         FillRect(hdc, &bar, GetSysColorBrush(COLOR_BTNFACE));
         DrawEdge(hdc, &bar, EDGE_RAISED, BF_LEFT | BF_RIGHT);
-        x += kBarWidth;
+        x += BarWidth();
     }
     EndPaint(m_hWnd, &ps);
 }
@@ -132,8 +138,8 @@ int CSplitterWnd::HitBar(int xPos) const
     int x = 0;
     for (int col = 0; col + 1 < m_nCols; ++col) {
         x += m_widths[static_cast<size_t>(col)];
-        if (xPos >= x && xPos < x + kBarWidth) return col;
-        x += kBarWidth;
+        if (xPos >= x && xPos < x + BarWidth()) return col;
+        x += BarWidth();
     }
     return -1;
 }
@@ -163,7 +169,7 @@ void CSplitterWnd::TrackTo(int x)
 {
     if (m_nTrackBar < 0) return;
     int left = 0;
-    for (int col = 0; col < m_nTrackBar; ++col) left += m_widths[static_cast<size_t>(col)] + kBarWidth;
+    for (int col = 0; col < m_nTrackBar; ++col) left += m_widths[static_cast<size_t>(col)] + BarWidth();
     SetColumnInfo(m_nTrackBar, x - left);
     RecalcLayout();
 }
@@ -211,7 +217,7 @@ void CSplitterWnd::DoKeyboardSplit()
     StartTracking(0);
     ::SetFocus(m_hWnd);
     // Put the pointer on the bar, as dragging it would.
-    POINT pt{m_widths[0] + kBarWidth / 2, 0};
+    POINT pt{m_widths[0] + BarWidth() / 2, 0};
     RECT rc{};
     GetClientRect(&rc);
     pt.y = rc.bottom / 2;
@@ -225,11 +231,11 @@ void CSplitterWnd::OnKeyDown(UINT nChar, UINT, UINT)
         Default();
         return;
     }
-    int step = (GetKeyState(VK_CONTROL) < 0) ? 1 : 8;
-    int x = m_widths[0] + kBarWidth / 2;
+    int step = (GetKeyState(VK_CONTROL) < 0) ? 1 : ScaleToDpi(8);
+    int x = m_widths[0] + BarWidth() / 2;
     switch (nChar) {
-    case VK_LEFT: TrackTo(x - step - kBarWidth / 2); break;
-    case VK_RIGHT: TrackTo(x + step - kBarWidth / 2); break;
+    case VK_LEFT: TrackTo(x - step - BarWidth() / 2); break;
+    case VK_RIGHT: TrackTo(x + step - BarWidth() / 2); break;
     case VK_RETURN: StopTracking(true); break;
     case VK_ESCAPE: StopTracking(false); break;
     default: break;

@@ -26,7 +26,8 @@ public:
     // Moves the bar with the arrow keys until Enter or Escape.
     void DoKeyboardSplit();
 
-    static constexpr int kBarWidth = 6;
+    // The width of a bar between two columns (6 pixels at 96 DPI).
+    static int BarWidth();
 
 protected:
     // A pane's view, known without asking its window.

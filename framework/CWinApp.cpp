@@ -2,6 +2,7 @@
 
 #include "framework/CFrameWnd.h"
 #include "framework/CView.h"
+#include "framework/ShellOpen.h"
 
 #include <commdlg.h>
 
@@ -363,12 +364,8 @@ void CWinApp::WinHelp(DWORD_PTR dwData, UINT nCmd)
     DWORD_PTR context = nCmd == HELP_CONTEXT ? dwData : 1;
     m_strLastHelpTopic = GetHelpTopicPath(context);
     if (!m_bShowHelp) return;
-    // The shell cannot open a file path with a fragment: hand it a file URL.
-    CString url("file:///");
-    CString path = m_strLastHelpTopic;
-    path.Replace("\\", "/");
-    url += path;
-    ShellExecuteA(m_pMainWnd ? m_pMainWnd->m_hWnd : nullptr, "open", url, nullptr, nullptr, SW_SHOWNORMAL);
+    const CString topic = m_strLastHelpTopic.Mid(m_pszHelpFilePath.GetLength());
+    ShellOpen(m_pMainWnd ? m_pMainWnd->m_hWnd : nullptr, m_pszHelpFilePath, topic);
 }
 
 // ---- message loop ----

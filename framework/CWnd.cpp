@@ -304,6 +304,17 @@ void CWnd::MoveWindow(const RECT& rc, BOOL bRepaint)
     ::MoveWindow(m_hWnd, rc.left, rc.top, rc.right - rc.left, rc.bottom - rc.top, bRepaint);
 }
 
+void CWnd::MoveChildRedrawn(HWND hChild, const RECT& rc)
+{
+    RECT now{};
+    ::GetWindowRect(hChild, &now);
+    ::MapWindowPoints(HWND_DESKTOP, ::GetParent(hChild), reinterpret_cast<POINT*>(&now), 2);
+    if (EqualRect(&now, &rc)) return;
+    SetWindowPos(hChild, nullptr, rc.left, rc.top, rc.right - rc.left, rc.bottom - rc.top,
+                 SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOCOPYBITS);
+    RedrawWindow(hChild, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);
+}
+
 void CWnd::CenterWindow(HWND hAlternateOwner)
 {
     HWND hOwner = hAlternateOwner ? hAlternateOwner : ::GetWindow(m_hWnd, GW_OWNER);

@@ -79,6 +79,12 @@ public:
     }
     DWORD GetStyle() const { return static_cast<DWORD>(::GetWindowLongPtrA(m_hWnd, GWL_STYLE)); }
     void SetRedraw(BOOL bRedraw = TRUE) { SendMessage(WM_SETREDRAW, bRedraw, 0); }
+    // Moves a child window (rc in its parent's client coordinates) and has it
+    // and its own children drawn afresh when it moved or changed size. Wine
+    // keeps the bits of a moved child that it takes to be still valid, which
+    // for a list with its header leaves parts of the old picture on the
+    // screen: columns and header items blank, old rows, stale dividers.
+    static void MoveChildRedrawn(HWND hChild, const RECT& rc);
     // Centres this window over its owner (or over hAlternateOwner), kept inside the work area.
     void CenterWindow(HWND hAlternateOwner = nullptr);
 

@@ -238,6 +238,13 @@ struct MsgTraits<WM_MDIACTIVATE> {
 };
 
 template <>
+struct MsgTraits<WM_ENABLE> {
+    template <class C> using Sig = void (C::*)(BOOL bEnable);
+    template <class C, Sig<C> F>
+    static LRESULT Call(C* c, const WndMsg& m) { (c->*F)(static_cast<BOOL>(m.wParam)); return 0; }
+};
+
+template <>
 struct MsgTraits<WM_DRAWITEM> {
     template <class C> using Sig = void (C::*)(DRAWITEMSTRUCT*);
     template <class C, Sig<C> F>

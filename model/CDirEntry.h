@@ -18,7 +18,7 @@ public:
     CDirEntry() { ++s_nLive; }
     CDirEntry(const CDirEntry& other) : CObject(other), m_nSize(other.m_nSize), m_strName(other.m_strName),
         m_bFolder(other.m_bFolder), m_hTreeItem(other.m_hTreeItem), m_strType(other.m_strType),
-        m_strDate(other.m_strDate) { ++s_nLive; }
+        m_strDate(other.m_strDate), m_bLink(other.m_bLink) { ++s_nLive; }
     CDirEntry& operator=(const CDirEntry&) = default;
     ~CDirEntry() override { --s_nLive; }
 
@@ -41,6 +41,10 @@ public:
     // The flag is only ever raised: a row that stands for a folder stays one.
     void SetFolder() { m_bFolder = 1; }
     int IsFolder() const { return m_bFolder; }
+    // A junction or symbolic link to a folder: listed, never entered (so it
+    // counts 0), and shown with the shell's link mark.
+    void SetLink() { m_bLink = true; }
+    bool IsLink() const { return m_bLink; }
 
     void SetTreeItem(TreeItemHandle item) { m_hTreeItem = item; }
     TreeItemHandle GetTreeItem() const { return m_hTreeItem; }
@@ -58,6 +62,7 @@ private:
     TreeItemHandle m_hTreeItem = nullptr;
     CString m_strType;
     CString m_strDate;
+    bool m_bLink = false;
 };
 
 // Calendar fields of a file time, as the system's own conversion gives them.

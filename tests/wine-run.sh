@@ -11,7 +11,9 @@
 # Usage: tests/wine-run.sh program.exe [arguments...]
 # HEFT_WINEDEBUG sets WINEDEBUG (default -all); HEFT_TEST_TIMEOUT the seconds
 # after which a hanging executable is stopped (default 300); HEFT_BACKTRACE=1
-# prints a backtrace if the executable crashes.
+# prints a backtrace if the executable crashes; HEFT_TEST_DPI (for example
+# 144) runs it in a test prefix of its own, build/wine-test-dpiN, whose screen
+# has that many pixels per inch (Wine's LogPixels setting).
 set -u
 
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
@@ -19,7 +21,12 @@ build="$root/build"
 fixtures="$build/fixtures"
 wine=/usr/lib/wine/wine64
 
-export WINEPREFIX="$build/wine-test"
+dpi=${HEFT_TEST_DPI:-}
+case "$dpi" in
+    "") export WINEPREFIX="$build/wine-test" ;;
+    *[!0-9]*) echo "wine-run: HEFT_TEST_DPI must be a number: $dpi" >&2; exit 2 ;;
+    *) export WINEPREFIX="$build/wine-test-dpi$dpi" ;;
+esac
 export WINEDEBUG="${HEFT_WINEDEBUG:--all}"
 # Wine would offer to download its .NET and HTML engines; there is no network.
 export WINEDLLOVERRIDES="mscoree,mshtml="
@@ -58,8 +65,13 @@ make_prefix() {
     detached "$wine" reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f \
         >/dev/null 2>&1
     detached "$wine" reg add "$aedebug" /v Debugger /d "" /f >/dev/null 2>&1
+    if [ -n "$dpi" ]; then
+        detached "$wine" reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$dpi" /f \
+            >/dev/null 2>&1
+    fi
     detached wineserver -w
-    if ! grep -q '"Graphics"="null"' "$WINEPREFIX/user.reg" 2>/dev/null; then
+    if ! grep -q '"Graphics"="null"' "$WINEPREFIX/user.reg" 2>/dev/null ||
+        { [ -n "$dpi" ] && ! grep -q "\"LogPixels\"=dword:$(printf '%08x' "$dpi")" "$WINEPREFIX/user.reg"; }; then
         echo "wine-run: could not create the Wine prefix $WINEPREFIX" >&2
         exit 1
     fi

@@ -4,6 +4,8 @@
 #include "document/CHeftDoc.h"
 #include "document/ShellAnswers.h"
 #include "framework/CFileFind.h"
+#include "framework/Dpi.h"
+#include "framework/ShellOpen.h"
 #include "model/CDirEntry.h"
 #include "resources/resource.h"
 #include "views/CItemPropertiesDlg.h"
@@ -45,6 +47,7 @@ const MessageMap* CHeftList::GetThisMessageMap()
         on::Notify<&CHeftList::OnDividerDblClick>(static_cast<int>(HDN_DIVIDERDBLCLICKA), 0),
         on::Notify<&CHeftList::OnDividerDblClick>(static_cast<int>(HDN_DIVIDERDBLCLICKW), 0),
         on::Reflected<WM_DRAWITEM, &CHeftList::DrawItem>(),
+        on::Reflected<WM_MEASUREITEM, &CHeftList::MeasureItem>(),
     };
     static const MessageMap map = MessageMap::Of(&CListView::GetThisMessageMap, entries);
     return &map;
@@ -79,7 +82,7 @@ void CHeftList::OnInitialUpdate()
     for (int i = 0; i < 4; ++i) {
         LVCOLUMNA column{};
         column.mask = LVCF_WIDTH | LVCF_TEXT | LVCF_SUBITEM;
-        column.cx = columns[i].width;
+        column.cx = ScaleToDpi(columns[i].width);
         column.pszText = const_cast<char*>(columns[i].text);
         column.iSubItem = i;
         SendMessage(LVM_INSERTCOLUMNA, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&column));
@@ -174,7 +177,26 @@ void CHeftList::SortRows(const SortParam& param)
         const int row = newRowOf(focused);
         if (row != focusedRow) list.SetItemState(row, LVIS_FOCUSED, LVIS_FOCUSED); // the old row loses it by itself
     }
+    ShowSortOrder(param);
     Invalidate(FALSE);
+}
+
+void CHeftList::ShowSortOrder(const SortParam& param)
+{
+    const int sorted = param.column >= 0 ? param.column : (param.compare == &CHeftList::CompareNames ? 0 : 1);
+    HWND header = reinterpret_cast<HWND>(GetListCtrl().Send(LVM_GETHEADER));
+    const int count = static_cast<int>(::SendMessageW(header, HDM_GETITEMCOUNT, 0, 0));
+    for (int column = 0; column < count; ++column) {
+        HDITEMW item{};
+        item.mask = HDI_FORMAT;
+        if (!::SendMessageW(header, HDM_GETITEMW, static_cast<WPARAM>(column), reinterpret_cast<LPARAM>(&item)))
+            continue;
+        int format = item.fmt & ~(HDF_SORTUP | HDF_SORTDOWN);
+        if (column == sorted) format |= param.bAscending ? HDF_SORTUP : HDF_SORTDOWN;
+        if (format == item.fmt) continue;
+        item.fmt = format;
+        ::SendMessageW(header, HDM_SETITEMW, static_cast<WPARAM>(column), reinterpret_cast<LPARAM>(&item));
+    }
 }
 
 void CHeftList::RemoveRow(int row)
@@ -331,7 +353,7 @@ void CHeftList::OnColumnClick(NMHDR* pNMHDR, LRESULT* pResult)
     if (column < 0 || column > 3) return;
     CWaitCursor wait;
     // The size, bar and percent columns all sort by size.
-    SortParam param{column == 0 ? &CHeftList::CompareNames : &CHeftList::CompareSizes, TRUE};
+    SortParam param{column == 0 ? &CHeftList::CompareNames : &CHeftList::CompareSizes, TRUE, column};
     // A new column starts ascending; the same column again goes the other way.
     if (column != m_nLastSortColumn) m_bSortAscending[column] = true;
     param.bAscending = m_bSortAscending[column] ? TRUE : FALSE;
@@ -350,7 +372,7 @@ void CHeftList::OnDividerDblClick(NMHDR* pNMHDR, LRESULT* pResult)
     if (column < 0 || column > 3) return;
     HDITEMA item{};
     item.mask = HDI_WIDTH;
-    item.cxy = listrules::DividerWidth(column, m_nTextWidth[column]);
+    item.cxy = listrules::DividerWidth(column, m_nTextWidth[column], ScaleToDpi(4), IconSize().cx, ScaleToDpi(125));
     ::SendMessageA(pNMHDR->hwndFrom, HDM_SETITEMA, static_cast<WPARAM>(column), reinterpret_cast<LPARAM>(&item));
 }
 
@@ -448,8 +470,7 @@ void CHeftList::OnOpen()
         if (doc->m_pTreeCtrl && record->GetTreeItem()) doc->m_pTreeCtrl->SelectItem(record->GetTreeItem());
         return;
     }
-    CString path = doc->m_strListFolder + "\\" + record->GetName();
-    ShellExecuteA(m_hWnd, "open", path, nullptr, nullptr, SW_SHOWNORMAL);
+    ShellOpen(m_hWnd, doc->m_strListFolder + "\\" + record->GetName());
 }
 
 void CHeftList::OnDelete()
@@ -575,13 +596,44 @@ void TextInCell(HDC hdc, int x, int y, const RECT& cell, const CString& text)
 
 } // namespace
 
+int CHeftList::Px(const CDC* pDC, int pixels)
+{
+    // The printed report keeps its lengths in the printer's dots.
+    return pDC->m_bPrinting ? pixels : ScaleToDpi(pixels);
+}
+
+SIZE CHeftList::IconSize()
+{
+    SIZE size{ScaleToDpi(16), ScaleToDpi(16)};
+    if (m_hWnd) {
+        auto images = reinterpret_cast<HIMAGELIST>(GetListCtrl().Send(LVM_GETIMAGELIST, LVSIL_SMALL));
+        int cx = 0, cy = 0;
+        if (images && ImageList_GetIconSize(images, &cx, &cy)) size = SIZE{cx, cy};
+    }
+    return size;
+}
+
+void CHeftList::MeasureItem(MEASUREITEMSTRUCT* pMeasureItem)
+{
+    // A row holds its icon and a line of the list's font with a pixel (at
+    // 96 DPI) to spare, at any DPI.
+    CClientDC dc(m_hWnd);
+    HGDIOBJ previous = SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessage(WM_GETFONT)));
+    TEXTMETRICW metrics{};
+    GetTextMetricsW(dc, &metrics);
+    SelectObject(dc, previous);
+    const int text = metrics.tmHeight + ScaleToDpi(1);
+    const int icon = IconSize().cy + ScaleToDpi(1);
+    pMeasureItem->itemHeight = static_cast<UINT>(std::max(text, icon));
+}
+
 void CHeftList::FitTextToCell(CDC* pDC, CString& text, int limit, int cellWidth)
 {
     HDC hdc = pDC->GetSafeHdc();
     int fullWidth = -1;
     listrules::FitText(text, limit, cellWidth,
                        [hdc](std::string_view part, int* width) { return MeasureText(hdc, part, width); },
-                       &fullWidth);
+                       &fullWidth, Px(pDC, 4));
     // Only screen widths count for the divider double-click; a printer's
     // dots would make the columns far too wide.
     if (!pDC->m_bPrinting && fullWidth >= 0 && m_nDrawColumn >= 0 && m_nDrawColumn < 4 &&
@@ -593,14 +645,14 @@ void CHeftList::FitTextToCell(CDC* pDC, CString& text, int limit, int cellWidth)
 void CHeftList::DrawCellText(CDC* pDC, CString text, const RECT& cell)
 {
     FitTextToCell(pDC, text, 256, cell.right - cell.left);
-    TextInCell(pDC->GetSafeHdc(), cell.left + 2, cell.top + 1, cell, text);
+    TextInCell(pDC->GetSafeHdc(), cell.left + Px(pDC, 2), cell.top + Px(pDC, 1), cell, text);
 }
 
 void CHeftList::DrawCellTextRight(CDC* pDC, CString text, const RECT& cell)
 {
     FitTextToCell(pDC, text, 256, cell.right - cell.left);
     const UINT previous = pDC->SetTextAlign(TA_RIGHT);
-    TextInCell(pDC->GetSafeHdc(), cell.right - 1, cell.top + 1, cell, text);
+    TextInCell(pDC->GetSafeHdc(), cell.right - Px(pDC, 1), cell.top + Px(pDC, 1), cell, text);
     pDC->SetTextAlign(previous == GDI_ERROR ? TA_LEFT | TA_TOP : previous);
 }
 
@@ -623,8 +675,8 @@ double CHeftList::DrawPercentBar(CDC* pDC, std::int64_t size, const RECT& cell, 
                    : colour == listrules::BarColour::Mid ? m_brMid
                                                           : m_brLow);
         keep.Pen(m_penBlack);
-        Rectangle(hdc, cell.left + 2, cell.top + 1, listrules::BarRight(cell.left, cell.right, share),
-                  cell.bottom - 1);
+        Rectangle(hdc, cell.left + Px(pDC, 2), cell.top + Px(pDC, 1),
+                  listrules::BarRight(cell.left, cell.right, share), cell.bottom - Px(pDC, 1));
     }
     return share;
 }
@@ -652,13 +704,19 @@ void CHeftList::DrawItem(DRAWITEMSTRUCT* pDrawItem)
 
     const RECT& r = pDrawItem->rcItem;
     CListCtrl& list = GetListCtrl();
-    if (auto images = reinterpret_cast<HIMAGELIST>(list.Send(LVM_GETIMAGELIST, LVSIL_SMALL)))
-        ImageList_Draw(images, GetRowImage(row), dc, r.left, r.top, iconStyle);
+    const CHeftDoc* doc = GetDocument();
+    if (record->IsLink() && doc) iconStyle |= doc->m_linkMark.overlay;
+    const SIZE icon = IconSize();
+    if (auto images = reinterpret_cast<HIMAGELIST>(list.Send(LVM_GETIMAGELIST, LVSIL_SMALL))) {
+        const int top = r.top + std::max(0L, (r.bottom - r.top - icon.cy) / 2);
+        ImageList_Draw(images, GetRowImage(row), dc, r.left, top, iconStyle);
+        if (record->IsLink() && doc) doc->m_linkMark.DrawArrow(images, dc, r.left, top);
+    }
 
     // Widths are read at every drawing, so the cells follow the user's resizing.
     auto width = [&list](int column) { return list.GetColumnWidth(column); };
     const int width0 = width(0);
-    RECT name{r.left + 16, r.top, r.left + width0, r.bottom};
+    RECT name{r.left + icon.cx, r.top, r.left + width0, r.bottom};
     RECT sizeCell{r.left + width0, r.top, r.left + width0 + width(1), r.bottom};
     RECT bar{sizeCell.right, r.top, sizeCell.right + width(2), r.bottom};
     RECT percent{bar.right, r.top, bar.right + width(3), r.bottom};

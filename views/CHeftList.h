@@ -70,6 +70,13 @@ public:
     // the widest full text drawn in the current column (for the divider
     // double-click).
     void FitTextToCell(CDC* pDC, CString& text, int limit, int cellWidth);
+    // The height of a row: its icon or a line of text, whichever is taller.
+    void MeasureItem(MEASUREITEMSTRUCT* pMeasureItem);
+    // The size of the rows' icons (those of the shell's small image list).
+    SIZE IconSize();
+    // A length of the row drawing given in pixels at 96 DPI, in the DC's
+    // units: the screen's DPI, or the printer's dots unchanged.
+    static int Px(const CDC* pDC, int pixels);
     // Paints the cell's background and the bar of the entry's share; returns
     // the share (0 while the folder shown has no bytes).
     double DrawPercentBar(CDC* pDC, std::int64_t size, const RECT& cell, BOOL bSelected);
@@ -81,11 +88,15 @@ public:
     struct SortParam {
         int (*compare)(const CDirEntry*, const CDirEntry*);
         BOOL bAscending;
+        // The column whose header shows the order; -1: the comparison's own
+        // (the name column for names, the first size column for sizes).
+        int column = -1;
     };
     // The control's sort callback; lParamSort points to a SortParam.
     static int CALLBACK CompareRows(LPARAM lParam1, LPARAM lParam2, LPARAM lParamSort);
     // Sorts all rows through CompareRows, the rows added since the last sort
-    // included. A selected or focused row keeps its state in its new place.
+    // included. A selected or focused row keeps its state in its new place,
+    // and the header shows the order by which the rows now stand.
     void SortRows(const SortParam& param);
 
     // ---- commands on the selected row (also reached by keys and the context menu)
@@ -122,6 +133,9 @@ protected:
     void OnSysKeyDown(UINT nChar, UINT nRepCnt, UINT nFlags);
     void OnLButtonDblClk(UINT nFlags, POINT point);
 
+    // The sort arrow on the header of the column the rows are sorted by, and
+    // on no other.
+    void ShowSortOrder(const SortParam& param);
     // The record behind the selected row, or null.
     CDirEntry* GetSelectedRecord();
 

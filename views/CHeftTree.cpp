@@ -13,6 +13,7 @@ const MessageMap* CHeftTree::GetThisMessageMap()
 {
     static const MsgMapEntry entries[] = {
         on::NotifyReflect<&CHeftTree::OnSelChanged>(static_cast<int>(TVN_SELCHANGEDA)),
+        on::NotifyReflect<&CHeftTree::OnCustomDraw>(static_cast<int>(NM_CUSTOMDRAW)),
         on::Message<WM_DESTROY, &CHeftTree::OnDestroy>(),
         on::Command<&CHeftTree::OnUpOneLevel>(ID_UP_ONE_LEVEL),
         on::Command<&CHeftTree::OnOpen>(ID_ACTION_OPEN),
@@ -53,6 +54,39 @@ void CHeftTree::OnSelChanged(NMHDR*, LRESULT* pResult)
     CHeftDoc* doc = GetDocument();
     if (doc && !doc->m_bBusy && !doc->m_bTopTen) doc->FillList();
     *pResult = 0;
+}
+
+void CHeftTree::OnCustomDraw(NMHDR* pNMHDR, LRESULT* pResult)
+{
+    *pResult = CDRF_DODEFAULT;
+    const CHeftDoc* doc = GetDocument();
+    if (!doc || doc->m_linkMark.arrowImage < 0) return;
+    auto* draw = reinterpret_cast<NMTVCUSTOMDRAW*>(pNMHDR);
+    switch (draw->nmcd.dwDrawStage) {
+    case CDDS_PREPAINT:
+        *pResult = CDRF_NOTIFYITEMDRAW;
+        break;
+    case CDDS_ITEMPREPAINT: {
+        const auto* record = reinterpret_cast<const CDirEntry*>(draw->nmcd.lItemlParam);
+        if (record && record->IsLink()) *pResult = CDRF_NOTIFYPOSTPAINT;
+        break;
+    }
+    case CDDS_ITEMPOSTPAINT: {
+        // The icon sits right before the item's text, centred in its row.
+        CTreeCtrl& tree = GetTreeCtrl();
+        auto images = reinterpret_cast<HIMAGELIST>(tree.Send(TVM_GETIMAGELIST, TVSIL_NORMAL));
+        int cx = 0, cy = 0;
+        if (!images || !ImageList_GetIconSize(images, &cx, &cy)) break;
+        RECT text{};
+        *reinterpret_cast<HTREEITEM*>(&text) = reinterpret_cast<HTREEITEM>(draw->nmcd.dwItemSpec);
+        if (!tree.Send(TVM_GETITEMRECT, TRUE, reinterpret_cast<LPARAM>(&text))) break;
+        const int top = text.top + (text.bottom - text.top - cy) / 2;
+        doc->m_linkMark.DrawArrow(images, draw->nmcd.hdc, text.left - cx, top);
+        break;
+    }
+    default:
+        break;
+    }
 }
 
 void CHeftTree::ReleaseItemRecords()

@@ -17,6 +17,9 @@ public:
 
 protected:
     void OnSelChanged(NMHDR* pNMHDR, LRESULT* pResult);
+    // Draws the shell's link arrow over the icons of links, where the shell's
+    // image list has no overlay to do it.
+    void OnCustomDraw(NMHDR* pNMHDR, LRESULT* pResult);
     void OnDestroy();
     void OnUpOneLevel();
     void OnOpen();

@@ -78,12 +78,13 @@ inline int Directed(int r, bool ascending)
 
 // Width a divider double-click gives a column: the widest text drawn in it so
 // far plus its margins; the name column also holds the icon, and the bar
-// column has a width of its own.
-inline int DividerWidth(int column, int widestText)
+// column has a width of its own. The lengths are those of the screen's DPI;
+// the defaults, of 96 DPI.
+inline int DividerWidth(int column, int widestText, int margins = 4, int iconWidth = 16, int barWidth = 125)
 {
-    if (column == 2) return 125;
-    int width = widestText + 4;
-    if (column == 0) width += 16;
+    if (column == 2) return barWidth;
+    int width = widestText + margins;
+    if (column == 0) width += iconWidth;
     return width;
 }
 
@@ -99,7 +100,7 @@ inline std::vector<size_t> CharacterStarts(std::string_view text)
 }
 
 // Shortens `text` to the longest prefix that fits a cell `cellWidth` pixels
-// wide with "..." behind it, keeping 4 pixels of margin; a cut never splits a
+// wide with "..." behind it, keeping `margins` pixels (4 at 96 DPI); a cut never splits a
 // character. `measure(std::string_view, int* width)` gives a text's width and
 // false when it cannot. `fullWidth` receives the width of the whole text when
 // it was measured. The room is compared unsigned, so a cell narrower than the
@@ -107,9 +108,9 @@ inline std::vector<size_t> CharacterStarts(std::string_view text)
 // text too (the drawing clips it). `limit` caps the shortened text's length in
 // characters. Returns false when the text could not be measured.
 template <class Measure>
-bool FitText(CString& text, int limit, int cellWidth, Measure&& measure, int* fullWidth)
+bool FitText(CString& text, int limit, int cellWidth, Measure&& measure, int* fullWidth, int margins = 4)
 {
-    const auto room = static_cast<unsigned>(cellWidth - 4);
+    const auto room = static_cast<unsigned>(cellWidth - margins);
     int width = 0;
     if (!measure(std::string_view(text.str()), &width)) return false;
     if (fullWidth) *fullWidth = width;

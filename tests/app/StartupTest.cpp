@@ -126,6 +126,24 @@ TEST_F(StartupTest, HelpContentsOpensContextOneOfTheHelpFileBesideTheProgram)
     EXPECT_NE(text.str().find("id=\"context-1\""), std::string::npos);
 }
 
+TEST_F(StartupTest, HelpContentsThatCannotBeShownSaysSoWithTheFileAndTheReason)
+{
+    FixtureDrive drive('T');
+    app.m_bShowHelp = true;
+    app.m_pszHelpFilePath = drive.Path("missing.htm");
+    DialogAnswerer answer("Heftscope", IDOK);
+    main->SendMessage(WM_COMMAND, ID_HELP_CONTENTS);
+    ASSERT_EQ(answer.Answered(), 1);
+    EXPECT_NE(answer.LastText().find("\"" + drive.Path("missing.htm").str() + "\""), std::string::npos)
+        << answer.LastText();
+    char reason[256] = {};
+    FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, ERROR_FILE_NOT_FOUND, 0,
+                   reason, sizeof(reason), nullptr);
+    std::string firstLine(reason);
+    firstLine = firstLine.substr(0, firstLine.find_first_of("\r\n"));
+    EXPECT_NE(answer.LastText().find(firstLine), std::string::npos) << answer.LastText();
+}
+
 TEST_F(StartupTest, AboutBoxIsCentredOverTheMainWindow)
 {
     RECT mainRect{};

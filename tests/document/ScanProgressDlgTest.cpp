@@ -262,6 +262,18 @@ TEST_F(ScanProgressDlgTest, OwnerDisabledWhileOpenAndEnabledOnceBeforeWindowGoes
     EXPECT_EQ(m_owner.m_nEnables, 1);
 }
 
+TEST_F(ScanProgressDlgTest, OpensCentredOverItsOwnerWherever)
+{
+    // Away from the corner where a dialog without a place of its own appears.
+    MoveWindow(m_owner.m_hWnd, 240, 170, 520, 380, FALSE);
+    Open();
+    RECT owner{}, dialog{};
+    GetWindowRect(m_owner.m_hWnd, &owner);
+    GetWindowRect(Dlg(), &dialog);
+    EXPECT_NEAR((dialog.left + dialog.right) / 2, (owner.left + owner.right) / 2, 1);
+    EXPECT_NEAR((dialog.top + dialog.bottom) / 2, (owner.top + owner.bottom) / 2, 1);
+}
+
 TEST_F(ScanProgressDlgTest, DeletingOpenDialogDestroysItAndEnablesOwnerFirst)
 {
     Open();

@@ -186,3 +186,58 @@ TEST_F(ListSortTest, RowComparisons)
 }
 
 } // namespace
+
+namespace {
+
+// The sort arrow each header item shows: '^' up, 'v' down, '-' none.
+std::string SortArrows(CHeftList* list)
+{
+    HWND header = reinterpret_cast<HWND>(list->SendMessage(LVM_GETHEADER));
+    std::string arrows;
+    for (int i = 0; i < static_cast<int>(SendMessageW(header, HDM_GETITEMCOUNT, 0, 0)); ++i) {
+        HDITEMW item{};
+        item.mask = HDI_FORMAT;
+        SendMessageW(header, HDM_GETITEMW, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&item));
+        arrows += (item.fmt & HDF_SORTUP) ? '^' : (item.fmt & HDF_SORTDOWN) ? 'v' : '-';
+    }
+    return arrows;
+}
+
+} // namespace
+
+TEST_F(ListSortTest, TheSortedColumnsHeaderShowsTheDirectionOfEverySort)
+{
+    FixtureDrive drive('T');
+    CHeftDoc* doc = OpenFruit(drive);
+    ASSERT_NE(doc, nullptr);
+    CHeftList* list = ListOf(doc);
+    Show(doc, doc->m_hRootItem);
+    EXPECT_EQ(SortArrows(list), "-v--") << "a fill stands largest first: size, descending";
+
+    ClickHeader(list, 0);
+    EXPECT_EQ(SortArrows(list), "^---");
+    ClickHeader(list, 0);
+    EXPECT_EQ(SortArrows(list), "v---");
+    ClickHeader(list, 3);
+    EXPECT_EQ(SortArrows(list), "---^") << "the clicked column, though it sorts by size";
+    ClickHeader(list, 2);
+    EXPECT_EQ(SortArrows(list), "--^-");
+
+    // Any sort through the list's own routine, as other listings use it.
+    list->SortRows(CHeftList::SortParam{&CHeftList::CompareNames, TRUE});
+    EXPECT_EQ(SortArrows(list), "^---");
+    list->SortRows(CHeftList::SortParam{&CHeftList::CompareSizes, FALSE});
+    EXPECT_EQ(SortArrows(list), "-v--");
+    EXPECT_EQ(RowNames(list), kBySizeDown);
+
+    // The header texts stay as they were.
+    HWND header = reinterpret_cast<HWND>(list->SendMessage(LVM_GETHEADER));
+    wchar_t text[32] = {};
+    HDITEMW item{};
+    item.mask = HDI_TEXT | HDI_FORMAT;
+    item.pszText = text;
+    item.cchTextMax = 32;
+    SendMessageW(header, HDM_GETITEMW, 1, reinterpret_cast<LPARAM>(&item));
+    EXPECT_STREQ(text, L"Size");
+    EXPECT_EQ(item.fmt & HDF_JUSTIFYMASK, HDF_LEFT);
+}

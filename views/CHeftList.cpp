@@ -550,34 +550,6 @@ private:
     UINT m_align;
 };
 
-// Selects GDI objects into a DC and puts the previous ones back when it goes.
-class SelectionKeeper {
-public:
-    explicit SelectionKeeper(HDC hdc) : m_hdc(hdc) {}
-    ~SelectionKeeper()
-    {
-        if (m_brush) SelectObject(m_hdc, m_brush);
-        if (m_pen) SelectObject(m_hdc, m_pen);
-    }
-    SelectionKeeper(const SelectionKeeper&) = delete;
-    SelectionKeeper& operator=(const SelectionKeeper&) = delete;
-    void Brush(HBRUSH brush)
-    {
-        HGDIOBJ previous = SelectObject(m_hdc, brush);
-        if (!m_brush) m_brush = previous;
-    }
-    void Pen(HPEN pen)
-    {
-        HGDIOBJ previous = SelectObject(m_hdc, pen);
-        if (!m_pen) m_pen = previous;
-    }
-
-private:
-    HDC m_hdc;
-    HGDIOBJ m_brush = nullptr;
-    HGDIOBJ m_pen = nullptr;
-};
-
 // Width of a UTF-8 text in the DC's font.
 bool MeasureText(HDC hdc, std::string_view text, int* width)
 {
@@ -664,17 +636,16 @@ double CHeftList::DrawPercentBar(CDC* pDC, std::int64_t size, const RECT& cell, 
         listrules::EntryShare(size, doc->m_nFolderTotal, doc->m_nDriveTotal, doc->m_bRelativeToFolder == 1);
 
     HDC hdc = pDC->GetSafeHdc();
-    SelectionKeeper keep(hdc);
-    keep.Brush(bSelected ? m_brHighlight : m_brWindow);
-    keep.Pen(bSelected ? m_penHighlight : m_penWindow);
+    const CSelectedObject cellBrush(hdc, bSelected ? m_brHighlight : m_brWindow);
+    const CSelectedObject cellPen(hdc, bSelected ? m_penHighlight : m_penWindow);
     Rectangle(hdc, cell.left, cell.top, cell.right, cell.bottom);
 
     const listrules::BarColour colour = listrules::BarColourFor(share);
     if (colour != listrules::BarColour::None) {
-        keep.Brush(colour == listrules::BarColour::High ? m_brHigh
-                   : colour == listrules::BarColour::Mid ? m_brMid
-                                                          : m_brLow);
-        keep.Pen(m_penBlack);
+        const CSelectedObject barBrush(hdc, colour == listrules::BarColour::High ? m_brHigh
+                                            : colour == listrules::BarColour::Mid ? m_brMid
+                                                                                   : m_brLow);
+        const CSelectedObject barPen(hdc, m_penBlack);
         Rectangle(hdc, cell.left + Px(pDC, 2), cell.top + Px(pDC, 1),
                   listrules::BarRight(cell.left, cell.right, share), cell.bottom - Px(pDC, 1));
     }

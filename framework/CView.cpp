@@ -163,17 +163,17 @@ void CView::OnFilePrint()
     CDC dc(info.m_pPD->GetPrinterDC());
     dc.m_bPrinting = true;
     OnBeginPrinting(&dc, &info);
-    const BOOL printed = PrintPages(dc, info);
+    CString failure;
+    const BOOL printed = PrintPages(dc, info, &failure);
     const DWORD error = GetLastError();
     OnEndPrinting(&dc, &info);
     if (!printed) {
-        CString text = "Printing failed; the printer received nothing.";
-        if (error != 0) text += "\n\n" + SystemErrorText(error);
-        MessageBox(text, "Print", MB_OK | MB_ICONEXCLAMATION);
+        if (error != 0) failure += "\n\n" + SystemErrorText(error);
+        MessageBox(failure, "Print", MB_OK | MB_ICONEXCLAMATION);
     }
 }
 
-BOOL CView::PrintPages(CDC& dc, CPrintInfo& info)
+BOOL CView::PrintPages(CDC& dc, CPrintInfo& info, CString* failure)
 {
     // The spooler shows the job under the document's title.
     CString title = m_pDocument ? m_pDocument->GetTitle() : CString();
@@ -182,7 +182,10 @@ BOOL CView::PrintPages(CDC& dc, CPrintInfo& info)
     DOCINFOW doc{};
     doc.cbSize = sizeof(doc);
     doc.lpszDocName = name.c_str();
-    if (StartDocW(dc, &doc) <= 0) return FALSE;
+    if (StartDocW(dc, &doc) <= 0) {
+        *failure = "Printing failed: the printer did not take the job.";
+        return FALSE;
+    }
 
     UINT last = info.GetToPage();
     if (last > info.GetMaxPage()) last = info.GetMaxPage();
@@ -193,18 +196,20 @@ BOOL CView::PrintPages(CDC& dc, CPrintInfo& info)
         if (!info.m_bContinuePrinting) break;
         // A page the printer does not take ends the whole job: a report
         // with a page missing is not what the user asked for.
-        if (StartPage(dc) <= 0) {
-            AbortDoc(dc);
-            return FALSE;
+        bool pageDone = StartPage(dc) > 0;
+        if (pageDone) {
+            OnPrint(&dc, &info);
+            pageDone = EndPage(dc) > 0;
         }
-        OnPrint(&dc, &info);
-        if (EndPage(dc) <= 0) {
+        if (!pageDone) {
             AbortDoc(dc);
+            failure->Format("Printing failed at page %u; the rest of the job was abandoned.", info.m_nCurPage);
             return FALSE;
         }
     }
     if (EndDoc(dc) <= 0) {
         AbortDoc(dc);
+        *failure = "Printing failed: the printer did not finish the job.";
         return FALSE;
     }
     return TRUE;

@@ -46,8 +46,8 @@ protected:
     // Connects the view to its document and frame once its window exists.
     void AttachToContext(CCreateContext* pContext);
     // Sends the pages of a job to the printer; FALSE when the job failed and
-    // was abandoned.
-    BOOL PrintPages(CDC& dc, CPrintInfo& info);
+    // was abandoned, with what the user is told.
+    BOOL PrintPages(CDC& dc, CPrintInfo& info, CString* failure);
 
     CDocument* m_pDocument = nullptr;
     CCreateContext* m_pendingContext = nullptr;

@@ -16,7 +16,7 @@
 #include <string_view>
 
 const char* const CHeftList::kReportFootText =
-    "Heftscope - the size of a folder counts every file in it and in all the folders below it";
+    "Heftscope: the size of a folder counts every file in it and in all the folders below it";
 const char* const CHeftList::kPageTooShortText =
     "This page is too short for the rows of the report: choose a longer paper in Print Setup.";
 

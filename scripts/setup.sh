@@ -11,6 +11,8 @@ packages=(
     g++                                       # the native sanitizer build of the pure logic
     wine wine64                               # runs the 64-bit program and the tests
     xvfb xauth x11-utils imagemagick          # run.sh without a display: screenshot
+    cups cups-bsd printer-driver-cups-pdf     # a printer for the printing tests: a PDF queue
+    poppler-utils                             # pdftotext and pdfinfo read its PDF files back
 )
 
 installed() {

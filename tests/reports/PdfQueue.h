@@ -33,6 +33,15 @@ public:
         return std::string();
     }
 
+    // Makes the queue the application's printer; empty when done, else why
+    // it could not be.
+    static std::string Prepare(CWinApp& app)
+    {
+        std::string why = WhyNotReady();
+        if (why.empty() && !Choose(app)) why = std::string("the queue ") + kQueue + " cannot be chosen";
+        return why;
+    }
+
     // The folder the queue's PDF files go to, as Linux names it; empty when not set.
     static std::string OutputFolder()
     {

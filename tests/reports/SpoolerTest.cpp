@@ -53,9 +53,7 @@ protected:
     void SetUp() override
     {
         ListTest::SetUp();
-        const std::string why = PdfQueue::WhyNotReady();
-        ASSERT_EQ(why, "") << "the printing tests cannot reach the spooler";
-        ASSERT_TRUE(PdfQueue::Choose(app)) << "the queue " << PdfQueue::kQueue << " cannot be chosen";
+        ASSERT_EQ(PdfQueue::Prepare(app), "") << "the printing tests cannot reach the spooler";
     }
     void TearDown() override
     {

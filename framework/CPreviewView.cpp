@@ -147,8 +147,10 @@ void CPreviewView::EndPreview()
         dc.m_bPrinting = true;
         m_pPrintView->OnEndPrinting(&dc, m_pInfo.get());
     }
-    if (auto* frame = dynamic_cast<CFrameWnd*>(FromHandlePermanent(GetParent())); frame && frame->GetPreviewView() == this)
+    if (auto* frame = dynamic_cast<CFrameWnd*>(FromHandlePermanent(GetParent())); frame && frame->GetPreviewView() == this) {
         frame->SetPreviewMode(nullptr, nullptr);
+        frame->SetMessageText(AFX_IDS_IDLEMESSAGE);
+    }
     if (m_wndBar.m_hWnd) m_wndBar.DestroyWindow();
 }
 

@@ -132,6 +132,7 @@ TEST_F(PreviewTest, ThePreviewTakesTheClientAreaAndCloseGivesBackMenuBarsAndFocu
     EXPECT_TRUE(Visible(*main->m_pDriveBar));
     EXPECT_TRUE(IsWindowVisible(main->m_hWndMDIClient));
     EXPECT_EQ(GetFocus(), tree->m_hWnd) << "the focus goes back where it was";
+    EXPECT_EQ(main->m_wndStatusBar.GetPaneText(0), "Ready") << "no page number left behind";
     EXPECT_EQ(list->m_fontReport.GetSafeHandle(), nullptr) << "the job ended";
     Command(ID_TOP_TEN);
     EXPECT_TRUE(doc->m_bTopTen) << "the drive window's commands work again";

@@ -52,11 +52,8 @@ protected:
             snprintf(name, sizeof(name), "rows\\file%03d.bin", i);
             drive.File(name, 1000ull + static_cast<unsigned>(i));
         }
-        doc = Open(drive);
-        ASSERT_NE(doc, nullptr);
-        list = ListOf(doc);
+        ASSERT_TRUE(OpenShowing(drive, "rows", doc, list));
         tree = dynamic_cast<CHeftTree*>(doc->GetView(0));
-        Show(doc, Item(doc, "rows"));
         ASSERT_EQ(list->GetRowCount(), rows);
     }
 

@@ -62,10 +62,7 @@ protected:
             drive.File(name, size);
         }
         drive.File("other\\x.bin", 5);
-        doc = Open(drive);
-        ASSERT_NE(doc, nullptr);
-        list = ListOf(doc);
-        Show(doc, Item(doc, "rows"));
+        ASSERT_TRUE(OpenShowing(drive, "rows", doc, list));
         ASSERT_EQ(list->GetRowCount(), count);
     }
 
@@ -83,12 +80,18 @@ protected:
         return canvas;
     }
 
+    // A printing context on the canvas, and the job begun on it.
+    void Begin(CDC& dc, CPrintInfo& info)
+    {
+        dc.m_bPrinting = true;
+        list->OnBeginPrinting(&dc, &info);
+    }
+
     // The whole job on one context: begin, the page, end.
     void PrintPage(Canvas& canvas, CPrintInfo& info, UINT page)
     {
         CDC dc(canvas.Dc());
-        dc.m_bPrinting = true;
-        list->OnBeginPrinting(&dc, &info);
+        Begin(dc, info);
         info.m_nCurPage = page;
         list->OnPrepareDC(&dc, &info);
         list->OnPrint(&dc, &info);
@@ -110,8 +113,7 @@ TEST_F(ReportPageTest, TheJobMeasuresItsDeviceAndCountsItsPages)
     auto canvas = Page();
     CPrintInfo info;
     CDC dc(canvas->Dc());
-    dc.m_bPrinting = true;
-    list->OnBeginPrinting(&dc, &info);
+    Begin(dc, info);
     const int fontHeight = MulDiv(11, GetDeviceCaps(canvas->Dc(), LOGPIXELSY), 72);
     EXPECT_EQ(list->m_nReportLineHeight, -(fontHeight * 6 / 5)) << "negative, like a font's height";
     ASSERT_NE(list->m_fontReport.GetSafeHandle(), nullptr);
@@ -210,10 +212,7 @@ TEST_F(ReportPageTest, PrintingLeavesTheWidthsKeptForTheScreenAlone)
 {
     drive.File("a name far too long for any cell of a page, and then some more of it.bin", 10);
     drive.File("b.bin", 20);
-    doc = Open(drive);
-    ASSERT_NE(doc, nullptr);
-    list = ListOf(doc);
-    Show(doc, doc->m_hRootItem);
+    ASSERT_TRUE(OpenShowing(drive, "", doc, list));
     const std::vector<int> before(std::begin(list->m_nTextWidth), std::end(list->m_nTextWidth));
     auto canvas = Page();
     CPrintInfo info;
@@ -227,8 +226,7 @@ TEST_F(ReportPageTest, APageTooShortForARowPrintsItsHeaderANoticeAndItsFootOnOne
     auto canvas = Page();
     CPrintInfo info;
     CDC dc(canvas->Dc());
-    dc.m_bPrinting = true;
-    list->OnBeginPrinting(&dc, &info);
+    Begin(dc, info);
     // The device's page is tall enough; the job is told its pages hold no
     // row, as a printer's short page would make them.
     list->m_nRowsPerPage = report::RowsPerPage(7 * -list->m_nReportLineHeight, -list->m_nReportLineHeight);
@@ -253,10 +251,7 @@ TEST_F(ReportPageTest, TheTitleIsTheFolderShownOrTheTenLargestListing)
 {
     drive.File("a\\b\\c.bin", 10);
     drive.File("d\\e.bin", 20);
-    doc = Open(drive);
-    ASSERT_NE(doc, nullptr);
-    list = ListOf(doc);
-    Show(doc, doc->m_hRootItem);
+    ASSERT_TRUE(OpenShowing(drive, "", doc, list));
     EXPECT_EQ(list->GetReportTitle(), "T:") << "the root is the drive alone, never its display name";
     Show(doc, Item(doc, "a\\b"));
     EXPECT_EQ(list->GetReportTitle(), "T:\\a\\b");

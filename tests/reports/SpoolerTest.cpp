@@ -170,10 +170,7 @@ protected:
         }
         drive.File("rows\\zero.bin", 0);
         drive.File("elsewhere\\other.bin", 123456);
-        doc = Open(drive);
-        ASSERT_NE(doc, nullptr);
-        list = ListOf(doc);
-        Show(doc, Item(doc, "rows"));
+        ASSERT_TRUE(OpenShowing(drive, "rows", doc, list));
         ASSERT_EQ(list->GetRowCount(), count);
     }
 
@@ -212,10 +209,7 @@ TEST_F(SpoolerTest, TheTenLargestPrintedFromTheTreeCarryTheirTitleAndTheirRowsIn
         snprintf(name, sizeof(name), "f%02d\\data.bin", i);
         drive.File(name, static_cast<unsigned long long>(i) * MB);
     }
-    doc = Open(drive);
-    ASSERT_NE(doc, nullptr);
-    list = ListOf(doc);
-    Show(doc, doc->m_hRootItem);
+    ASSERT_TRUE(OpenShowing(drive, "", doc, list));
     main->SendMessage(WM_COMMAND, ID_TOP_TEN);
     ASSERT_TRUE(doc->m_bTopTen);
     auto* tree = dynamic_cast<CHeftTree*>(doc->GetView(0));

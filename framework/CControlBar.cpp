@@ -81,6 +81,34 @@ BOOL CToolBar::LoadToolBar(UINT nIDResource)
     return SendMessage(TB_ADDBUTTONSA, count, reinterpret_cast<LPARAM>(buttons.data())) != 0;
 }
 
+BOOL CToolBar::SetTextButtons(const UINT* ids, const char* const* texts, int nCount)
+{
+    std::vector<TBBUTTON> buttons(static_cast<size_t>(nCount));
+    for (int i = 0; i < nCount; ++i) {
+        TBBUTTON& b = buttons[static_cast<size_t>(i)];
+        b.iBitmap = I_IMAGENONE;
+        b.idCommand = static_cast<int>(ids[i]);
+        b.fsState = TBSTATE_ENABLED;
+        b.fsStyle = BTNS_BUTTON | BTNS_AUTOSIZE | BTNS_SHOWTEXT;
+        // The control keeps a copy of the text.
+        b.iString = reinterpret_cast<INT_PTR>(texts[i]);
+    }
+    SendMessage(TB_SETBITMAPSIZE, 0, MAKELPARAM(0, 0));
+    if (!SendMessage(TB_ADDBUTTONSA, buttons.size(), reinterpret_cast<LPARAM>(buttons.data()))) return FALSE;
+    SendMessage(TB_AUTOSIZE);
+    return TRUE;
+}
+
+void CToolBar::SetButtonText(UINT id, const char* text)
+{
+    TBBUTTONINFOA info{};
+    info.cbSize = sizeof(info);
+    info.dwMask = TBIF_TEXT;
+    info.pszText = const_cast<char*>(text);
+    SendMessage(TB_SETBUTTONINFOA, id, reinterpret_cast<LPARAM>(&info));
+    SendMessage(TB_AUTOSIZE);
+}
+
 void CToolBar::SetBarStyle(DWORD dwStyle)
 {
     m_dwStyle = dwStyle;

@@ -58,6 +58,10 @@ public:
     void OnUpdateCmdUI(CCmdTarget* pTarget, BOOL bDisableIfNoHandler) override;
     int GetButtonCount() const { return static_cast<int>(SendMessage(TB_BUTTONCOUNT)); }
     UINT GetItemID(int nIndex) const;
+    // Buttons that show a text and no image, one per command; the bar is
+    // best made with the list style, TBSTYLE_LIST.
+    BOOL SetTextButtons(const UINT* ids, const char* const* texts, int nCount);
+    void SetButtonText(UINT id, const char* text);
 
 private:
     void OnHotItemChange(NMHDR* pNMHDR, LRESULT* pResult);

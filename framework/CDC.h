@@ -1,37 +1,39 @@
 #pragma once
 #include "framework/afxwin_base.h"
 
+#include <string_view>
+
 // A device context the caller draws into. It does not own the handle;
-// CPaintDC and CClientDC do.
+// CPaintDC and CClientDC do. Drawing goes to the output context; what the
+// drawing asks of the device (its capabilities, the width of a text) is
+// asked of the attribute context. Both are the same context except in print
+// preview, where the output is the screen and the attributes are the
+// printer's, so that a page is laid out exactly as the printer will print it.
+// Texts are UTF-8.
 class CDC {
 public:
     CDC() = default;
-    explicit CDC(HDC hdc) : m_hDC(hdc) {}
+    explicit CDC(HDC hdc) : m_hDC(hdc), m_hAttribDC(hdc) {}
+    CDC(HDC hOutput, HDC hAttrib) : m_hDC(hOutput), m_hAttribDC(hAttrib) {}
     virtual ~CDC() = default;
     CDC(const CDC&) = delete;
     CDC& operator=(const CDC&) = delete;
 
     HDC GetSafeHdc() const { return m_hDC; }
+    HDC GetAttribDC() const { return m_hAttribDC; }
     operator HDC() const { return m_hDC; }
 
-    HGDIOBJ SelectObject(HGDIOBJ obj) { return ::SelectObject(m_hDC, obj); }
-    HGDIOBJ SelectStockObject(int index) { return ::SelectObject(m_hDC, GetStockObject(index)); }
+    // Selects into both contexts; returns what the output context had.
+    HGDIOBJ SelectObject(HGDIOBJ obj);
+    HGDIOBJ SelectStockObject(int index) { return SelectObject(GetStockObject(index)); }
     COLORREF SetTextColor(COLORREF c) { return ::SetTextColor(m_hDC, c); }
     COLORREF SetBkColor(COLORREF c) { return ::SetBkColor(m_hDC, c); }
     UINT SetTextAlign(UINT align) { return ::SetTextAlign(m_hDC, align); }
-    BOOL ExtTextOut(int x, int y, UINT options, const RECT* rc, const CString& text)
-    {
-        return ::ExtTextOutA(m_hDC, x, y, options, rc, text, static_cast<UINT>(text.GetLength()), nullptr);
-    }
-    BOOL TextOut(int x, int y, const CString& text)
-    {
-        return ::TextOutA(m_hDC, x, y, text, text.GetLength());
-    }
-    BOOL GetTextExtent(const CString& text, SIZE* size) const
-    {
-        return ::GetTextExtentPoint32A(m_hDC, text, text.GetLength(), size);
-    }
-    int GetDeviceCaps(int index) const { return ::GetDeviceCaps(m_hDC, index); }
+    BOOL ExtTextOut(int x, int y, UINT options, const RECT* rc, std::string_view text);
+    BOOL TextOut(int x, int y, std::string_view text);
+    // The text's extent in the attribute context's current font.
+    BOOL GetTextExtent(std::string_view text, SIZE* size) const;
+    int GetDeviceCaps(int index) const { return ::GetDeviceCaps(m_hAttribDC, index); }
     BOOL MoveTo(int x, int y) { return ::MoveToEx(m_hDC, x, y, nullptr); }
     BOOL LineTo(int x, int y) { return ::LineTo(m_hDC, x, y); }
     BOOL Rectangle(int l, int t, int r, int b) { return ::Rectangle(m_hDC, l, t, r, b); }
@@ -69,30 +71,33 @@ public:
 
 protected:
     HDC m_hDC = nullptr;
+    HDC m_hAttribDC = nullptr;
 };
 
 // Selects a GDI object (pen, brush, font, bitmap) into a device context for
-// as long as it lives, then puts back the object it replaced. Several of them
-// on one DC unwind in reverse order, so the DC ends as it began. Not for
-// regions: selecting a region copies it and returns no previous object.
+// as long as it lives, then puts back the object it replaced. Given a CDC it
+// selects into both of its contexts (the output and the attribute context),
+// so that text measured in print preview is measured in the same font. Several
+// of them on one DC unwind in reverse order, so the DC ends as it began. Not
+// for regions: selecting a region copies it and returns no previous object.
 class CSelectedObject {
 public:
     CSelectedObject(HDC hdc, HGDIOBJ obj) : m_hDC(hdc), m_hPrevious(::SelectObject(hdc, obj)) {}
-    ~CSelectedObject()
-    {
-        if (m_hPrevious && m_hPrevious != HGDI_ERROR) ::SelectObject(m_hDC, m_hPrevious);
-    }
+    CSelectedObject(CDC& dc, HGDIOBJ obj);
+    ~CSelectedObject();
     CSelectedObject(const CSelectedObject&) = delete;
     CSelectedObject& operator=(const CSelectedObject&) = delete;
 
 private:
     HDC m_hDC;
     HGDIOBJ m_hPrevious;
+    HDC m_hAttribDC = nullptr;
+    HGDIOBJ m_hPreviousAttrib = nullptr;
 };
 
 class CPaintDC : public CDC {
 public:
-    explicit CPaintDC(HWND hWnd) : m_hWnd(hWnd) { m_hDC = BeginPaint(hWnd, &m_ps); }
+    explicit CPaintDC(HWND hWnd) : m_hWnd(hWnd) { m_hDC = m_hAttribDC = BeginPaint(hWnd, &m_ps); }
     ~CPaintDC() override { EndPaint(m_hWnd, &m_ps); }
     PAINTSTRUCT m_ps{};
 
@@ -102,7 +107,7 @@ private:
 
 class CClientDC : public CDC {
 public:
-    explicit CClientDC(HWND hWnd) : m_hWnd(hWnd) { m_hDC = GetDC(hWnd); }
+    explicit CClientDC(HWND hWnd) : m_hWnd(hWnd) { m_hDC = m_hAttribDC = GetDC(hWnd); }
     ~CClientDC() override { ReleaseDC(m_hWnd, m_hDC); }
 
 private:

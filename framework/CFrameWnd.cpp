@@ -2,6 +2,7 @@
 
 #include "framework/CCmdUI.h"
 #include "framework/CDocTemplate.h"
+#include "framework/CPreviewView.h"
 #include "framework/CSplitterWnd.h"
 #include "framework/CView.h"
 #include "framework/CWinApp.h"
@@ -162,13 +163,52 @@ void CFrameWnd::DockControlBar(CControlBar* pBar)
 {
     if (std::find(m_bars.begin(), m_bars.end(), pBar) == m_bars.end()) m_bars.push_back(pBar);
     pBar->m_pDockSite = this;
+    // A bar made while a preview shows (the drive bar after a device change)
+    // waits for its end.
+    if (m_pPreviewView && pBar != m_pPreviewBar && (pBar->GetStyle() & WS_VISIBLE) &&
+        !dynamic_cast<CStatusBar*>(pBar)) {
+        pBar->ShowWindow(SW_HIDE);
+        m_barsHiddenForPreview.push_back(pBar);
+    }
     RecalcLayout();
 }
 
 void CFrameWnd::RemoveControlBar(CControlBar* pBar)
 {
     m_bars.erase(std::remove(m_bars.begin(), m_bars.end(), pBar), m_bars.end());
+    m_barsHiddenForPreview.erase(std::remove(m_barsHiddenForPreview.begin(), m_barsHiddenForPreview.end(), pBar),
+                                 m_barsHiddenForPreview.end());
     if (m_hWnd) RecalcLayout();
+}
+
+void CFrameWnd::SetPreviewMode(CPreviewView* pPreview, CControlBar* pPreviewBar)
+{
+    HWND hClient = GetClientArea();
+    if (pPreview) {
+        m_pPreviewView = pPreview;
+        m_pPreviewBar = pPreviewBar;
+        m_hMenuBeforePreview = ::GetMenu(m_hWnd);
+        if (m_hMenuBeforePreview && !(GetStyle() & WS_CHILD)) ::SetMenu(m_hWnd, nullptr);
+        for (CControlBar* bar : m_bars) {
+            if (bar == pPreviewBar || !bar->m_hWnd || !(bar->GetStyle() & WS_VISIBLE) || dynamic_cast<CStatusBar*>(bar))
+                continue;
+            bar->ShowWindow(SW_HIDE);
+            m_barsHiddenForPreview.push_back(bar);
+        }
+        if (hClient) ::ShowWindow(hClient, SW_HIDE);
+    } else {
+        m_pPreviewView = nullptr;
+        m_pPreviewBar = nullptr;
+        if (hClient) ::ShowWindow(hClient, SW_SHOW);
+        for (CControlBar* bar : m_barsHiddenForPreview) bar->ShowWindow(SW_SHOWNOACTIVATE);
+        m_barsHiddenForPreview.clear();
+        if (m_hMenuBeforePreview && !(GetStyle() & WS_CHILD)) {
+            ::SetMenu(m_hWnd, m_hMenuBeforePreview);
+            DrawMenuBar(m_hWnd);
+        }
+        m_hMenuBeforePreview = nullptr;
+    }
+    RecalcLayout();
 }
 
 CControlBar* CFrameWnd::GetControlBar(UINT nID) const
@@ -209,7 +249,7 @@ void CFrameWnd::RecalcLayout()
             rc.top += height;
         }
     }
-    if (HWND hClient = GetClientArea()) {
+    if (HWND hClient = m_pPreviewView ? m_pPreviewView->m_hWnd : GetClientArea()) {
         if (rc.bottom < rc.top) rc.bottom = rc.top;
         MoveChildRedrawn(hClient, rc);
     }
@@ -257,6 +297,11 @@ void CFrameWnd::OnEnable(BOOL bEnable)
 
 void CFrameWnd::OnClose()
 {
+    // Closing the window while a preview shows closes the preview.
+    if (m_pPreviewView) {
+        m_pPreviewView->Close();
+        return;
+    }
     CWinApp* app = AfxGetApp();
     if (app && app->m_pMainWnd == this) app->CloseAllDocuments();
     DestroyWindow();
@@ -424,6 +469,7 @@ void CFrameWnd::OnIdleUpdateCmdUI()
 
 BOOL CFrameWnd::OnCmdMsg(CmdMsg& cmd)
 {
+    if (m_pPreviewView && cmd.kind != CmdMsg::Notify) return m_pPreviewView->OnCmdMsg(cmd);
     if (m_pViewActive && m_pViewActive->OnCmdMsg(cmd)) return TRUE;
     if (CWnd::OnCmdMsg(cmd)) return TRUE;
     CWinApp* app = AfxGetApp();
@@ -492,6 +538,7 @@ BOOL CMDIFrameWnd::OnCmdMsg(CmdMsg& cmd)
 {
     // The active child (its view, the view's document, the child itself),
     // then the application, then this frame: each target once.
+    if (m_pPreviewView && cmd.kind != CmdMsg::Notify) return m_pPreviewView->OnCmdMsg(cmd);
     if (CMDIChildWnd* child = MDIGetActive(); child && child->OnCmdMsg(cmd)) return TRUE;
     CWinApp* app = AfxGetApp();
     if (app && app->OnCmdMsg(cmd)) return TRUE;
@@ -501,7 +548,8 @@ BOOL CMDIFrameWnd::OnCmdMsg(CmdMsg& cmd)
 BOOL CMDIFrameWnd::PreTranslateMessage(MSG* pMsg)
 {
     if (pMsg->message >= WM_KEYFIRST && pMsg->message <= WM_KEYLAST) {
-        if (m_hWndMDIClient && TranslateMDISysAccel(m_hWndMDIClient, pMsg)) return TRUE;
+        // The hidden document windows take no keys while a preview shows.
+        if (m_hWndMDIClient && !m_pPreviewView && TranslateMDISysAccel(m_hWndMDIClient, pMsg)) return TRUE;
         if (m_hAccelTable && TranslateAcceleratorA(m_hWnd, m_hAccelTable, pMsg)) return TRUE;
     }
     return FALSE;

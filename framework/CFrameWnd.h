@@ -5,6 +5,7 @@
 
 #include <vector>
 
+class CPreviewView;
 class CView;
 
 // Frame style: the caption carries the active document's title after the frame's own.
@@ -49,6 +50,13 @@ public:
     // Updates the bars' buttons and indicators; called when the queue goes idle.
     void OnIdleUpdateCmdUI();
 
+    // Print preview in place of the client area. While it shows, the frame
+    // has no menu and no bars but the status bar and the preview's own, and
+    // commands go to the preview alone. Null ends it: menu, bars and client
+    // area come back as they were.
+    void SetPreviewMode(CPreviewView* pPreview, CControlBar* pPreviewBar);
+    CPreviewView* GetPreviewView() const { return m_pPreviewView; }
+
     BOOL OnCmdMsg(CmdMsg& cmd) override;
     BOOL PreTranslateMessage(MSG* pMsg) override;
     // Default tooltip text of a command: the part of its string after the newline.
@@ -92,6 +100,10 @@ protected:
     UINT m_nIDTracking = 0; // command whose prompt the status bar shows
     DWORD m_dwFrameStyle = 0; // FWS_ bits, which the window style has no room for
     bool* m_pDeletedFlag = nullptr; // set when PostNcDestroy deletes the frame during LoadFrame
+    CPreviewView* m_pPreviewView = nullptr;
+    CControlBar* m_pPreviewBar = nullptr;
+    std::vector<CControlBar*> m_barsHiddenForPreview;
+    HMENU m_hMenuBeforePreview = nullptr;
     // Ends a failed LoadFrame: the frame is deleted unless its window's end already did it.
     BOOL FailLoad(bool deleted);
 };

@@ -1,7 +1,14 @@
 #include "framework/CView.h"
 
 #include "framework/CDC.h"
+#include "framework/CFileFind.h"
 #include "framework/CFrameWnd.h"
+#include "framework/CPreviewView.h"
+#include "framework/CPrintInfo.h"
+#include "framework/CWinApp.h"
+#include "framework/SystemError.h"
+
+#include <string>
 
 // ---- CView ----
 
@@ -78,6 +85,8 @@ void CView::OnSetFocus(HWND)
 
 void CView::OnDestroy()
 {
+    // A preview of this view cannot outlive it.
+    if (CPreviewView* preview = CPreviewView::Showing(); preview && preview->GetPrintView() == this) preview->Close();
     if (CFrameWnd* frame = GetParentFrame(); frame && frame->GetActiveView() == this)
         frame->SetActiveView(nullptr, FALSE);
     Default();
@@ -92,6 +101,127 @@ BOOL CView::OnCmdMsg(CmdMsg& cmd)
 {
     if (CWnd::OnCmdMsg(cmd)) return TRUE;
     return m_pDocument && m_pDocument->OnCmdMsg(cmd);
+}
+
+// ---- printing ----
+
+BOOL CView::OnPreparePrinting(CPrintInfo*)
+{
+    return FALSE;
+}
+
+void CView::OnBeginPrinting(CDC*, CPrintInfo*) {}
+
+void CView::OnPrepareDC(CDC*, CPrintInfo* pInfo)
+{
+    if (pInfo) pInfo->m_bContinuePrinting = pInfo->GetMaxPage() != 0xFFFF || pInfo->m_nCurPage == 1;
+}
+
+void CView::OnPrint(CDC* pDC, CPrintInfo*)
+{
+    OnDraw(pDC);
+}
+
+void CView::OnEndPrinting(CDC*, CPrintInfo*) {}
+
+BOOL CView::DoPreparePrinting(CPrintInfo* pInfo)
+{
+    CWinApp* app = AfxGetApp();
+    CPrintDialog& dialog = *pInfo->m_pPD;
+    const char* caption = pInfo->m_bPreview ? "Print Preview" : "Print";
+    dialog.m_pd.hwndOwner = GetSafeOwner(m_hWnd);
+    if (pInfo->m_bPreview) {
+        if (!app || !app->GetPrinterDeviceDefaults(&dialog.m_pd)) {
+            if (app) app->ReportNoPrinter(m_hWnd, caption);
+            return FALSE;
+        }
+        if (dialog.CreatePrinterDC()) return TRUE;
+    } else {
+        const INT_PTR answer = app ? app->DoPrintDialog(&dialog) : -1;
+        if (answer == -1) {
+            if (app) app->ReportNoPrinter(m_hWnd, caption);
+            return FALSE;
+        }
+        if (answer == IDOK && dialog.GetPrinterDC()) return TRUE;
+        // Cancelled: nothing to say.
+        if (answer != IDOK && CommDlgExtendedError() == 0) return FALSE;
+    }
+    const DWORD error = GetLastError();
+    CString text = "The printer " + dialog.GetDeviceName() + " cannot be used.";
+    if (error != 0) text += "\n\n" + SystemErrorText(error);
+    MessageBox(text, caption, MB_OK | MB_ICONEXCLAMATION);
+    return FALSE;
+}
+
+void CView::OnFilePrint()
+{
+    // A preview uses the view's printing state; its own Print button ends it first.
+    if (CPreviewView::Showing()) return;
+    CPrintInfo info;
+    if (!OnPreparePrinting(&info) || !info.m_pPD->GetPrinterDC()) return;
+    CWaitCursor wait;
+    CDC dc(info.m_pPD->GetPrinterDC());
+    dc.m_bPrinting = true;
+    OnBeginPrinting(&dc, &info);
+    CString failure;
+    const BOOL printed = PrintPages(dc, info, &failure);
+    const DWORD error = GetLastError();
+    OnEndPrinting(&dc, &info);
+    if (!printed) {
+        if (error != 0) failure += "\n\n" + SystemErrorText(error);
+        MessageBox(failure, "Print", MB_OK | MB_ICONEXCLAMATION);
+    }
+}
+
+BOOL CView::PrintPages(CDC& dc, CPrintInfo& info, CString* failure)
+{
+    // The spooler shows the job under the document's title.
+    CString title = m_pDocument ? m_pDocument->GetTitle() : CString();
+    if (title.IsEmpty() && AfxGetApp()) title = AfxGetApp()->m_pszAppName;
+    const std::wstring name = Utf8ToWide(title.str());
+    DOCINFOW doc{};
+    doc.cbSize = sizeof(doc);
+    doc.lpszDocName = name.c_str();
+    if (StartDocW(dc, &doc) <= 0) {
+        *failure = "Printing failed: the printer did not take the job.";
+        return FALSE;
+    }
+
+    UINT last = info.GetToPage();
+    if (last > info.GetMaxPage()) last = info.GetMaxPage();
+    UINT first = info.GetFromPage();
+    if (first < info.GetMinPage()) first = info.GetMinPage();
+    for (info.m_nCurPage = first; info.m_nCurPage <= last; ++info.m_nCurPage) {
+        OnPrepareDC(&dc, &info);
+        if (!info.m_bContinuePrinting) break;
+        // A page the printer does not take ends the whole job: a report
+        // with a page missing is not what the user asked for.
+        bool pageDone = StartPage(dc) > 0;
+        if (pageDone) {
+            OnPrint(&dc, &info);
+            pageDone = EndPage(dc) > 0;
+        }
+        if (!pageDone) {
+            AbortDoc(dc);
+            failure->Format("Printing failed at page %u; the rest of the job was abandoned.", info.m_nCurPage);
+            return FALSE;
+        }
+    }
+    if (EndDoc(dc) <= 0) {
+        AbortDoc(dc);
+        *failure = "Printing failed: the printer did not finish the job.";
+        return FALSE;
+    }
+    return TRUE;
+}
+
+void CView::OnFilePrintPreview()
+{
+    if (CPreviewView::Showing()) return;
+    auto info = std::make_unique<CPrintInfo>();
+    info->m_bPreview = TRUE;
+    if (!OnPreparePrinting(info.get()) || !info->m_pPD->GetPrinterDC()) return;
+    CPreviewView::Show(this, std::move(info));
 }
 
 // ---- CCtrlView ----

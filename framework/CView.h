@@ -3,6 +3,7 @@
 #include "framework/CWnd.h"
 
 class CDC;
+class CPrintInfo;
 
 // A window that shows a document inside a frame.
 class CView : public CWnd {
@@ -18,6 +19,24 @@ public:
     BOOL OnCmdMsg(CmdMsg& cmd) override;
     ~CView() override;
 
+    // ---- printing. A print job and a print preview call, in this order,
+    // OnPreparePrinting; OnBeginPrinting with the printer's context; for
+    // every page OnPrepareDC and OnPrint; and OnEndPrinting.
+    // A view prints only when it overrides this and calls DoPreparePrinting.
+    virtual BOOL OnPreparePrinting(CPrintInfo* pInfo);
+    virtual void OnBeginPrinting(CDC* pDC, CPrintInfo* pInfo);
+    // Printing: a job whose page count is not known prints its first page only.
+    virtual void OnPrepareDC(CDC* pDC, CPrintInfo* pInfo = nullptr);
+    virtual void OnPrint(CDC* pDC, CPrintInfo* pInfo);
+    virtual void OnEndPrinting(CDC* pDC, CPrintInfo* pInfo);
+    // The print dialog for a job, none for a preview; either way the
+    // printer's context ends up in pInfo. FALSE when the dialog is cancelled,
+    // or when there is no printer to use (the user is told why).
+    BOOL DoPreparePrinting(CPrintInfo* pInfo);
+    // The commands Print and Print Preview, for the message maps of views that print.
+    void OnFilePrint();
+    void OnFilePrintPreview();
+
 protected:
     int OnCreate(CREATESTRUCTA* cs);
     void OnPaint();
@@ -26,6 +45,9 @@ protected:
     void PostNcDestroy() override;
     // Connects the view to its document and frame once its window exists.
     void AttachToContext(CCreateContext* pContext);
+    // Sends the pages of a job to the printer; FALSE when the job failed and
+    // was abandoned, with what the user is told.
+    BOOL PrintPages(CDC& dc, CPrintInfo& info, CString* failure);
 
     CDocument* m_pDocument = nullptr;
     CCreateContext* m_pendingContext = nullptr;

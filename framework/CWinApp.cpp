@@ -1,6 +1,7 @@
 #include "framework/CWinApp.h"
 
 #include "framework/CFrameWnd.h"
+#include "framework/CPrintDialog.h"
 #include "framework/CView.h"
 #include "framework/ShellOpen.h"
 
@@ -127,8 +128,6 @@ CWinApp::CWinApp(const char* appName) : m_pszAppName(appName)
 
 CWinApp::~CWinApp()
 {
-    if (m_hDevMode) GlobalFree(m_hDevMode);
-    if (m_hDevNames) GlobalFree(m_hDevNames);
     if (g_pApp == this) g_pApp = nullptr;
 }
 
@@ -326,22 +325,57 @@ void CWinApp::OnFileOpen()
 
 void CWinApp::SetPrinter(HGLOBAL hDevMode, HGLOBAL hDevNames)
 {
-    if (m_hDevMode && m_hDevMode != hDevMode) GlobalFree(m_hDevMode);
-    if (m_hDevNames && m_hDevNames != hDevNames) GlobalFree(m_hDevNames);
-    m_hDevMode = hDevMode;
-    m_hDevNames = hDevNames;
+    m_hDevMode.Attach(hDevMode);
+    m_hDevNames.Attach(hDevNames);
+}
+
+static bool AnyPrinterInstalled()
+{
+    DWORD needed = 0, count = 0;
+    EnumPrintersA(PRINTER_ENUM_LOCAL | PRINTER_ENUM_CONNECTIONS, nullptr, 4, nullptr, 0, &needed, &count);
+    return needed > 0;
+}
+
+BOOL CWinApp::GetPrinterDeviceDefaults(PRINTDLGA* pPrintDlg)
+{
+    // A printer chosen earlier may have gone with the last of them.
+    if (!AnyPrinterInstalled()) {
+        SetPrinter(nullptr, nullptr);
+        return FALSE;
+    }
+    if (!m_hDevNames.Get()) {
+        PRINTDLGA defaults{};
+        defaults.lStructSize = sizeof(defaults);
+        defaults.Flags = PD_RETURNDEFAULT;
+        if (!PrintDlgA(&defaults)) return FALSE;
+        SetPrinter(defaults.hDevMode, defaults.hDevNames);
+    }
+    pPrintDlg->hDevMode = m_hDevMode.Get();
+    pPrintDlg->hDevNames = m_hDevNames.Get();
+    return TRUE;
+}
+
+INT_PTR CWinApp::DoPrintDialog(CPrintDialog* pPD)
+{
+    if (!GetPrinterDeviceDefaults(&pPD->m_pd)) return -1;
+    const INT_PTR result = pPD->DoModal();
+    // The dialog may have replaced the blocks it was lent, whether it ended
+    // with OK or not; what it hands back is the choice from now on.
+    SetPrinter(pPD->m_pd.hDevMode, pPD->m_pd.hDevNames);
+    return result;
+}
+
+void CWinApp::ReportNoPrinter(HWND hOwner, const char* caption) const
+{
+    MessageBoxA(CWnd::GetSafeOwner(hOwner), "No printer is installed.\n\nAdd a printer, then try again.", caption,
+                MB_OK | MB_ICONEXCLAMATION);
 }
 
 void CWinApp::OnFilePrintSetup()
 {
-    PRINTDLGA pd{};
-    pd.lStructSize = sizeof(pd);
-    pd.hwndOwner = m_pMainWnd ? m_pMainWnd->m_hWnd : nullptr;
-    pd.hDevMode = m_hDevMode;
-    pd.hDevNames = m_hDevNames;
-    pd.Flags = PD_PRINTSETUP;
-    if (PrintDlgA(&pd)) SetPrinter(pd.hDevMode, pd.hDevNames);
-    else if (pd.hDevMode != m_hDevMode || pd.hDevNames != m_hDevNames) SetPrinter(pd.hDevMode, pd.hDevNames);
+    CPrintDialog setup(TRUE);
+    setup.m_pd.hwndOwner = m_pMainWnd ? m_pMainWnd->m_hWnd : nullptr;
+    if (DoPrintDialog(&setup) == -1) ReportNoPrinter(setup.m_pd.hwndOwner, "Print Setup");
 }
 
 void CWinApp::OnAppExit()

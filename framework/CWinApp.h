@@ -1,11 +1,16 @@
 #pragma once
 #include "framework/CCmdTarget.h"
 #include "framework/CDocTemplate.h"
+#include "framework/CGlobalMemory.h"
 #include "framework/CRecentFileList.h"
 #include "framework/CWnd.h"
 
+#include <commdlg.h>
+
 #include <memory>
 #include <vector>
+
+class CPrintDialog;
 
 // What the command line asks for: the shell command and the file it names.
 class CCommandLineInfo {
@@ -96,14 +101,26 @@ protected:
 private:
     std::vector<std::unique_ptr<CDocTemplate>> m_templates;
     std::unique_ptr<CRecentFileList> m_pRecentFileList;
-    // Printer chosen in Print Setup, kept for the print dialog.
-    HGLOBAL m_hDevMode = nullptr;
-    HGLOBAL m_hDevNames = nullptr;
+    // The printer the next job goes to, with its settings: the system's
+    // default printer until Print Setup or the print dialog chooses another.
+    CGlobalMemory m_hDevMode;
+    CGlobalMemory m_hDevNames;
 
 public:
-    HGLOBAL GetDevMode() const { return m_hDevMode; }
-    HGLOBAL GetDevNames() const { return m_hDevNames; }
+    HGLOBAL GetDevMode() const { return m_hDevMode.Get(); }
+    HGLOBAL GetDevNames() const { return m_hDevNames.Get(); }
+    // Takes over a printer choice (the blocks held before are freed).
     void SetPrinter(HGLOBAL hDevMode, HGLOBAL hDevNames);
+    // Lends the printer choice to a print dialog's record, taking the
+    // system's default printer when none was chosen. FALSE when no printer
+    // is installed.
+    BOOL GetPrinterDeviceDefaults(PRINTDLGA* pPrintDlg);
+    // Shows a print or print-setup dialog on the chosen printer and keeps
+    // what the user chose in it, printer and settings, for the next job.
+    // IDOK or IDCANCEL; -1 when no printer is installed (nothing shown).
+    INT_PTR DoPrintDialog(CPrintDialog* pPD);
+    // Tells the user that there is no printer to print or preview on.
+    void ReportNoPrinter(HWND hOwner, const char* caption) const;
 };
 
 // The program's entry: runs the application object's start-up and message loop.

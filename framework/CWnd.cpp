@@ -156,11 +156,25 @@ LRESULT CWnd::Dispatch(CWnd* pWnd, HWND hWnd, UINT message, WPARAM wParam, LPARA
 {
     MSG msg{hWnd, message, wParam, lParam, 0, {0, 0}};
     const MSG* previous = pWnd->m_pCurrentMsg;
+    bool* outerEnded = pWnd->m_pEndedFlag;
+    bool ended = false;
     pWnd->m_pCurrentMsg = &msg;
+    pWnd->m_pEndedFlag = &ended;
     LRESULT result = pWnd->WindowProc(message, wParam, lParam);
+    if (ended) {
+        // The window ended while handling this message (a window closing
+        // itself): PostNcDestroy may have deleted the object, which is not
+        // touched again.
+        if (outerEnded) *outerEnded = true;
+        return result;
+    }
     pWnd->m_pCurrentMsg = previous;
+    pWnd->m_pEndedFlag = outerEnded;
     if (message == WM_NCDESTROY) {
         pWnd->Unbind();
+        if (outerEnded) *outerEnded = true;
+        pWnd->m_pCurrentMsg = nullptr;
+        pWnd->m_pEndedFlag = nullptr;
         pWnd->PostNcDestroy();
     }
     return result;

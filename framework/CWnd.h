@@ -124,5 +124,7 @@ private:
     static bool QuerySubclassRef(HWND hWnd, DWORD_PTR* ref);
 
     const MSG* m_pCurrentMsg = nullptr;
+    // Set when the window ends inside the message being dispatched.
+    bool* m_pEndedFlag = nullptr;
     friend class CDialog;
 };

@@ -171,6 +171,32 @@ HEFT_MSG_MOUSE(WM_LBUTTONDBLCLK)
 HEFT_MSG_MOUSE(WM_MOUSEMOVE)
 #undef HEFT_MSG_MOUSE
 
+#define HEFT_MSG_SCROLL(M)                                                                  \
+    template <>                                                                             \
+    struct MsgTraits<M> {                                                                   \
+        template <class C> using Sig = void (C::*)(UINT nSBCode, UINT nPos, HWND hScrollBar); \
+        template <class C, Sig<C> F>                                                        \
+        static LRESULT Call(C* c, const WndMsg& m)                                          \
+        {                                                                                   \
+            (c->*F)(LOWORD(m.wParam), HIWORD(m.wParam), reinterpret_cast<HWND>(m.lParam));  \
+            return 0;                                                                       \
+        }                                                                                   \
+    };
+HEFT_MSG_SCROLL(WM_VSCROLL)
+HEFT_MSG_SCROLL(WM_HSCROLL)
+#undef HEFT_MSG_SCROLL
+
+template <>
+struct MsgTraits<WM_MOUSEWHEEL> {
+    template <class C> using Sig = BOOL (C::*)(UINT nFlags, short zDelta, POINT screenPoint);
+    template <class C, Sig<C> F>
+    static LRESULT Call(C* c, const WndMsg& m)
+    {
+        POINT pt{static_cast<short>(LOWORD(m.lParam)), static_cast<short>(HIWORD(m.lParam))};
+        return (c->*F)(LOWORD(m.wParam), static_cast<short>(HIWORD(m.wParam)), pt);
+    }
+};
+
 template <>
 struct MsgTraits<WM_CONTEXTMENU> {
     template <class C> using Sig = void (C::*)(HWND hwnd, POINT screenPoint);

@@ -51,11 +51,21 @@
 #define ID_NEXT_PANE               0xE150  // 57680
 #define ID_PREV_PANE               0xE151  // 57681
 
+// Commands of the print preview's bar
+#define AFX_ID_PREVIEW_CLOSE       0xE300  // 58112
+#define AFX_ID_PREVIEW_NUMPAGE     0xE301
+#define AFX_ID_PREVIEW_NEXT        0xE302
+#define AFX_ID_PREVIEW_PREV        0xE303
+#define AFX_ID_PREVIEW_PRINT       0xE304
+#define AFX_ID_PREVIEW_ZOOMIN      0xE305
+#define AFX_ID_PREVIEW_ZOOMOUT     0xE306
+
 // Control bars and their toggles
 #define ID_VIEW_TOOLBAR            0xE800  // 59392
 #define ID_VIEW_STATUS_BAR         0xE801  // 59393
 #define AFX_IDW_TOOLBAR            0xE800  // 59392
 #define AFX_IDW_STATUS_BAR         0xE801  // 59393
+#define AFX_IDW_PREVIEW_BAR        0xE805
 
 // Status bar indicators
 #define ID_SEPARATOR               0

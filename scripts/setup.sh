@@ -13,6 +13,8 @@ packages=(
     xvfb xauth x11-utils imagemagick          # run.sh without a display: screenshot
     fonts-wine fonts-wqy-microhei             # run.sh's Wine prefix: Wine's own fonts; CJK glyphs
     nsis zip                                  # the installers and the portable zips
+    cups cups-bsd printer-driver-cups-pdf     # a printer for the printing tests: a PDF queue
+    poppler-utils                             # pdftotext and pdfinfo read its PDF files back
 )
 
 installed() {

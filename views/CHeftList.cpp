@@ -48,6 +48,8 @@ const MessageMap* CHeftList::GetThisMessageMap()
         on::Notify<&CHeftList::OnDividerDblClick>(static_cast<int>(HDN_DIVIDERDBLCLICKW), 0),
         on::Reflected<WM_DRAWITEM, &CHeftList::DrawItem>(),
         on::Reflected<WM_MEASUREITEM, &CHeftList::MeasureItem>(),
+        on::Command<&CHeftList::OnFilePrint>(ID_FILE_PRINT),
+        on::Command<&CHeftList::OnFilePrintPreview>(ID_FILE_PRINT_PREVIEW),
     };
     static const MessageMap map = MessageMap::Of(&CListView::GetThisMessageMap, entries);
     return &map;
@@ -550,21 +552,6 @@ private:
     UINT m_align;
 };
 
-// Width of a UTF-8 text in the DC's font.
-bool MeasureText(HDC hdc, std::string_view text, int* width)
-{
-    const std::wstring wide = Utf8ToWide(text);
-    SIZE size{};
-    if (!GetTextExtentPoint32W(hdc, wide.c_str(), static_cast<int>(wide.size()), &size)) return false;
-    *width = size.cx;
-    return true;
-}
-
-void TextInCell(HDC hdc, int x, int y, const RECT& cell, const CString& text)
-{
-    const std::wstring wide = Utf8ToWide(text.str());
-    ExtTextOutW(hdc, x, y, ETO_OPAQUE | ETO_CLIPPED, &cell, wide.c_str(), static_cast<UINT>(wide.size()), nullptr);
-}
 
 } // namespace
 
@@ -601,10 +588,16 @@ void CHeftList::MeasureItem(MEASUREITEMSTRUCT* pMeasureItem)
 
 void CHeftList::FitTextToCell(CDC* pDC, CString& text, int limit, int cellWidth)
 {
-    HDC hdc = pDC->GetSafeHdc();
+    // Measured where the text will be laid out: in print preview that is the
+    // printer, not the screen that shows the page.
     int fullWidth = -1;
     listrules::FitText(text, limit, cellWidth,
-                       [hdc](std::string_view part, int* width) { return MeasureText(hdc, part, width); },
+                       [pDC](std::string_view part, int* width) {
+                           SIZE size{};
+                           if (!pDC->GetTextExtent(part, &size)) return false;
+                           *width = size.cx;
+                           return true;
+                       },
                        &fullWidth, Px(pDC, 4));
     // Only screen widths count for the divider double-click; a printer's
     // dots would make the columns far too wide.
@@ -617,14 +610,14 @@ void CHeftList::FitTextToCell(CDC* pDC, CString& text, int limit, int cellWidth)
 void CHeftList::DrawCellText(CDC* pDC, CString text, const RECT& cell)
 {
     FitTextToCell(pDC, text, 256, cell.right - cell.left);
-    TextInCell(pDC->GetSafeHdc(), cell.left + Px(pDC, 2), cell.top + Px(pDC, 1), cell, text);
+    pDC->ExtTextOut(cell.left + Px(pDC, 2), cell.top + Px(pDC, 1), ETO_OPAQUE | ETO_CLIPPED, &cell, text.str());
 }
 
 void CHeftList::DrawCellTextRight(CDC* pDC, CString text, const RECT& cell)
 {
     FitTextToCell(pDC, text, 256, cell.right - cell.left);
     const UINT previous = pDC->SetTextAlign(TA_RIGHT);
-    TextInCell(pDC->GetSafeHdc(), cell.right - Px(pDC, 1), cell.top + Px(pDC, 1), cell, text);
+    pDC->ExtTextOut(cell.right - Px(pDC, 1), cell.top + Px(pDC, 1), ETO_OPAQUE | ETO_CLIPPED, &cell, text.str());
     pDC->SetTextAlign(previous == GDI_ERROR ? TA_LEFT | TA_TOP : previous);
 }
 

@@ -58,6 +58,23 @@ public:
     // True once the window is being destroyed: nothing may fill it any more.
     bool IsClosing() const { return m_bClosing; }
 
+    // ---- the printed report (reports/ListReport.cpp): the rows as the list
+    // shows them, a page at a time, under a header and above a foot
+    BOOL OnPreparePrinting(CPrintInfo* pInfo) override;
+    // The report font, line height, rows per page and page count for this
+    // job's printer.
+    void OnBeginPrinting(CDC* pDC, CPrintInfo* pInfo) override;
+    void OnPrepareDC(CDC* pDC, CPrintInfo* pInfo = nullptr) override;
+    // Draws the page the print information names.
+    void OnPrint(CDC* pDC, CPrintInfo* pInfo) override;
+    void OnEndPrinting(CDC* pDC, CPrintInfo* pInfo) override;
+    // The report's third heading: the folder shown, or the ten-largest listing.
+    CString GetReportTitle() const;
+    // The line at the foot of every page, and what a page too short for a
+    // row prints in place of the rows.
+    static const char* const kReportFootText;
+    static const char* const kPageTooShortText;
+
     // ---- drawing: on the screen and, with a printer DC, for the printed report
     // Draws one whole row, whatever drawing action the control asks for.
     void DrawItem(DRAWITEMSTRUCT* pDrawItem);

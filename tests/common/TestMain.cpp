@@ -11,6 +11,8 @@
 
 int main(int argc, char** argv)
 {
+    // Unbuffered, so that a test that hangs shows its name before it is stopped.
+    setvbuf(stdout, nullptr, _IONBF, 0);
     INITCOMMONCONTROLSEX controls{};
     controls.dwSize = sizeof(controls);
     controls.dwICC = ICC_WIN95_CLASSES | ICC_DATE_CLASSES | ICC_USEREX_CLASSES | ICC_COOL_CLASSES

@@ -72,6 +72,17 @@ protected:
         else doc->m_pTreeCtrl->SelectItem(item);
     }
 
+    // Opens a fixture drive and shows one of its folders ("" for the root)
+    // in the list; false when the drive did not open.
+    bool OpenShowing(const FixtureDrive& drive, const std::string& folder, CHeftDoc*& doc, CHeftList*& list)
+    {
+        doc = Open(drive);
+        if (!doc) return false;
+        list = ListOf(doc);
+        Show(doc, folder.empty() ? doc->m_hRootItem : Item(doc, folder));
+        return list != nullptr;
+    }
+
     // What the shell answers about a path itself: small icon index and type name.
     static std::pair<int, std::string> ShellAbout(const CString& path)
     {

@@ -1,0 +1,236 @@
+#pragma once
+// The PDF printer the printing tests print on (scripts/printer.sh makes it
+// ready; ctest runs that first): the CUPS queue HeftPDF, whose jobs cups-pdf
+// writes as PDF files into the folder its settings name. A test gives its
+// job a title of its own, waits for the PDF of that title and reads its text
+// back with pdftotext, a Linux program that Wine starts like any other.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "framework/CFileFind.h"
+#include "framework/CWinApp.h"
+
+class PdfQueue {
+public:
+    static constexpr const char* kQueue = "HeftPDF";
+    static constexpr const char* kSettings = "Z:\\etc\\cups\\cups-pdf-heftscope.conf";
+
+    // Empty when the queue can take a job, else why it cannot.
+    static std::string WhyNotReady()
+    {
+        if (!PrinterExists(kQueue))
+            return std::string("Wine lists no printer ") + kQueue +
+                   ": the CUPS scheduler is not running or the queue is missing (scripts/printer.sh sets "
+                   "both up; ctest runs it before these tests)";
+        if (OutputFolder().empty())
+            return std::string("no output folder in ") + kSettings + " (scripts/printer.sh writes it)";
+        return std::string();
+    }
+
+    // Makes the queue the application's printer; empty when done, else why
+    // it could not be.
+    static std::string Prepare(CWinApp& app)
+    {
+        std::string why = WhyNotReady();
+        if (why.empty() && !Choose(app)) why = std::string("the queue ") + kQueue + " cannot be chosen";
+        return why;
+    }
+
+    // The folder the queue's PDF files go to, as Linux names it; empty when not set.
+    static std::string OutputFolder()
+    {
+        std::ifstream settings(kSettings);
+        std::string line;
+        while (std::getline(settings, line)) {
+            if (line.rfind("Out ", 0) == 0) return line.substr(4);
+        }
+        return std::string();
+    }
+
+    static bool PrinterExists(const char* name)
+    {
+        HANDLE printer = nullptr;
+        if (!OpenPrinterA(const_cast<char*>(name), &printer, nullptr)) return false;
+        ClosePrinter(printer);
+        return true;
+    }
+
+    // Makes the queue the application's printer, with its default settings,
+    // as Print Setup would: the print dialog then starts from it.
+    static bool Choose(CWinApp& app)
+    {
+        HANDLE printer = nullptr;
+        if (!OpenPrinterA(const_cast<char*>(kQueue), &printer, nullptr)) return false;
+        DWORD needed = 0;
+        GetPrinterA(printer, 2, nullptr, 0, &needed);
+        std::vector<BYTE> info(needed ? needed : 1);
+        bool ok = needed && GetPrinterA(printer, 2, info.data(), needed, &needed);
+        std::string driver, port;
+        if (ok) {
+            const auto* p = reinterpret_cast<const PRINTER_INFO_2A*>(info.data());
+            driver = p->pDriverName ? p->pDriverName : "";
+            port = p->pPortName ? p->pPortName : "";
+        }
+        const LONG modeSize = DocumentPropertiesA(nullptr, printer, const_cast<char*>(kQueue), nullptr, nullptr, 0);
+        HGLOBAL mode = modeSize > 0 ? GlobalAlloc(GHND, static_cast<SIZE_T>(modeSize)) : nullptr;
+        if (mode) {
+            auto* devmode = static_cast<DEVMODEA*>(GlobalLock(mode));
+            ok = ok && DocumentPropertiesA(nullptr, printer, const_cast<char*>(kQueue), devmode, nullptr,
+                                           DM_OUT_BUFFER) == IDOK;
+            GlobalUnlock(mode);
+        }
+        ClosePrinter(printer);
+        // DEVNAMES: offsets in characters, then the three strings.
+        const std::string device = kQueue;
+        const size_t header = sizeof(DEVNAMES);
+        const size_t bytes = header + driver.size() + 1 + device.size() + 1 + port.size() + 1;
+        HGLOBAL names = GlobalAlloc(GHND, bytes);
+        if (names) {
+            auto* block = static_cast<char*>(GlobalLock(names));
+            auto* dn = reinterpret_cast<DEVNAMES*>(block);
+            size_t at = header;
+            dn->wDriverOffset = static_cast<WORD>(at);
+            memcpy(block + at, driver.c_str(), driver.size() + 1);
+            at += driver.size() + 1;
+            dn->wDeviceOffset = static_cast<WORD>(at);
+            memcpy(block + at, device.c_str(), device.size() + 1);
+            at += device.size() + 1;
+            dn->wOutputOffset = static_cast<WORD>(at);
+            memcpy(block + at, port.c_str(), port.size() + 1);
+            GlobalUnlock(names);
+        }
+        if (!ok || !mode || !names) {
+            if (mode) GlobalFree(mode);
+            if (names) GlobalFree(names);
+            return false;
+        }
+        app.SetPrinter(mode, names);
+        return true;
+    }
+
+    // A job title no other job has: letters and digits only, which cups-pdf
+    // keeps as they are in the file's name.
+    static std::string UniqueTitle(const char* what)
+    {
+        static int serial = 0;
+        std::ostringstream title;
+        title << "heft" << what << GetCurrentProcessId() << "x" << GetTickCount() << "x" << ++serial;
+        return title.str();
+    }
+
+    // Waits for the PDF of a job and returns its Linux path, or "" after
+    // `seconds`. The file counts once pdfinfo reads it whole.
+    static std::string WaitForPdf(const std::string& title, int seconds = 60)
+    {
+        const std::string folder = OutputFolder();
+        const std::wstring pattern = Utf8ToWide(WindowsPath(folder) + "\\" + title + "*.pdf");
+        for (int waited = 0; waited < seconds * 10; ++waited) {
+            WIN32_FIND_DATAW found{};
+            HANDLE search = FindFirstFileW(pattern.c_str(), &found);
+            if (search != INVALID_HANDLE_VALUE) {
+                FindClose(search);
+                const std::string path = folder + "/" + WideToUtf8(found.cFileName).str();
+                if (RunUnix("pdfinfo '" + path + "' >/dev/null 2>&1") == 0) return path;
+            }
+            Sleep(100);
+        }
+        return std::string();
+    }
+
+    // The text of each page, as pdftotext lays it out.
+    static std::vector<std::string> PageTexts(const std::string& pdf)
+    {
+        const std::string text = RunUnixOutput("pdftotext -layout '" + pdf + "' -");
+        std::vector<std::string> pages;
+        size_t start = 0;
+        for (size_t feed = text.find('\f'); feed != std::string::npos; feed = text.find('\f', start)) {
+            pages.push_back(text.substr(start, feed - start));
+            start = feed + 1;
+        }
+        if (start < text.size() && text.find_first_not_of(" \n", start) != std::string::npos)
+            pages.push_back(text.substr(start));
+        return pages;
+    }
+
+    // What pdfinfo says on one of its lines ("Page size"), after the colon.
+    static std::string Info(const std::string& pdf, const std::string& key)
+    {
+        std::istringstream lines(RunUnixOutput("pdfinfo '" + pdf + "'"));
+        std::string line;
+        while (std::getline(lines, line)) {
+            if (line.rfind(key + ":", 0) != 0) continue;
+            const size_t value = line.find_first_not_of(' ', key.size() + 1);
+            return value == std::string::npos ? std::string() : line.substr(value);
+        }
+        return std::string();
+    }
+
+    static void Remove(const std::string& pdf)
+    {
+        if (!pdf.empty()) DeleteFileW(Utf8ToWide(WindowsPath(pdf)).c_str());
+    }
+
+    // Runs a shell command line of Linux and waits for it; its exit code, or
+    // -1. Wine starts a Linux program but neither waits for it nor learns
+    // its exit code: the shell writes the code into a file when done.
+    static int RunUnix(const std::string& command, int seconds = 60)
+    {
+        static int serial = 0;
+        const std::string base = Scratch() + "/unix-" + std::to_string(GetCurrentProcessId()) + "-" +
+                                 std::to_string(++serial);
+        const std::string done = base + ".status";
+        std::string line = "/bin/sh -c \"" + command + "; echo $? > '" + base + ".tmp' && mv '" + base + ".tmp' '" +
+                           done + "'\"";
+        STARTUPINFOA startup{};
+        startup.cb = sizeof(startup);
+        PROCESS_INFORMATION process{};
+        if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process))
+            return -1;
+        CloseHandle(process.hThread);
+        CloseHandle(process.hProcess);
+        for (int waited = 0; waited < seconds * 50; ++waited) {
+            std::ifstream status(WindowsPath(done));
+            int code = -1;
+            if (status >> code) {
+                status.close();
+                DeleteFileW(Utf8ToWide(WindowsPath(done)).c_str());
+                return code;
+            }
+            Sleep(20);
+        }
+        return -1;
+    }
+
+    // A folder for scratch files: the fixtures folder, emptied after every test executable.
+    static std::string Scratch()
+    {
+        const char* fixtures = getenv("HEFT_FIXTURES_UNIX");
+        return fixtures ? fixtures : "/tmp";
+    }
+
+    // Its standard output, through a file in the fixtures folder.
+    static std::string RunUnixOutput(const std::string& command)
+    {
+        const std::string out = Scratch() + "/unix-output.txt";
+        if (RunUnix(command + " > '" + out + "'") != 0) return std::string();
+        std::ifstream file(WindowsPath(out), std::ios::binary);
+        std::ostringstream text;
+        text << file.rdbuf();
+        return text.str();
+    }
+
+    static std::string WindowsPath(const std::string& unixPath)
+    {
+        std::string path = "Z:" + unixPath;
+        for (char& c : path) {
+            if (c == '/') c = '\\';
+        }
+        return path;
+    }
+};

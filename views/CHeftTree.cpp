@@ -7,6 +7,7 @@
 #include "views/CItemPropertiesDlg.h"
 #include "views/ItemActions.h"
 
+#include <cstring>
 #include <vector>
 
 const MessageMap* CHeftTree::GetThisMessageMap()
@@ -77,8 +78,11 @@ void CHeftTree::OnCustomDraw(NMHDR* pNMHDR, LRESULT* pResult)
         auto images = reinterpret_cast<HIMAGELIST>(tree.Send(TVM_GETIMAGELIST, TVSIL_NORMAL));
         int cx = 0, cy = 0;
         if (!images || !ImageList_GetIconSize(images, &cx, &cy)) break;
+        // TVM_GETITEMRECT takes the item's handle in the rectangle it fills.
         RECT text{};
-        *reinterpret_cast<HTREEITEM*>(&text) = reinterpret_cast<HTREEITEM>(draw->nmcd.dwItemSpec);
+        const auto item = reinterpret_cast<HTREEITEM>(draw->nmcd.dwItemSpec);
+        static_assert(sizeof(item) <= sizeof(text));
+        std::memcpy(&text, &item, sizeof(item));
         if (!tree.Send(TVM_GETITEMRECT, TRUE, reinterpret_cast<LPARAM>(&text))) break;
         const int top = text.top + (text.bottom - text.top - cy) / 2;
         doc->m_linkMark.DrawArrow(images, draw->nmcd.hdc, text.left - cx, top);

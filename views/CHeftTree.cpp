@@ -159,9 +159,8 @@ void CHeftTree::OnProperties()
 
 void CHeftTree::OnKeyDown(UINT nChar, UINT, UINT)
 {
-    if (nChar == VK_F5) {
-        if (CHeftDoc* doc = GetDocument()) doc->OnRefresh();
-    }
+    // Given as the menu gives it, so that it is held while a scan runs.
+    if (nChar == VK_F5) SendMessage(WM_COMMAND, ID_REFRESH);
     Default();
 }
 

@@ -695,7 +695,11 @@ void CHeftList::DrawItem(DRAWITEMSTRUCT* pDrawItem)
     RECT percent{bar.right, r.top, bar.right + width(3), r.bottom};
 
     m_nDrawColumn = 0;
+    // A folder that could not be read shows its name greyed, as in the tree.
+    const bool greyed = record->IsUnreadable() && !selected;
+    if (greyed) dc.SetTextColor(GetSysColor(COLOR_GRAYTEXT));
     DrawCellText(&dc, record->GetName(), name);
+    if (greyed) dc.SetTextColor(GetSysColor(COLOR_WINDOWTEXT));
     m_nDrawColumn = 1;
     DrawCellTextRight(&dc, record->GetSizeText(), sizeCell);
     m_nDrawColumn = 2;

@@ -123,10 +123,18 @@ TEST_F(DriveWindowTest, RefreshOfAVanishedDriveShowsTheErrorAndCancelClosesTheWi
     drive.File("a\\x.bin", 10);
     CHeftDoc* doc = Open(drive);
     ASSERT_NE(doc, nullptr);
+    ASSERT_NE(doc->m_pListCtrl, nullptr);
+    ASSERT_EQ(doc->m_pListCtrl->GetItemCount(), 1);
     drive.Unmount();
-    DialogAnswerer cancel("Error", IDCANCEL);
+    int treeItems = -1, listRows = -1;
+    DialogAnswerer cancel("Error", IDCANCEL, [&](HWND) {
+        treeItems = static_cast<int>(doc->m_pTreeCtrl->GetCount());
+        listRows = doc->m_pListCtrl->GetItemCount();
+    });
     main->SendMessage(WM_COMMAND, ID_REFRESH);
     EXPECT_EQ(cancel.Answered(), 1);
+    EXPECT_EQ(treeItems, 0);
+    EXPECT_EQ(listRows, 0) << "the list is emptied together with the tree";
     EXPECT_EQ(cancel.LastText(), "Error reading drive T:");
     PumpPending(); // the window's close request
     EXPECT_EQ(DocumentCount(), 0);

@@ -10,11 +10,6 @@
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 build="$root/build"
-wine=/usr/lib/wine/wine64
-export WINEPREFIX="$build/wine-bench"
-export WINEDEBUG=-all
-export WINEDLLOVERRIDES="mscoree,mshtml="
-unset DISPLAY WAYLAND_DISPLAY
 
 bash "$root/scripts/setup.sh" >/dev/null
 # An optimised build of its own: the tests' build is a debug build.
@@ -40,17 +35,10 @@ PY
     touch "$build/bench-soak/.complete"
 fi
 
-if [ ! -f "$WINEPREFIX/.heft-prefix-ready" ]; then
-    rm -rf "$WINEPREFIX"
-    "$wine" wineboot -i >/dev/null 2>&1
-    wineserver -w
-    "$wine" reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d null /f >/dev/null 2>&1
-    wineserver -w
-    touch "$WINEPREFIX/.heft-prefix-ready"
-fi
+source "$root/bench/prefix.sh"
 ln -sfn "$tree" "$WINEPREFIX/dosdevices/s:"
 
 output=$(HEFT_BENCH_DRIVE=S: "$wine" "$build/bench-win64/soak_bench.exe" | tr -d '\r')
 wineserver -k 2>/dev/null || true
-echo "$output" | sed -n '1,$p' | head -n -1 | sed 's/^/bench /' >&2
+echo "$output" | head -n -1 | sed 's/^/bench /' >&2
 echo "$output" | tail -n 1

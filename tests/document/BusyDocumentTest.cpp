@@ -161,31 +161,20 @@ TEST_F(BusyDocumentTest, ClosingTheDriveWindowOrTheMainWindowDuringARefreshEndsI
     ASSERT_NE(doc, nullptr);
     {
         ProgressWatcher watcher;
-        bool closed = false;
-        watcher.onStatus = [&](HWND, const std::string&) {
-            if (closed) return;
-            closed = true;
-            doc->GetView(0)->GetParentFrame()->PostMessage(WM_CLOSE);
-        };
+        watcher.AtFirstStatus([&] { doc->GetView(0)->GetParentFrame()->PostMessage(WM_CLOSE); });
         main->SendMessage(WM_COMMAND, ID_REFRESH);
-        ASSERT_TRUE(closed);
+        ASSERT_TRUE(watcher.Fired());
         PumpPending();
         EXPECT_EQ(DocumentCount(), 0);
         EXPECT_EQ(ChildWindowCount(), 0);
         EXPECT_TRUE(main->IsWindowEnabled());
     }
 
-    doc = Open(drive);
-    ASSERT_NE(doc, nullptr);
+    ASSERT_NE(Open(drive), nullptr);
     ProgressWatcher watcher;
-    bool closed = false;
-    watcher.onStatus = [&](HWND, const std::string&) {
-        if (closed) return;
-        closed = true;
-        main->PostMessage(WM_CLOSE);
-    };
+    watcher.AtFirstStatus([&] { main->PostMessage(WM_CLOSE); });
     main->SendMessage(WM_COMMAND, ID_REFRESH);
-    ASSERT_TRUE(closed);
+    ASSERT_TRUE(watcher.Fired());
     // The main window closes once the scan has returned.
     for (int i = 0; i < 200 && app.m_pMainWnd; ++i) {
         PumpPending();

@@ -126,15 +126,12 @@ TEST_F(DriveWindowTest, RefreshOfAVanishedDriveShowsTheErrorAndCancelClosesTheWi
     ASSERT_NE(doc->m_pListCtrl, nullptr);
     ASSERT_EQ(doc->m_pListCtrl->GetItemCount(), 1);
     drive.Unmount();
-    int treeItems = -1, listRows = -1;
-    DialogAnswerer cancel("Error", IDCANCEL, [&](HWND) {
-        treeItems = static_cast<int>(doc->m_pTreeCtrl->GetCount());
-        listRows = doc->m_pListCtrl->GetItemCount();
-    });
+    ViewCounts behindTheBox;
+    DialogAnswerer cancel("Error", IDCANCEL, [&](HWND) { behindTheBox = CountViews(doc); });
     main->SendMessage(WM_COMMAND, ID_REFRESH);
     EXPECT_EQ(cancel.Answered(), 1);
-    EXPECT_EQ(treeItems, 0);
-    EXPECT_EQ(listRows, 0) << "the list is emptied together with the tree";
+    EXPECT_EQ(behindTheBox.treeItems, 0);
+    EXPECT_EQ(behindTheBox.listRows, 0) << "the list is emptied together with the tree";
     EXPECT_EQ(cancel.LastText(), "Error reading drive T:");
     PumpPending(); // the window's close request
     EXPECT_EQ(DocumentCount(), 0);

@@ -203,17 +203,12 @@ TEST_F(ParallelScanTest, ADriveTakenAwayDuringTheScanAsksRetryOrCancelAsAtTheSta
     CFolderReader::SetScanWorkers(0);
     const int threadsBefore = ThreadCount();
     ProgressWatcher watcher;
-    bool removed = false;
-    watcher.onStatus = [&](HWND, const std::string&) {
-        if (removed) return;
-        removed = true;
-        drive.Unmount();
-    };
+    watcher.AtFirstStatus([&] { drive.Unmount(); });
     {
         // Cancel: the open fails as a whole, nothing of the partial walk stays.
         DialogAnswerer cancel("Error", IDCANCEL);
         EXPECT_EQ(app.OpenDrive("T:"), nullptr);
-        ASSERT_TRUE(removed);
+        ASSERT_TRUE(watcher.Fired());
         EXPECT_EQ(cancel.Answered(), 1);
         EXPECT_EQ(cancel.LastText(), "Error reading drive T:");
     }
@@ -229,13 +224,13 @@ TEST_F(ParallelScanTest, ADriveTakenAwayDuringTheScanAsksRetryOrCancelAsAtTheSta
     // and counts every byte once.
     drive.Mount();
     main->RebuildDriveBar();
-    removed = false;
+    watcher.AtFirstStatus([&] { drive.Unmount(); });
     DialogAnswerer retry("Error", IDRETRY, [&](HWND) {
         EXPECT_EQ(FindWindowA(nullptr, "Scanning Drive"), nullptr) << "the progress dialog is gone while the box asks";
         drive.Mount();
     });
     CHeftDoc* doc = app.OpenDrive("T:");
-    ASSERT_TRUE(removed);
+    ASSERT_TRUE(watcher.Fired());
     ASSERT_NE(doc, nullptr);
     EXPECT_EQ(retry.Answered(), 1);
     EXPECT_EQ(doc->m_nDriveTotal, 4 * 200 * 10);
@@ -262,23 +257,15 @@ TEST_F(ParallelScanTest, ADriveTakenAwayDuringARefreshEmptiesBothViewsAndCancelC
     ASSERT_GT(doc->m_pListCtrl->GetItemCount(), 0);
     CFolderReader::SetScanWorkers(0);
     ProgressWatcher watcher;
-    bool removed = false;
-    watcher.onStatus = [&](HWND, const std::string&) {
-        if (removed) return;
-        removed = true;
-        drive.Unmount();
-    };
-    int treeItems = -1, listRows = -1;
-    DialogAnswerer cancel("Error", IDCANCEL, [&](HWND) {
-        treeItems = static_cast<int>(doc->m_pTreeCtrl->GetCount());
-        listRows = doc->m_pListCtrl->GetItemCount();
-    });
+    watcher.AtFirstStatus([&] { drive.Unmount(); });
+    ViewCounts behindTheBox;
+    DialogAnswerer cancel("Error", IDCANCEL, [&](HWND) { behindTheBox = CountViews(doc); });
     main->SendMessage(WM_COMMAND, ID_REFRESH);
-    ASSERT_TRUE(removed);
+    ASSERT_TRUE(watcher.Fired());
     EXPECT_EQ(cancel.Answered(), 1);
     EXPECT_EQ(cancel.LastText(), "Error reading drive T:");
-    EXPECT_EQ(treeItems, 0) << "no partial tree behind the box";
-    EXPECT_EQ(listRows, 0) << "nor the old rows";
+    EXPECT_EQ(behindTheBox.treeItems, 0) << "no partial tree behind the box";
+    EXPECT_EQ(behindTheBox.listRows, 0) << "nor the old rows";
     PumpPending(); // the window's close request
     EXPECT_EQ(DocumentCount(), 0);
     EXPECT_EQ(ChildWindowCount(), 0);

@@ -48,6 +48,46 @@ CHeftDoc* CHeftApp::OpenDrive(const char* path)
     return doc;
 }
 
+// The commands a busy drive document holds back.
+static bool IsModelCommand(UINT nID)
+{
+    if (nID >= ID_DRIVE_A && nID <= ID_DRIVE_Z) return true;
+    if (nID >= ID_FILE_MRU_FILE1 && nID <= ID_FILE_MRU_FILE4) return true;
+    switch (nID) {
+    case ID_REFRESH:
+    case ID_DISK_VS_DIRECTORY:
+    case ID_TOP_TEN:
+    case ID_DRIVE_PROPERTIES:
+    case ID_ACTION_OPEN:
+    case ID_ITEM_PROPERTIES:
+    case ID_ACTION_DELETE:
+    case ID_UP_ONE_LEVEL:
+    case ID_FILE_NEW:
+    case ID_FILE_OPEN:
+    case ID_FILE_PRINT:
+    case ID_FILE_PRINT_PREVIEW:
+    case ID_FILE_PRINT_SETUP:
+        return true;
+    default:
+        return false;
+    }
+}
+
+BOOL CHeftApp::IsAnyDriveBusy() const
+{
+    for (const auto& docTemplate : GetDocTemplates()) {
+        for (CDocument* doc : docTemplate->GetDocuments()) {
+            if (const auto* drive = dynamic_cast<const CHeftDoc*>(doc); drive && drive->m_bBusy) return TRUE;
+        }
+    }
+    return FALSE;
+}
+
+BOOL CHeftApp::IsCommandHeld(UINT nID) const
+{
+    return IsModelCommand(nID) && IsAnyDriveBusy();
+}
+
 BOOL CHeftApp::OnDrive(UINT nID)
 {
     char drive[3] = {static_cast<char>(nID - 185), ':', '\0'};

@@ -14,6 +14,14 @@ public:
     // titles it with the drive's display name; null when the drive cannot be opened.
     CHeftDoc* OpenDrive(const char* path);
 
+    // While a drive document is busy (its scan pumps messages, so commands
+    // posted meanwhile would run inside it), every command that changes or
+    // reads a drive's model, or opens or brings forward a drive, is held.
+    // Closing windows and the program's other commands stay free.
+    BOOL IsCommandHeld(UINT nID) const override;
+    // Whether a document of a drive is scanning or changing its model now.
+    BOOL IsAnyDriveBusy() const;
+
     BOOL OnDrive(UINT nID);
     void OnHelpContents();
     void OnAppAbout();

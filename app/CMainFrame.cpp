@@ -1,5 +1,6 @@
 #include "app/CMainFrame.h"
 
+#include "app/CHeftApp.h"
 #include "app/DriveList.h"
 #include "framework/CGdiObject.h"
 #include "framework/Dpi.h"
@@ -22,6 +23,8 @@ const MessageMap* CMainFrame::GetThisMessageMap()
         on::Message<WM_CREATE, &CMainFrame::OnCreate>(),
         on::Message<WM_DESTROY, &CMainFrame::OnDestroy>(),
         on::Message<WM_DEVICECHANGE, &CMainFrame::OnDeviceChange>(),
+        on::Message<WM_CLOSE, &CMainFrame::OnClose>(),
+        on::Message<WM_TIMER, &CMainFrame::OnTimer>(),
     };
     static const MessageMap map = MessageMap::Of(&CMDIFrameWnd::GetThisMessageMap, entries);
     return &map;
@@ -98,6 +101,33 @@ void CMainFrame::OnDestroy()
     m_ilSystemSmall.Detach();
     CMDIFrameWnd::OnDestroy();
     m_pDriveBar.reset();
+}
+
+// Retries a close that had to wait for a scan to end.
+static constexpr UINT_PTR kCloseAfterScanTimer = 1;
+
+void CMainFrame::OnClose()
+{
+    auto* app = dynamic_cast<CHeftApp*>(AfxGetApp());
+    if (app && app->IsAnyDriveBusy()) {
+        // The windows the scan works in must outlive it.
+        app->CloseAllDocuments();
+        ::SetTimer(m_hWnd, kCloseAfterScanTimer, 50, nullptr);
+        return;
+    }
+    CMDIFrameWnd::OnClose();
+}
+
+void CMainFrame::OnTimer(UINT_PTR nIDEvent)
+{
+    if (nIDEvent != kCloseAfterScanTimer) {
+        Default();
+        return;
+    }
+    auto* app = dynamic_cast<CHeftApp*>(AfxGetApp());
+    if (app && app->IsAnyDriveBusy()) return;
+    ::KillTimer(m_hWnd, kCloseAfterScanTimer);
+    OnClose();
 }
 
 BOOL CMainFrame::OnDeviceChange(UINT nEventType, DWORD_PTR)

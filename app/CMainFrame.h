@@ -50,5 +50,10 @@ public:
 protected:
     int OnCreate(CREATESTRUCTA* cs);
     void OnDestroy();
+    // While a scan runs further down the stack, closing asks the drive
+    // windows to close (the scans end as cancelled) and the window itself
+    // closes as soon as no scan runs any more.
+    void OnClose();
+    void OnTimer(UINT_PTR nIDEvent);
     BOOL OnDeviceChange(UINT nEventType, DWORD_PTR dwData);
 };

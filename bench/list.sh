@@ -9,11 +9,6 @@ set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 build="$root/build"
 fixture="$build/bench-list"
-wine=/usr/lib/wine/wine64
-export WINEPREFIX="$build/wine-bench"
-export WINEDEBUG=-all
-export WINEDLLOVERRIDES="mscoree,mshtml="
-unset DISPLAY WAYLAND_DISPLAY
 
 # --- the benchmark executable (bench/list_bench.cpp) ------------------------
 # An optimised build of its own: the tests' build is a debug build.
@@ -21,16 +16,7 @@ cmake -S "$root" -B "$build/bench-win64" -G Ninja -DCMAKE_BUILD_TYPE=Release \
     -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-x86_64.cmake" >/dev/null
 cmake --build "$build/bench-win64" -j2 --target list_bench >/dev/null
 
-# --- the prefix ---------------------------------------------------------------
-if [ ! -f "$WINEPREFIX/.heft-prefix-ready" ]; then
-    rm -rf "$WINEPREFIX"
-    "$wine" wineboot -i >/dev/null 2>&1
-    wineserver -w
-    "$wine" reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d null /f >/dev/null 2>&1
-    "$wine" reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1
-    wineserver -w
-    touch "$WINEPREFIX/.heft-prefix-ready"
-fi
+source "$root/bench/prefix.sh"
 
 # --- the fixture, which the prefix sees as drive Q: ----------------------------
 # Sparse files of assorted sizes, mostly ordinary files of a few types; one in

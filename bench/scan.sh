@@ -63,18 +63,7 @@ PY
     touch "$root/build/bench-scan-large/.complete"
 fi
 
-export WINEPREFIX="$root/build/wine-bench"
-export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
-unset DISPLAY WAYLAND_DISPLAY
-wine=/usr/lib/wine/wine64
-if [ ! -f "$WINEPREFIX/.heft-prefix-ready" ]; then
-    rm -rf "$WINEPREFIX"
-    "$wine" wineboot -i >/dev/null 2>&1
-    wineserver -w
-    "$wine" reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d null /f >/dev/null 2>&1
-    wineserver -w
-    touch "$WINEPREFIX/.heft-prefix-ready"
-fi
+source "$root/bench/prefix.sh"
 ln -sfn "$tree" "$WINEPREFIX/dosdevices/b:"
 
 result=$(HEFT_BENCH_DRIVE=B: HEFT_BENCH_ROUNDS="$rounds" "$wine" "$root/build/bench-win64/scan_bench.exe" | tr -d '\r' | tail -n 1)

@@ -15,6 +15,7 @@
 // far the process's working set rose above its size before the open, at most.
 #include "app/CHeftApp.h"
 #include "app/CMainFrame.h"
+#include "bench/HeapMeasure.h"
 #include "document/CFolderReader.h"
 #include "document/CHeftDoc.h"
 
@@ -105,23 +106,6 @@ void WorkingSet(long long* now, long long* peak)
     GetProcessMemoryInfo(GetCurrentProcess(), &counters, sizeof(counters));
     *now = static_cast<long long>(counters.WorkingSetSize);
     *peak = static_cast<long long>(counters.PeakWorkingSetSize);
-}
-
-// Bytes in use in all of the process's heaps.
-long long HeapBytesInUse()
-{
-    DWORD count = GetProcessHeaps(0, nullptr);
-    std::vector<HANDLE> heaps(count + 16);
-    count = GetProcessHeaps(static_cast<DWORD>(heaps.size()), heaps.data());
-    long long total = 0;
-    for (DWORD i = 0; i < count && i < heaps.size(); ++i) {
-        PROCESS_HEAP_ENTRY entry{};
-        HeapLock(heaps[i]);
-        while (HeapWalk(heaps[i], &entry))
-            if (entry.wFlags & PROCESS_HEAP_ENTRY_BUSY) total += entry.cbData;
-        HeapUnlock(heaps[i]);
-    }
-    return total;
 }
 
 } // namespace

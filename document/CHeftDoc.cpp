@@ -62,6 +62,7 @@ BOOL CHeftDoc::OnOpenDocument(const char* pathName)
     m_nOpenFolderImage = SmallIconIndex(systemDir.c_str(), SHGFI_OPENICON);
     m_linkMark = AskShellLinkMark(CString(systemDir));
 
+    m_bCloseRequested = false;
     BOOL scanned = ScanDrive();
     m_bBusy = FALSE;
     return scanned;
@@ -76,15 +77,47 @@ BOOL CHeftDoc::DriveAnswers() const
     return answered;
 }
 
-BOOL CHeftDoc::CheckDriveAnswers()
+void CHeftDoc::OnCloseDocument()
+{
+    // The scan runs further down this very stack: the document and its
+    // windows must outlive it. It ends as cancelled, and the failed open or
+    // Refresh closes the window.
+    if (m_bBusy) {
+        m_bCloseRequested = true;
+        return;
+    }
+    CDocument::OnCloseDocument();
+}
+
+BOOL CHeftDoc::AskRetryDrive()
 {
     CWnd* main = AfxGetMainWnd();
-    for (;;) {
-        if (DriveAnswers()) return TRUE;
-        CString text = CString("Error reading drive ") + m_strDrive;
-        if (MessageBoxA(main ? main->m_hWnd : nullptr, text, "Error", MB_RETRYCANCEL | MB_ICONSTOP) != IDRETRY)
-            return FALSE;
+    CString text = CString("Error reading drive ") + m_strDrive;
+    const int answer = MessageBoxA(main ? main->m_hWnd : nullptr, text, "Error", MB_RETRYCANCEL | MB_ICONSTOP);
+    // The window may have been closed while the box was up.
+    return answer == IDRETRY && !m_bCloseRequested;
+}
+
+BOOL CHeftDoc::CheckDriveAnswers()
+{
+    while (!DriveAnswers()) {
+        if (!AskRetryDrive()) return FALSE;
     }
+    return TRUE;
+}
+
+void CHeftDoc::EmptyViews()
+{
+    if (auto* list = dynamic_cast<CHeftList*>(GetView(1)); list && list->m_hWnd) list->ReleaseRowRecords();
+    if (auto* treeView = dynamic_cast<CHeftTree*>(GetFirstView()); treeView && treeView->m_hWnd) {
+        const BOOL wasBusy = m_bBusy;
+        m_bBusy = TRUE; // the tree's own selection changes must not refill the list
+        treeView->ReleaseItemRecords();
+        treeView->GetTreeCtrl().DeleteItem(TVI_ROOT);
+        m_bBusy = wasBusy;
+    }
+    // The old root is gone: nothing may use its handle any more.
+    m_hRootItem = nullptr;
 }
 
 BOOL CHeftDoc::ScanDrive()
@@ -95,8 +128,25 @@ BOOL CHeftDoc::ScanDrive()
     if (!tree) return FALSE;
     m_pTreeCtrl = &tree->GetTreeCtrl();
 
-    if (!CheckDriveAnswers()) return FALSE;
+    for (;;) {
+        if (m_bCloseRequested || !CheckDriveAnswers()) return FALSE;
+        m_nFolderTotal = ScanDriveOnce();
+        if (!m_bDriveLost) break;
+        // The drive went away during the walk (a medium taken out, a network
+        // lost): what was read of it would show a wrong total, so none of it
+        // stays, and the user decides as when the drive did not answer at all.
+        EmptyViews();
+        if (!AskRetryDrive()) return FALSE;
+    }
+    if (m_nFolderTotal == kCancelMarker) return FALSE;
+    ShowUnreadableCount();
+    return TRUE;
+}
 
+std::int64_t CHeftDoc::ScanDriveOnce()
+{
+    m_bDriveLost = false;
+    m_nUnreadableFolders = 0;
     CString root = m_strDrive + "\\";
     m_strVolumeName.Empty();
     m_strFileSystem.Empty();
@@ -133,28 +183,48 @@ BOOL CHeftDoc::ScanDrive()
                                           reinterpret_cast<LPARAM>(rootRecord), TVI_ROOT, TVI_FIRST);
     if (!m_hRootItem) delete rootRecord;
 
-    m_nFolderTotal = ScanFolder(m_strDrive, m_hRootItem);
-    // A drive that went away during the scan (a medium taken out, a network
-    // lost) leaves folders that counted 0 for no reason of their own.
-    const bool vanished = m_nFolderTotal != kCancelMarker && !DriveAnswers();
-    if (vanished) m_nFolderTotal = kCancelMarker;
+    const std::int64_t total = ScanFolder(m_strDrive, m_hRootItem);
 
     m_strVolumeName = displayName;
-    rootRecord->SetSize(m_nFolderTotal);
-    rootRecord->SetName(m_strVolumeName);
-    rootRecord->SetType(m_strVolumeName);
-    m_nDriveTotal = m_nFolderTotal;
+    if (m_hRootItem) {
+        rootRecord->SetSize(total);
+        rootRecord->SetName(m_strVolumeName);
+        rootRecord->SetType(m_strVolumeName);
+    }
+    m_nDriveTotal = total;
     m_pTreeCtrl->SortChildren(m_hRootItem);
 
     progress->DestroyWindow();
     progress.reset();
     m_pProgressDlg = nullptr;
-    if (vanished) {
-        CWnd* main = AfxGetMainWnd();
-        MessageBoxA(main ? main->m_hWnd : nullptr, CString("Error reading drive ") + m_strDrive, "Error",
-                    MB_OK | MB_ICONSTOP);
+    return total;
+}
+
+BOOL CHeftDoc::FolderUnreadable(HTREEITEM hItem)
+{
+    // A folder that cannot be opened may be the first sign that the drive
+    // itself has gone.
+    if (!DriveAnswers()) {
+        m_bDriveLost = true;
+        return FALSE;
     }
-    return m_nFolderTotal != kCancelMarker;
+    ++m_nUnreadableFolders;
+    if (auto* record = hItem ? reinterpret_cast<CDirEntry*>(m_pTreeCtrl->GetItemData(hItem)) : nullptr)
+        record->SetUnreadable();
+    return TRUE;
+}
+
+void CHeftDoc::ShowUnreadableCount() const
+{
+    auto* frame = dynamic_cast<CFrameWnd*>(AfxGetMainWnd());
+    if (!frame) return;
+    if (m_nUnreadableFolders == 0) {
+        frame->SetMessageText(AFX_IDS_IDLEMESSAGE);
+        return;
+    }
+    CString text;
+    text.Format("%d folders could not be read", m_nUnreadableFolders);
+    frame->SetMessageText(text);
 }
 
 int CHeftDoc::CountRootFolders()
@@ -182,6 +252,11 @@ struct CHeftDoc::ScanFrame {
     std::uint64_t childWriteTime = 0;
 };
 
+namespace {
+// What became of a folder the walk tried to enter.
+enum class FolderWalk { Entered, Skipped, Stopped };
+} // namespace
+
 std::int64_t CHeftDoc::ScanFolder(const CString& path, HTREEITEM hParent)
 {
     // Worker threads read the listings ahead of the walk; the walk itself,
@@ -190,12 +265,13 @@ std::int64_t CHeftDoc::ScanFolder(const CString& path, HTREEITEM hParent)
     // The recursion of the folder walk runs on a stack of its own, so that no
     // nesting depth can exhaust the thread's stack.
     std::vector<std::unique_ptr<ScanFrame>> stack;
-    // Starts the walk of a folder; a folder that cannot be searched counts 0.
-    auto open = [&stack, &reader](const std::shared_ptr<CFolderReader::Folder>& folder, HTREEITEM item) {
+    // Starts the walk of a folder. One that cannot be searched counts 0,
+    // unless the drive itself has gone: then the whole walk stops.
+    auto open = [this, &stack, &reader](const std::shared_ptr<CFolderReader::Folder>& folder, HTREEITEM item) {
         CFolderReader::Folder& listing = reader.Take(folder);
         if (!listing.readable) {
             reader.Release(listing);
-            return false;
+            return FolderUnreadable(item) ? FolderWalk::Skipped : FolderWalk::Stopped;
         }
         auto frame = std::make_unique<ScanFrame>();
         frame->path = listing.path;
@@ -203,10 +279,14 @@ std::int64_t CHeftDoc::ScanFolder(const CString& path, HTREEITEM hParent)
         frame->listing = folder;
         frame->total = listing.ownBytes;
         stack.push_back(std::move(frame));
-        return true;
+        return FolderWalk::Entered;
     };
 
-    if (!open(reader.ReadRoot(path), hParent)) return 0;
+    switch (open(reader.ReadRoot(path), hParent)) {
+    case FolderWalk::Entered: break;
+    case FolderWalk::Skipped: return 0;
+    case FolderWalk::Stopped: return kCancelMarker;
+    }
     for (;;) {
         ScanFrame& frame = *stack.back();
         if (frame.next == frame.listing->subfolders.size()) {
@@ -234,9 +314,12 @@ std::int64_t CHeftDoc::ScanFolder(const CString& path, HTREEITEM hParent)
         frame.childName = subfolder.name;
         frame.childWriteTime = subfolder.writeTime;
         // A junction or symbolic link has no listing: it is never entered.
-        if (subfolder.folder) {
-            if (item && open(subfolder.folder, item)) continue;
-            if (!item) reader.Abandon(subfolder.folder);
+        if (subfolder.folder && item) {
+            const FolderWalk walk = open(subfolder.folder, item);
+            if (walk == FolderWalk::Entered) continue;
+            if (walk == FolderWalk::Stopped) return kCancelMarker;
+        } else if (subfolder.folder) {
+            reader.Abandon(subfolder.folder);
         }
         if (!FinishSubfolder(frame, frame.path + "\\" + subfolder.name, 0)) return kCancelMarker;
     }
@@ -257,7 +340,7 @@ BOOL CHeftDoc::FinishSubfolder(ScanFrame& parent, const CString& childPath, std:
         status.MakeUpper();
         m_pProgressDlg->SetStatusText(status);
         if (parent.path.GetLength() < 4) m_pProgressDlg->StepIt();
-        if (m_pProgressDlg->CheckCancel()) return FALSE;
+        if (m_pProgressDlg->CheckCancel() || m_bCloseRequested) return FALSE;
     }
     return TRUE;
 }
@@ -267,10 +350,10 @@ void CHeftDoc::OnRefresh()
     auto* treeView = dynamic_cast<CHeftTree*>(GetFirstView());
     if (!treeView) return;
     m_bBusy = TRUE;
-    treeView->ReleaseItemRecords();
-    treeView->GetTreeCtrl().DeleteItem(TVI_ROOT);
-    // The old root is gone: a rescan that fails early must not leave its handle behind.
-    m_hRootItem = nullptr;
+    m_bCloseRequested = false;
+    // Both views are emptied together: while a drive error is shown no view
+    // may show what the drive held before.
+    EmptyViews();
     if (ScanDrive()) {
         m_bBusy = FALSE;
         CTreeCtrl& tree = treeView->GetTreeCtrl();
@@ -281,9 +364,8 @@ void CHeftDoc::OnRefresh()
         if (tree.GetSelectedItem() == root) FillList();
         else tree.SelectItem(root);
     } else {
-        if (auto* frame = dynamic_cast<CMDIFrameWnd*>(AfxGetMainWnd())) {
-            if (CMDIChildWnd* child = frame->MDIGetActive()) child->PostMessage(WM_CLOSE);
-        }
+        // This document's own window closes, whichever drive window is active.
+        if (CFrameWnd* frame = treeView->GetParentFrame()) frame->PostMessage(WM_CLOSE);
         m_bBusy = FALSE;
     }
     if (auto* frame = dynamic_cast<CMainFrame*>(AfxGetMainWnd())) frame->RebuildDriveBar();

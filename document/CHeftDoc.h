@@ -27,11 +27,17 @@ public:
 
     BOOL OnNewDocument() override;
     BOOL OnOpenDocument(const char* pathName) override;
+    // Closing the window while a scan runs ends the scan as cancelled; the
+    // cancelled open or Refresh then closes the window itself.
+    void OnCloseDocument() override;
 
     // The whole-drive scan: drive check, volume, progress dialog, one record
     // and tree item per folder, totals bottom-up. FALSE when the drive cannot
     // be read or the user cancelled.
     BOOL ScanDrive();
+    // Frees every record of the tree and the list and deletes their items
+    // and rows, so that no view shows anything of the drive.
+    void EmptyViews();
     // Upper bound of the progress range: 1 + the root's folders.
     int CountRootFolders();
     // Total bytes below a folder ("C:" for the root), inserting its subfolders
@@ -99,13 +105,30 @@ public:
     int m_nFolderImage = 0;
     // How folders that are links are marked in the tree and the list.
     ShellLinkMark m_linkMark;
+    // Folders the last scan could not search (access denied): they count 0
+    // and are marked as unreadable in both views.
+    int m_nUnreadableFolders = 0;
 
 private:
     struct ScanFrame;
     // Whether the drive's root answers a free-space query.
     BOOL DriveAnswers() const;
+    // The drive error box: TRUE when the user chose Retry.
+    BOOL AskRetryDrive();
     // Asks until the drive answers; FALSE when the user gives up.
     BOOL CheckDriveAnswers();
+    // One walk of the whole drive under its own progress dialog, into an
+    // empty tree; kCancelMarker when cancelled or when the drive went away
+    // (m_bDriveLost).
+    std::int64_t ScanDriveOnce();
+    // Notes a folder whose search could not be started: when the drive no
+    // longer answers the walk stops (FALSE, m_bDriveLost); otherwise the
+    // folder's record is marked and counted (TRUE).
+    BOOL FolderUnreadable(HTREEITEM hItem);
+    // Puts the outcome of the last scan on the status bar.
+    void ShowUnreadableCount() const;
+    bool m_bDriveLost = false;
+    bool m_bCloseRequested = false;
     // Completes a subfolder's record and advances the progress; FALSE when cancelled.
     BOOL FinishSubfolder(ScanFrame& parent, const CString& childPath, std::int64_t childTotal);
 };

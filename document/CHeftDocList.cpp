@@ -80,6 +80,7 @@ void CHeftDoc::FillList()
             record->SetSize(folderRecord->GetSize());
             record->SetDate(folderRecord->GetDate());
             if (folderRecord->IsLink()) record->SetLink();
+            if (folderRecord->IsUnreadable()) record->SetUnreadable();
         }
         record->SetType(answer.type);
         record->SetFolder();

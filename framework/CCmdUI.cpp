@@ -1,8 +1,14 @@
 #include "framework/CCmdUI.h"
 
+#include "framework/CWinApp.h"
+
 void CCmdUI::DoUpdate(CCmdTarget* target, BOOL bDisableIfNoHandler)
 {
     m_bEnableChanged = false;
+    if (const CWinApp* app = AfxGetApp(); app && app->IsCommandHeld(m_nID)) {
+        Enable(FALSE);
+        return;
+    }
     CmdMsg update;
     update.kind = CmdMsg::UpdateUI;
     update.id = m_nID;

@@ -4,6 +4,7 @@
 #include "framework/CFrameWnd.h"
 #include "framework/Dpi.h"
 
+#include <algorithm>
 #include <cstring>
 
 // ---- CControlBar ----
@@ -218,10 +219,19 @@ CString CStatusBar::GetPaneText(int nIndex) const
 
 int CStatusBar::CalcHeight(int)
 {
-    RECT rc{};
-    SendMessage(SB_GETRECT, 0, reinterpret_cast<LPARAM>(&rc));
-    int h = rc.bottom - rc.top;
-    return h > 0 ? h + 4 : 22;
+    // From the bar's font and borders alone: a height taken from the bar's
+    // present size would grow by its borders at every layout.
+    TEXTMETRICA metrics{};
+    HDC hdc = GetDC(m_hWnd);
+    HGDIOBJ old = SelectObject(hdc, reinterpret_cast<HGDIOBJ>(SendMessage(WM_GETFONT)));
+    const BOOL measured = GetTextMetricsA(hdc, &metrics);
+    SelectObject(hdc, old);
+    ReleaseDC(m_hWnd, hdc);
+    int borders[3] = {}; // horizontal, vertical, between panes
+    SendMessage(SB_GETBORDERS, 0, reinterpret_cast<LPARAM>(borders));
+    const int line = std::max(measured ? static_cast<int>(metrics.tmHeight) : 0, GetSystemMetrics(SM_CYSMICON));
+    // The panes' sunken edges take one pixel above and below the line.
+    return line + 2 + 2 * std::max(borders[1], 0) + 2;
 }
 
 void CStatusBar::OnUpdateCmdUI(CCmdTarget*, BOOL)

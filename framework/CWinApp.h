@@ -75,6 +75,12 @@ public:
     virtual void AddToRecentFileList(const char* pathName);
     CRecentFileList* GetRecentFileList() const { return m_pRecentFileList.get(); }
 
+    // Whether a command is held back for now: it then runs from no window
+    // (menu, key, toolbar or a message posted by another program) and every
+    // menu item and button for it shows disabled. The application decides
+    // which commands and when; by default none.
+    virtual BOOL IsCommandHeld(UINT /*nID*/) const { return FALSE; }
+
     // Help: the help file beside the program, opened at a context.
     virtual void WinHelp(DWORD_PTR dwData, UINT nCmd = HELP_CONTEXT);
     // The file WinHelp opens and the topic within it; the shell is asked to show it.

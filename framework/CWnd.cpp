@@ -3,6 +3,7 @@
 #include "framework/CDialog.h"
 #include "framework/CFileFind.h"
 #include "framework/CFrameWnd.h"
+#include "framework/CWinApp.h"
 
 #include <map>
 #include <tuple>
@@ -273,6 +274,8 @@ BOOL CWnd::OnCommand(WPARAM wParam, LPARAM lParam)
     } else {
         code = 0; // menus (0) and accelerators (1) both mean "the command"
     }
+    // A held command is taken and dropped here, where every command enters.
+    if (const CWinApp* app = AfxGetApp(); app && app->IsCommandHeld(id)) return TRUE;
     CmdMsg cmd;
     cmd.kind = CmdMsg::Command;
     cmd.id = id;

@@ -271,6 +271,13 @@ struct MsgTraits<WM_ENABLE> {
 };
 
 template <>
+struct MsgTraits<WM_TIMER> {
+    template <class C> using Sig = void (C::*)(UINT_PTR nIDEvent);
+    template <class C, Sig<C> F>
+    static LRESULT Call(C* c, const WndMsg& m) { (c->*F)(static_cast<UINT_PTR>(m.wParam)); return 0; }
+};
+
+template <>
 struct MsgTraits<WM_DRAWITEM> {
     template <class C> using Sig = void (C::*)(DRAWITEMSTRUCT*);
     template <class C, Sig<C> F>

@@ -18,7 +18,7 @@ public:
     CDirEntry() { ++s_nLive; }
     CDirEntry(const CDirEntry& other) : CObject(other), m_nSize(other.m_nSize), m_strName(other.m_strName),
         m_bFolder(other.m_bFolder), m_hTreeItem(other.m_hTreeItem), m_strType(other.m_strType),
-        m_strDate(other.m_strDate), m_bLink(other.m_bLink) { ++s_nLive; }
+        m_strDate(other.m_strDate), m_bLink(other.m_bLink), m_bUnreadable(other.m_bUnreadable) { ++s_nLive; }
     CDirEntry& operator=(const CDirEntry&) = default;
     ~CDirEntry() override { --s_nLive; }
 
@@ -46,6 +46,11 @@ public:
     void SetLink() { m_bLink = true; }
     bool IsLink() const { return m_bLink; }
 
+    // A folder whose contents could not be read (access denied): it counts
+    // 0, and the views show that its 0 is not a measurement.
+    void SetUnreadable() { m_bUnreadable = true; }
+    bool IsUnreadable() const { return m_bUnreadable; }
+
     void SetTreeItem(TreeItemHandle item) { m_hTreeItem = item; }
     TreeItemHandle GetTreeItem() const { return m_hTreeItem; }
 
@@ -63,6 +68,7 @@ private:
     CString m_strType;
     CString m_strDate;
     bool m_bLink = false;
+    bool m_bUnreadable = false;
 };
 
 // Calendar fields of a file time, as the system's own conversion gives them.

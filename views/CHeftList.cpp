@@ -406,20 +406,22 @@ void CHeftList::OnContextMenu(HWND, POINT point)
     TrackPopupMenu(popup, TPM_RIGHTBUTTON, point.x, point.y, 0, owner ? owner : m_hWnd, nullptr);
 }
 
+// The keys and the double-click give their commands the way the menu does,
+// so that a command held back (while a scan runs) is held for them too.
 void CHeftList::OnKeyDown(UINT nChar, UINT, UINT)
 {
     switch (nChar) {
     case VK_BACK:
-        OnUpOneLevel();
+        SendMessage(WM_COMMAND, ID_UP_ONE_LEVEL);
         break;
     case VK_RETURN:
-        OnOpen();
+        SendMessage(WM_COMMAND, ID_ACTION_OPEN);
         break;
     case VK_DELETE:
-        OnDelete();
+        SendMessage(WM_COMMAND, ID_ACTION_DELETE);
         break;
     case VK_F5:
-        if (CHeftDoc* doc = GetDocument()) doc->OnRefresh();
+        SendMessage(WM_COMMAND, ID_REFRESH);
         break;
     default:
         break;
@@ -430,13 +432,13 @@ void CHeftList::OnKeyDown(UINT nChar, UINT, UINT)
 void CHeftList::OnSysKeyDown(UINT nChar, UINT, UINT nFlags)
 {
     // Alt is down when the context code (bit 13 of the key flags) is set.
-    if (nChar == VK_RETURN && (nFlags & 0x2000)) OnProperties();
+    if (nChar == VK_RETURN && (nFlags & 0x2000)) SendMessage(WM_COMMAND, ID_ITEM_PROPERTIES);
     Default();
 }
 
 void CHeftList::OnLButtonDblClk(UINT, POINT)
 {
-    OnOpen();
+    SendMessage(WM_COMMAND, ID_ACTION_OPEN);
     Default();
 }
 
@@ -686,7 +688,11 @@ void CHeftList::DrawItem(DRAWITEMSTRUCT* pDrawItem)
     RECT percent{bar.right, r.top, bar.right + width(3), r.bottom};
 
     m_nDrawColumn = 0;
+    // A folder that could not be read shows its name greyed, as in the tree.
+    const bool greyed = record->IsUnreadable() && !selected;
+    if (greyed) dc.SetTextColor(GetSysColor(COLOR_GRAYTEXT));
     DrawCellText(&dc, record->GetName(), name);
+    if (greyed) dc.SetTextColor(GetSysColor(COLOR_WINDOWTEXT));
     m_nDrawColumn = 1;
     DrawCellTextRight(&dc, record->GetSizeText(), sizeCell);
     m_nDrawColumn = 2;

@@ -61,7 +61,7 @@ void CHeftTree::OnCustomDraw(NMHDR* pNMHDR, LRESULT* pResult)
 {
     *pResult = CDRF_DODEFAULT;
     const CHeftDoc* doc = GetDocument();
-    if (!doc || doc->m_linkMark.arrowImage < 0) return;
+    if (!doc) return;
     auto* draw = reinterpret_cast<NMTVCUSTOMDRAW*>(pNMHDR);
     switch (draw->nmcd.dwDrawStage) {
     case CDDS_PREPAINT:
@@ -69,7 +69,11 @@ void CHeftTree::OnCustomDraw(NMHDR* pNMHDR, LRESULT* pResult)
         break;
     case CDDS_ITEMPREPAINT: {
         const auto* record = reinterpret_cast<const CDirEntry*>(draw->nmcd.lItemlParam);
-        if (record && record->IsLink()) *pResult = CDRF_NOTIFYPOSTPAINT;
+        if (!record) break;
+        // A folder that could not be read shows its name greyed, as in the list.
+        if (record->IsUnreadable() && !(draw->nmcd.uItemState & CDIS_SELECTED))
+            draw->clrText = GetSysColor(COLOR_GRAYTEXT);
+        if (record->IsLink() && doc->m_linkMark.arrowImage >= 0) *pResult = CDRF_NOTIFYPOSTPAINT;
         break;
     }
     case CDDS_ITEMPOSTPAINT: {
@@ -159,9 +163,8 @@ void CHeftTree::OnProperties()
 
 void CHeftTree::OnKeyDown(UINT nChar, UINT, UINT)
 {
-    if (nChar == VK_F5) {
-        if (CHeftDoc* doc = GetDocument()) doc->OnRefresh();
-    }
+    // Given as the menu gives it, so that it is held while a scan runs.
+    if (nChar == VK_F5) SendMessage(WM_COMMAND, ID_REFRESH);
     Default();
 }
 

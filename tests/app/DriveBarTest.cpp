@@ -227,3 +227,38 @@ TEST_F(DriveBarTest, ChildFrameTooltipIsTheShellNameAtTheButtonsPosition)
         EXPECT_FALSE(CChildFrame::GetDriveToolTip(ID_DRIVE_A + letter, text)) << letter;
     }
 }
+
+TEST_F(DriveBarTest, RebuildingTheDriveBarFiftyTimesLeavesTheLayoutAsItWas)
+{
+    CreateFrame();
+    struct Layout {
+        RECT status, commands, drives, client;
+        bool operator==(const Layout& other) const
+        {
+            return EqualRect(&status, &other.status) && EqualRect(&commands, &other.commands) &&
+                   EqualRect(&drives, &other.drives) && EqualRect(&client, &other.client);
+        }
+    };
+    auto layout = [this] {
+        Layout now{};
+        frame->m_wndStatusBar.GetWindowRect(&now.status);
+        frame->m_wndToolBar.GetWindowRect(&now.commands);
+        frame->m_pDriveBar->GetWindowRect(&now.drives);
+        GetWindowRect(frame->m_hWndMDIClient, &now.client);
+        return now;
+    };
+    const Layout before = layout();
+    ASSERT_GT(before.status.bottom - before.status.top, 0);
+    for (int i = 0; i < 50; ++i) frame->RebuildDriveBar();
+    const Layout after = layout();
+    EXPECT_EQ(after.status.bottom - after.status.top, before.status.bottom - before.status.top);
+    EXPECT_TRUE(after == before) << "the bars and the client area stand where they stood";
+
+    // Laying the frame out again, or resizing it and back, changes no height either.
+    for (int i = 0; i < 20; ++i) frame->RecalcLayout();
+    RECT window{};
+    frame->GetWindowRect(&window);
+    frame->MoveWindow(RECT{window.left, window.top, window.right + 40, window.bottom + 30});
+    frame->MoveWindow(window);
+    EXPECT_TRUE(layout() == before);
+}

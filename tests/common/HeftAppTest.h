@@ -59,6 +59,19 @@ protected:
         return texts;
     }
 
+    // Items of a drive's tree and rows of its list, as a user sees them now.
+    struct ViewCounts {
+        int treeItems = -1;
+        int listRows = -1;
+    };
+    static ViewCounts CountViews(const CHeftDoc* doc)
+    {
+        ViewCounts counts;
+        if (doc->m_pTreeCtrl) counts.treeItems = static_cast<int>(doc->m_pTreeCtrl->GetCount());
+        if (doc->m_pListCtrl) counts.listRows = doc->m_pListCtrl->GetItemCount();
+        return counts;
+    }
+
     long liveBefore = 0;
     CHeftApp app;
     CMainFrame* main = nullptr;

@@ -26,6 +26,19 @@ public:
     // Called when a percent text goes up; may press Cancel.
     std::function<void(HWND dialog, const std::string& percent)> onPercent;
 
+    // Runs `action` once, when the first status text goes up (the scan has
+    // just begun); Fired() tells whether it ran.
+    void AtFirstStatus(std::function<void()> action)
+    {
+        m_fired = false;
+        onStatus = [this, action = std::move(action)](HWND, const std::string&) {
+            if (m_fired) return;
+            m_fired = true;
+            action();
+        };
+    }
+    bool Fired() const { return m_fired; }
+
 private:
     static LRESULT CALLBACK Hook(int code, WPARAM wParam, LPARAM lParam)
     {
@@ -46,4 +59,5 @@ private:
     }
     static inline ProgressWatcher* s_current = nullptr;
     HHOOK m_hook = nullptr;
+    bool m_fired = false;
 };

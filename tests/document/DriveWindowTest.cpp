@@ -123,10 +123,15 @@ TEST_F(DriveWindowTest, RefreshOfAVanishedDriveShowsTheErrorAndCancelClosesTheWi
     drive.File("a\\x.bin", 10);
     CHeftDoc* doc = Open(drive);
     ASSERT_NE(doc, nullptr);
+    ASSERT_NE(doc->m_pListCtrl, nullptr);
+    ASSERT_EQ(doc->m_pListCtrl->GetItemCount(), 1);
     drive.Unmount();
-    DialogAnswerer cancel("Error", IDCANCEL);
+    ViewCounts behindTheBox;
+    DialogAnswerer cancel("Error", IDCANCEL, [&](HWND) { behindTheBox = CountViews(doc); });
     main->SendMessage(WM_COMMAND, ID_REFRESH);
     EXPECT_EQ(cancel.Answered(), 1);
+    EXPECT_EQ(behindTheBox.treeItems, 0);
+    EXPECT_EQ(behindTheBox.listRows, 0) << "the list is emptied together with the tree";
     EXPECT_EQ(cancel.LastText(), "Error reading drive T:");
     PumpPending(); // the window's close request
     EXPECT_EQ(DocumentCount(), 0);

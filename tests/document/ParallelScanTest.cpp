@@ -3,6 +3,7 @@
 // cancelled or failed scan, and sound totals while the drive changes.
 #include "document/CFolderReader.h"
 #include "framework/CFileFind.h"
+#include "resources/resource.h"
 #include "tests/common/DialogAnswerer.h"
 #include "tests/common/HeftAppTest.h"
 #include "tests/common/ProgressWatcher.h"
@@ -189,31 +190,86 @@ TEST_F(ParallelScanTest, CancelAtTheFirstAMiddleAndTheLastRootFolderLeavesNoThre
     }
 }
 
-TEST_F(ParallelScanTest, ADriveTakenAwayDuringTheScanFailsItWithTheDriveError)
+TEST_F(ParallelScanTest, ADriveTakenAwayDuringTheScanAsksRetryOrCancelAsAtTheStart)
 {
     FixtureDrive drive('T');
     for (int i = 0; i < 4; ++i) {
         for (int j = 0; j < 200; ++j)
             drive.File(("r" + std::to_string(i) + "\\s" + std::to_string(j) + "\\f.bin").c_str(), 10);
     }
-    ScanWith(drive, 0);
+    main->RebuildDriveBar();
+    // The walk reads each folder itself, so that the drive goes while most of
+    // it is still to be read.
+    CFolderReader::SetScanWorkers(0);
     const int threadsBefore = ThreadCount();
     ProgressWatcher watcher;
-    bool removed = false;
-    watcher.onStatus = [&](HWND, const std::string&) {
-        if (removed) return;
-        removed = true;
-        drive.Unmount();
-    };
-    DialogAnswerer ok("Error", IDOK);
-    EXPECT_EQ(app.OpenDrive("T:"), nullptr);
-    ASSERT_TRUE(removed);
-    EXPECT_EQ(ok.Answered(), 1);
-    EXPECT_EQ(ok.LastText(), "Error reading drive T:");
+    watcher.AtFirstStatus([&] { drive.Unmount(); });
+    {
+        // Cancel: the open fails as a whole, nothing of the partial walk stays.
+        DialogAnswerer cancel("Error", IDCANCEL);
+        EXPECT_EQ(app.OpenDrive("T:"), nullptr);
+        ASSERT_TRUE(watcher.Fired());
+        EXPECT_EQ(cancel.Answered(), 1);
+        EXPECT_EQ(cancel.LastText(), "Error reading drive T:");
+    }
     EXPECT_EQ(CFolderReader::LiveWorkers(), 0);
     EXPECT_LE(ThreadCountSettlingAt(threadsBefore + 1), threadsBefore + 1);
     EXPECT_EQ(DocumentCount(), 0);
     EXPECT_EQ(ChildWindowCount(), 0);
+    EXPECT_TRUE(main->IsWindowEnabled());
+    PumpPending();
+    EXPECT_EQ(CDirEntry::LiveCount(), liveBefore);
+
+    // Retry once the drive is back: the scan starts again from an empty tree
+    // and counts every byte once.
+    drive.Mount();
+    main->RebuildDriveBar();
+    watcher.AtFirstStatus([&] { drive.Unmount(); });
+    DialogAnswerer retry("Error", IDRETRY, [&](HWND) {
+        EXPECT_EQ(FindWindowA(nullptr, "Scanning Drive"), nullptr) << "the progress dialog is gone while the box asks";
+        drive.Mount();
+    });
+    CHeftDoc* doc = app.OpenDrive("T:");
+    ASSERT_TRUE(watcher.Fired());
+    ASSERT_NE(doc, nullptr);
+    EXPECT_EQ(retry.Answered(), 1);
+    EXPECT_EQ(doc->m_nDriveTotal, 4 * 200 * 10);
+    CTreeCtrl& tree = *doc->m_pTreeCtrl;
+    EXPECT_EQ(tree.GetRootItem(), doc->m_hRootItem);
+    EXPECT_EQ(tree.GetNextSiblingItem(doc->m_hRootItem), nullptr) << "one root, the new one";
+    EXPECT_EQ(ChildTexts(tree, doc->m_hRootItem), (std::vector<std::string>{"r0", "r1", "r2", "r3"}));
+    for (HTREEITEM r = tree.GetChildItem(doc->m_hRootItem); r; r = tree.GetNextSiblingItem(r))
+        EXPECT_EQ(Record(tree, r)->GetSize(), 2000);
+    EXPECT_TRUE(main->IsWindowEnabled());
+}
+
+TEST_F(ParallelScanTest, ADriveTakenAwayDuringARefreshEmptiesBothViewsAndCancelClosesTheWindow)
+{
+    FixtureDrive drive('T');
+    for (int i = 0; i < 3; ++i) {
+        for (int j = 0; j < 200; ++j)
+            drive.File(("r" + std::to_string(i) + "\\s" + std::to_string(j) + "\\f.bin").c_str(), 10);
+    }
+    drive.File("top.bin", 7);
+    CHeftDoc* doc = Open(drive);
+    ASSERT_NE(doc, nullptr);
+    ASSERT_NE(doc->m_pListCtrl, nullptr);
+    ASSERT_GT(doc->m_pListCtrl->GetItemCount(), 0);
+    CFolderReader::SetScanWorkers(0);
+    ProgressWatcher watcher;
+    watcher.AtFirstStatus([&] { drive.Unmount(); });
+    ViewCounts behindTheBox;
+    DialogAnswerer cancel("Error", IDCANCEL, [&](HWND) { behindTheBox = CountViews(doc); });
+    main->SendMessage(WM_COMMAND, ID_REFRESH);
+    ASSERT_TRUE(watcher.Fired());
+    EXPECT_EQ(cancel.Answered(), 1);
+    EXPECT_EQ(cancel.LastText(), "Error reading drive T:");
+    EXPECT_EQ(behindTheBox.treeItems, 0) << "no partial tree behind the box";
+    EXPECT_EQ(behindTheBox.listRows, 0) << "nor the old rows";
+    PumpPending(); // the window's close request
+    EXPECT_EQ(DocumentCount(), 0);
+    EXPECT_EQ(ChildWindowCount(), 0);
+    EXPECT_TRUE(main->IsWindowEnabled());
     drive.Mount();
 }
 

@@ -46,6 +46,31 @@ TEST(CDirEntry, FreshRecordIsEmpty)
     EXPECT_TRUE(entry.GetSizeText().IsEmpty());
 }
 
+TEST(CDirEntry, ACopyKeepsEveryMarkAndCountsAsARecordOfItsOwn)
+{
+    const long before = CDirEntry::LiveCount();
+    CDirEntry folder;
+    EXPECT_FALSE(folder.IsUnreadable());
+    folder.SetSize(0);
+    folder.SetName("locked");
+    folder.SetFolder();
+    folder.SetUnreadable();
+    CDirEntry link;
+    link.SetLink();
+    {
+        const CDirEntry copy(folder);
+        EXPECT_TRUE(copy.IsUnreadable()) << "the ten-largest listing copies tree records";
+        EXPECT_FALSE(copy.IsLink());
+        EXPECT_EQ(copy.IsFolder(), 1);
+        EXPECT_EQ(copy.GetName(), "locked");
+        const CDirEntry linkCopy(link);
+        EXPECT_TRUE(linkCopy.IsLink());
+        EXPECT_FALSE(linkCopy.IsUnreadable());
+        EXPECT_EQ(CDirEntry::LiveCount(), before + 4);
+    }
+    EXPECT_EQ(CDirEntry::LiveCount(), before + 2);
+}
+
 TEST(CDirEntry, AccessorsKeepWhatTheyAreGiven)
 {
     CDirEntry entry;

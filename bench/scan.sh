@@ -71,7 +71,10 @@ echo "bench scan: $result" >&2
 large_result=""
 if [ "${HEFT_BENCH_LARGE:-1}" != 0 ]; then
     ln -sfn "$large" "$WINEPREFIX/dosdevices/l:"
-    large_result=$(HEFT_BENCH_DRIVE=L: HEFT_BENCH_ONCE=1 "$wine" "$root/build/bench-win64/scan_bench.exe" | tr -d '\r' | tail -n 1)
+    warm="$root/build/bench-scan-warm"
+    mkdir -p "$warm/a/b" "$warm/c" && : > "$warm/a/b/f.dat"
+    ln -sfn "$warm" "$WINEPREFIX/dosdevices/w:"
+    large_result=$(HEFT_BENCH_DRIVE=L: HEFT_BENCH_WARM=W: HEFT_BENCH_ONCE=1 "$wine" "$root/build/bench-win64/scan_bench.exe" | tr -d '\r' | tail -n 1)
     echo "bench scan large: $large_result" >&2
 fi
 wineserver -k 2>/dev/null || true

@@ -3,10 +3,3 @@
 #include "resources/resource.h"
 
 CAboutDlg::CAboutDlg() : CDialog(IDD_ABOUTBOX) {}
-
-BOOL CAboutDlg::OnInitDialog()
-{
-    CDialog::OnInitDialog();
-    CenterWindow();
-    return TRUE;
-}

@@ -5,5 +5,4 @@
 class CAboutDlg : public CDialog {
 public:
     CAboutDlg();
-    BOOL OnInitDialog() override;
 };

@@ -86,8 +86,6 @@ BOOL CScanProgressDlg::OnInitDialog()
     CString caption;
     caption.LoadString(m_nCaptionID);
     SetWindowText(caption);
-    // Over the window whose work it shows, not in a corner of the screen.
-    CenterWindow(m_hWndOwner);
     return TRUE;
 }
 

@@ -50,6 +50,8 @@ BOOL CDialog::Create(UINT nIDTemplate, CWnd* pParent)
 BOOL CDialog::OnInitDialog()
 {
     UpdateData(FALSE);
+    // Every dialog opens over the window that owns it, not in a corner of the screen.
+    CenterWindow();
     return TRUE;
 }
 

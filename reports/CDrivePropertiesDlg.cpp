@@ -57,14 +57,6 @@ void CDrivePropertiesDlg::SetFigures(const DriveSpace& space, DWORD fileSystemFl
     m_nUsedBytes = bytes.used;
 }
 
-BOOL CDrivePropertiesDlg::OnInitDialog()
-{
-    CDialog::OnInitDialog();
-    // Over the main window, like the program's other dialogs.
-    CenterWindow();
-    return TRUE;
-}
-
 void CDrivePropertiesDlg::DoDataExchange(CDataExchange* pDX)
 {
     DDX_Text(pDX, IDC_AVAILABLE_SPACE, m_strAvailableSpace);

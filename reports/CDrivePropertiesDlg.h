@@ -38,7 +38,6 @@ public:
     CString m_strSerialNumber;
 
 protected:
-    BOOL OnInitDialog() override;
     void DoDataExchange(CDataExchange* pDX) override;
     void OnPaint();
 

@@ -22,14 +22,6 @@ CString CItemPropertiesDlg::PercentOfDrive(std::int64_t size, std::int64_t drive
     return text;
 }
 
-BOOL CItemPropertiesDlg::OnInitDialog()
-{
-    CDialog::OnInitDialog();
-    // Over the main window, like the program's other dialogs.
-    CenterWindow();
-    return TRUE;
-}
-
 void CItemPropertiesDlg::DoDataExchange(CDataExchange* pDX)
 {
     DDX_Text(pDX, IDC_ITEM_SPACE_USED, m_strSpaceUsed);

@@ -22,6 +22,5 @@ public:
     CString m_strLastWritten;
 
 protected:
-    BOOL OnInitDialog() override;
     void DoDataExchange(CDataExchange* pDX) override;
 };

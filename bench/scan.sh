@@ -31,17 +31,7 @@ tree="$root/build/bench-scan/tree"
 if [ ! -f "$root/build/bench-scan/.complete" ]; then
     echo "bench scan: making the fixture tree (once)" >&2
     rm -rf "$root/build/bench-scan"
-    python3 - "$tree" <<'PY'
-import os, sys
-base = sys.argv[1]
-for t in range(20):
-    for s in range(999):
-        folder = os.path.join(base, f"top{t:02d}", f"sub{s:03d}")
-        os.makedirs(folder)
-        for f in range(10):
-            with open(os.path.join(folder, f"file{f}.dat"), "wb") as out:
-                out.truncate((t * 7919 + s * 104729 + f * 31) % 65536)
-PY
+    python3 bench/make_tree.py "$tree" 20 999 10 sized
     touch "$root/build/bench-scan/.complete"
 fi
 
@@ -50,16 +40,7 @@ large="$root/build/bench-scan-large/tree"
 if [ "${HEFT_BENCH_LARGE:-1}" != 0 ] && [ ! -f "$root/build/bench-scan-large/.complete" ]; then
     echo "bench scan: making the large fixture tree (once)" >&2
     rm -rf "$root/build/bench-scan-large"
-    python3 - "$large" <<'PY'
-import os, sys
-base = sys.argv[1]
-for t in range(100):
-    for s in range(1000):
-        folder = os.path.join(base, f"top{t:03d}", f"sub{s:04d}")
-        os.makedirs(folder)
-        for f in range(10):
-            open(os.path.join(folder, f"file{f}.dat"), "wb").close()
-PY
+    python3 bench/make_tree.py "$large" 100 1000 10
     touch "$root/build/bench-scan-large/.complete"
 fi
 

@@ -21,17 +21,7 @@ cmake --build "$build/bench-win64" -j2 --target soak_bench >/dev/null
 tree="$build/bench-soak/tree"
 if [ ! -f "$build/bench-soak/.complete" ]; then
     rm -rf "$build/bench-soak"
-    python3 - "$tree" <<'PY'
-import os, sys
-base = sys.argv[1]
-for t in range(20):
-    for s in range(99):
-        folder = os.path.join(base, f"top{t:02d}", f"sub{s:02d}")
-        os.makedirs(folder)
-        for f in range(3):
-            with open(os.path.join(folder, f"file{f}.dat"), "wb") as out:
-                out.truncate((t * 7919 + s * 104729 + f * 31) % 65536)
-PY
+    python3 "$root/bench/make_tree.py" "$tree" 20 99 3 sized
     touch "$build/bench-soak/.complete"
 fi
 

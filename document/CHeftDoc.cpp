@@ -178,19 +178,24 @@ std::int64_t CHeftDoc::ScanDriveOnce()
     }
     if (driveIcon < 0) driveIcon = SmallIconIndex(root, 0);
 
-    auto* rootRecord = new CDirEntry;
+    // The root's record belongs to its item once the item holds it. Without
+    // a root item there is no tree to show the drive in: the scan fails.
+    auto rootRecord = std::make_unique<CDirEntry>();
     m_hRootItem = m_pTreeCtrl->InsertItem(displayName, driveIcon, driveIcon, TVIS_EXPANDED,
-                                          reinterpret_cast<LPARAM>(rootRecord), TVI_ROOT, TVI_FIRST);
-    if (!m_hRootItem) delete rootRecord;
+                                          reinterpret_cast<LPARAM>(rootRecord.get()), TVI_ROOT, TVI_FIRST);
+    if (!m_hRootItem) {
+        progress->DestroyWindow();
+        m_pProgressDlg = nullptr;
+        return kCancelMarker;
+    }
+    CDirEntry& rootEntry = *rootRecord.release();
 
     const std::int64_t total = ScanFolder(m_strDrive, m_hRootItem);
 
     m_strVolumeName = displayName;
-    if (m_hRootItem) {
-        rootRecord->SetSize(total);
-        rootRecord->SetName(m_strVolumeName);
-        rootRecord->SetType(m_strVolumeName);
-    }
+    rootEntry.SetSize(total);
+    rootEntry.SetName(m_strVolumeName);
+    rootEntry.SetType(m_strVolumeName);
     m_nDriveTotal = total;
     m_pTreeCtrl->SortChildren(m_hRootItem);
 

@@ -88,7 +88,7 @@ BOOL CDialog::PreTranslateMessage(MSG* pMsg)
 LRESULT CDialog::DefWindowProc(UINT, WPARAM, LPARAM)
 {
     // The dialog manager does the default processing once DialogProc returns FALSE.
-    m_bWantsDefault = true;
+    if (m_pWantsDefault) *m_pWantsDefault = true;
     return 0;
 }
 
@@ -102,14 +102,25 @@ INT_PTR CALLBACK CDialog::DialogProc(HWND hWnd, UINT message, WPARAM wParam, LPA
     }
     auto* pDlg = reinterpret_cast<CDialog*>(GetWindowLongPtrA(hWnd, DWLP_USER));
     if (!pDlg) return FALSE;
-    bool saved = pDlg->m_bWantsDefault;
-    pDlg->m_bWantsDefault = false;
-    LRESULT result = 0;
+    // What the message asks of the dialog manager is noted here, on this
+    // call's own stack: the message may end the dialog (WM_NCDESTROY, or a
+    // handler that destroys it), and PostNcDestroy may delete the object,
+    // which is then not touched again.
+    bool wantsDefault = false;
+    bool ended = false;
+    bool* outerWantsDefault = pDlg->m_pWantsDefault;
+    bool* outerEnded = pDlg->m_pEndedFlag;
+    pDlg->m_pWantsDefault = &wantsDefault;
+    pDlg->m_pEndedFlag = &ended;
     // Dispatch (not WindowProc directly) so that Default() works and the
     // binding ends with WM_NCDESTROY.
-    result = Dispatch(pDlg, hWnd, message, wParam, lParam);
-    bool wantsDefault = pDlg->m_bWantsDefault;
-    pDlg->m_bWantsDefault = saved;
+    const LRESULT result = Dispatch(pDlg, hWnd, message, wParam, lParam);
+    if (ended) {
+        if (outerEnded) *outerEnded = true;
+    } else {
+        pDlg->m_pWantsDefault = outerWantsDefault;
+        pDlg->m_pEndedFlag = outerEnded;
+    }
     if (wantsDefault) return FALSE;
     switch (message) {
     case WM_CTLCOLORMSGBOX:

@@ -38,5 +38,7 @@ protected:
 
 private:
     bool m_bModal = false;
-    bool m_bWantsDefault = false;
+    // Set by DefWindowProc while DialogProc dispatches a message: the dialog
+    // manager is to do its default processing.
+    bool* m_pWantsDefault = nullptr;
 };

@@ -27,7 +27,7 @@ const MessageMap* CHeftList::GetThisMessageMap()
     static const MsgMapEntry entries[] = {
         on::Message<WM_CONTEXTMENU, &CHeftList::OnContextMenu>(),
         on::Message<WM_DESTROY, &CHeftList::OnDestroy>(),
-        on::NotifyReflect<&CHeftList::OnColumnClick>(static_cast<int>(LVN_COLUMNCLICK)),
+        on::NotifyReflect<&CHeftList::OnColumnClick>(LVN_COLUMNCLICK),
         on::Command<&CHeftList::OnOpen>(ID_ACTION_OPEN),
         on::Command<&CHeftList::OnProperties>(ID_ITEM_PROPERTIES),
         on::Command<&CHeftList::OnDelete>(ID_ACTION_DELETE),
@@ -35,17 +35,17 @@ const MessageMap* CHeftList::GetThisMessageMap()
         on::Message<WM_KEYDOWN, &CHeftList::OnKeyDown>(),
         on::Message<WM_LBUTTONDBLCLK, &CHeftList::OnLButtonDblClk>(),
         on::Command<&CHeftList::OnUpOneLevel>(ID_UP_ONE_LEVEL),
-        on::NotifyReflect<&CHeftList::OnItemChanged>(static_cast<int>(LVN_ITEMCHANGED)),
+        on::NotifyReflect<&CHeftList::OnItemChanged>(LVN_ITEMCHANGED),
         // The control asks for what it shows of a row (the name and the icon)
         // and for the row a typed name starts.
-        on::NotifyReflect<&CHeftList::OnGetDispInfo>(static_cast<int>(LVN_GETDISPINFOA)),
-        on::NotifyReflect<&CHeftList::OnGetDispInfo>(static_cast<int>(LVN_GETDISPINFOW)),
-        on::NotifyReflect<&CHeftList::OnFindItem>(static_cast<int>(LVN_ODFINDITEMA)),
-        on::NotifyReflect<&CHeftList::OnFindItem>(static_cast<int>(LVN_ODFINDITEMW)),
+        on::NotifyReflect<&CHeftList::OnGetDispInfo>(LVN_GETDISPINFOA),
+        on::NotifyReflect<&CHeftList::OnGetDispInfo>(LVN_GETDISPINFOW),
+        on::NotifyReflect<&CHeftList::OnFindItem>(LVN_ODFINDITEMA),
+        on::NotifyReflect<&CHeftList::OnFindItem>(LVN_ODFINDITEMW),
         // The header asks its parent, the list, for the notification format;
         // the version-6 list answers Unicode, so both codes can arrive.
-        on::Notify<&CHeftList::OnDividerDblClick>(static_cast<int>(HDN_DIVIDERDBLCLICKA), 0),
-        on::Notify<&CHeftList::OnDividerDblClick>(static_cast<int>(HDN_DIVIDERDBLCLICKW), 0),
+        on::Notify<&CHeftList::OnDividerDblClick>(HDN_DIVIDERDBLCLICKA, 0),
+        on::Notify<&CHeftList::OnDividerDblClick>(HDN_DIVIDERDBLCLICKW, 0),
         on::Reflected<WM_DRAWITEM, &CHeftList::DrawItem>(),
         on::Reflected<WM_MEASUREITEM, &CHeftList::MeasureItem>(),
         on::Command<&CHeftList::OnFilePrint>(ID_FILE_PRINT),
@@ -419,9 +419,6 @@ void CHeftList::OnKeyDown(UINT nChar, UINT, UINT)
         break;
     case VK_DELETE:
         SendMessage(WM_COMMAND, ID_ACTION_DELETE);
-        break;
-    case VK_F5:
-        SendMessage(WM_COMMAND, ID_REFRESH);
         break;
     default:
         break;

@@ -13,15 +13,13 @@
 const MessageMap* CHeftTree::GetThisMessageMap()
 {
     static const MsgMapEntry entries[] = {
-        on::NotifyReflect<&CHeftTree::OnSelChanged>(static_cast<int>(TVN_SELCHANGEDA)),
-        on::NotifyReflect<&CHeftTree::OnCustomDraw>(static_cast<int>(NM_CUSTOMDRAW)),
+        on::NotifyReflect<&CHeftTree::OnSelChanged>(TVN_SELCHANGEDA),
+        on::NotifyReflect<&CHeftTree::OnCustomDraw>(NM_CUSTOMDRAW),
         on::Message<WM_DESTROY, &CHeftTree::OnDestroy>(),
         on::Command<&CHeftTree::OnUpOneLevel>(ID_UP_ONE_LEVEL),
         on::Command<&CHeftTree::OnOpen>(ID_ACTION_OPEN),
         on::Command<&CHeftTree::OnDelete>(ID_ACTION_DELETE),
         on::Command<&CHeftTree::OnProperties>(ID_ITEM_PROPERTIES),
-        on::Message<WM_KEYDOWN, &CHeftTree::OnKeyDown>(),
-        on::Message<WM_CONTEXTMENU, &CHeftTree::OnContextMenu>(),
         on::Command<&CHeftTree::OnFilePrint>(ID_FILE_PRINT),
         on::Command<&CHeftTree::OnFilePrintPreview>(ID_FILE_PRINT_PREVIEW),
     };
@@ -121,6 +119,8 @@ void CHeftTree::OnDestroy()
 {
     CHeftDoc* doc = GetDocument();
     if (doc && !doc->m_bBusy) ReleaseItemRecords();
+    // The document reaches the tree through this view's control: not once it is gone.
+    if (doc && doc->m_pTreeCtrl && doc->m_pTreeCtrl->m_hWnd == m_hWnd) doc->m_pTreeCtrl = nullptr;
     CTreeView::OnDestroy();
 }
 
@@ -159,18 +159,6 @@ void CHeftTree::OnProperties()
     CItemPropertiesDlg dialog;
     dialog.SetEntry(*record, doc->m_nDriveTotal);
     dialog.DoModal();
-}
-
-void CHeftTree::OnKeyDown(UINT nChar, UINT, UINT)
-{
-    // Given as the menu gives it, so that it is held while a scan runs.
-    if (nChar == VK_F5) SendMessage(WM_COMMAND, ID_REFRESH);
-    Default();
-}
-
-void CHeftTree::OnContextMenu(HWND, POINT)
-{
-    Default();
 }
 
 void CHeftTree::PassToList(UINT nID)

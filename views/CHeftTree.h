@@ -25,8 +25,6 @@ protected:
     void OnOpen();
     void OnDelete();
     void OnProperties();
-    void OnKeyDown(UINT nChar, UINT nRepCnt, UINT nFlags);
-    void OnContextMenu(HWND hwnd, POINT point);
     void OnFilePrint();
     void OnFilePrintPreview();
     // Posts a print command to the contents list, which prints its rows.

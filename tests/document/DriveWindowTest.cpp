@@ -113,7 +113,7 @@ TEST_F(DriveWindowTest, RefreshRescansKeepsTheBasisAndSelectsTheRoot)
 
     // F5 in the tree does the same.
     drive.File("c\\z.bin", 1);
-    TreeView(doc)->SendMessage(WM_KEYDOWN, VK_F5, 0);
+    PressKey(TreeView(doc)->m_hWnd, VK_F5);
     EXPECT_EQ(doc->m_nDriveTotal, 16);
 }
 

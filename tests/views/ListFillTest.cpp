@@ -300,7 +300,7 @@ TEST_F(ListFillTest, F5InTheListRescansTheDrive)
     CHeftList* list = ListOf(doc);
     Show(doc, Item(doc, "sub"));
     drive.File("sub\\x.bin", 700);
-    list->SendMessage(WM_KEYDOWN, VK_F5, 0x003F0001);
+    PressKey(list->m_hWnd, VK_F5);
     EXPECT_EQ(doc->m_nDriveTotal, 710);
     EXPECT_EQ(doc->m_pTreeCtrl->GetSelectedItem(), doc->m_hRootItem);
     EXPECT_EQ(Record(*doc->m_pTreeCtrl, Item(doc, "sub"))->GetSize(), 700);

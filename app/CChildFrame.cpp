@@ -9,8 +9,8 @@
 const MessageMap* CChildFrame::GetThisMessageMap()
 {
     static const MsgMapEntry entries[] = {
-        on::NotifyEx<&CChildFrame::OnToolTipText>(static_cast<int>(TTN_NEEDTEXTA), 0, 0xFFFF),
-        on::NotifyEx<&CChildFrame::OnToolTipText>(static_cast<int>(TTN_NEEDTEXTW), 0, 0xFFFF),
+        on::NotifyEx<&CChildFrame::OnToolTipText>(TTN_NEEDTEXTA, 0, 0xFFFF),
+        on::NotifyEx<&CChildFrame::OnToolTipText>(TTN_NEEDTEXTW, 0, 0xFFFF),
     };
     static const MessageMap map = MessageMap::Of(&CMDIChildWnd::GetThisMessageMap, entries);
     return &map;

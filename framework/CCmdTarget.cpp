@@ -8,56 +8,28 @@ const MessageMap* CCmdTarget::GetThisMessageMap()
     return &map;
 }
 
-const MsgMapEntry* CCmdTarget::FindEntry(MsgKind kind, UINT message, int code, UINT id) const
+// Whether an entry is the handler a message looks for.
+static bool EntryFits(const MsgMapEntry& e, const MsgKey& key)
 {
-    for (const MessageMap* map = GetMessageMap(); map; map = map->base ? map->base() : nullptr) {
-        for (const MsgMapEntry* e = map->first; e != map->last; ++e) {
-            if (e->kind != kind) continue;
-            switch (kind) {
-            case MsgKind::Message:
-            case MsgKind::Reflected:
-                if (e->message == message) return e;
-                break;
-            case MsgKind::ReflectNotify:
-                if (e->code == code) return e;
-                break;
-            case MsgKind::Command:
-            case MsgKind::Notify:
-                if (e->code == code && id >= e->idFirst && id <= e->idLast) return e;
-                break;
-            case MsgKind::UpdateUI:
-                if (id >= e->idFirst && id <= e->idLast) return e;
-                break;
-            }
-        }
+    if (e.kind != key.kind) return false;
+    const bool inRange = key.id >= e.idFirst && key.id <= e.idLast;
+    switch (key.kind) {
+    case MsgKind::Message:
+    case MsgKind::Reflected: return e.message == key.message;
+    case MsgKind::ReflectNotify: return e.code == key.code;
+    case MsgKind::Command:
+    case MsgKind::Notify: return e.code == key.code && inRange;
+    case MsgKind::UpdateUI: return inRange;
     }
-    return nullptr;
+    return false;
 }
 
-BOOL CCmdTarget::DispatchCmdMsg(CmdMsg& cmd)
+BOOL CCmdTarget::DispatchToMap(const MsgKey& key, const void* args, LRESULT* result, bool probeOnly)
 {
-    // An "Ex" handler that declines lets the search go on to later entries,
-    // including the base classes' tables.
     for (const MessageMap* map = GetMessageMap(); map; map = map->base ? map->base() : nullptr) {
         for (const MsgMapEntry* e = map->first; e != map->last; ++e) {
-            if (cmd.id < e->idFirst || cmd.id > e->idLast) continue;
-            switch (cmd.kind) {
-            case CmdMsg::Command:
-                if (e->kind != MsgKind::Command || e->code != cmd.code) continue;
-                if (cmd.probeOnly) return TRUE;
-                if (e->invoke(this, &cmd.id, nullptr)) return TRUE;
-                break;
-            case CmdMsg::UpdateUI:
-                if (e->kind != MsgKind::UpdateUI) continue;
-                e->invoke(this, cmd.pCmdUI, nullptr);
-                return TRUE;
-            case CmdMsg::Notify: {
-                if (e->kind != MsgKind::Notify || e->code != cmd.code) continue;
-                NotifyArgs args{cmd.id, cmd.pNMHDR, cmd.pResult};
-                if (e->invoke(this, &args, nullptr)) return TRUE;
-                break;
-            }
-            }
+            if (!EntryFits(*e, key)) continue;
+            if (probeOnly || e->invoke(this, args, result)) return TRUE;
         }
     }
     return FALSE;
@@ -65,25 +37,32 @@ BOOL CCmdTarget::DispatchCmdMsg(CmdMsg& cmd)
 
 BOOL CCmdTarget::OnCmdMsg(CmdMsg& cmd)
 {
-    return DispatchCmdMsg(cmd);
+    switch (cmd.kind) {
+    case CmdMsg::Command:
+        return DispatchToMap(MsgKey{MsgKind::Command, 0, cmd.code, cmd.id}, &cmd.id, nullptr, cmd.probeOnly);
+    case CmdMsg::UpdateUI:
+        return DispatchToMap(MsgKey{MsgKind::UpdateUI, 0, 0, cmd.id}, cmd.pCmdUI, nullptr);
+    case CmdMsg::Notify: {
+        NotifyArgs args{cmd.id, cmd.pNMHDR, cmd.pResult};
+        return DispatchToMap(MsgKey{MsgKind::Notify, 0, cmd.code, cmd.id}, &args, nullptr);
+    }
+    }
+    return FALSE;
 }
 
 static int g_nWaitCursorCount = 0;
 static HCURSOR g_hcurBeforeWait = nullptr;
 
-void CCmdTarget::BeginWaitCursor()
+CWaitCursor::CWaitCursor()
 {
-    if (g_nWaitCursorCount++ == 0) g_hcurBeforeWait = SetCursor(LoadCursor(nullptr, IDC_WAIT));
-    else SetCursor(LoadCursor(nullptr, IDC_WAIT));
+    HCURSOR previous = SetCursor(LoadCursor(nullptr, IDC_WAIT));
+    if (g_nWaitCursorCount++ == 0) g_hcurBeforeWait = previous;
 }
 
-void CCmdTarget::EndWaitCursor()
+CWaitCursor::~CWaitCursor()
 {
     if (g_nWaitCursorCount <= 0) return;
     if (--g_nWaitCursorCount == 0) SetCursor(g_hcurBeforeWait ? g_hcurBeforeWait : LoadCursor(nullptr, IDC_ARROW));
 }
 
 bool AfxIsWaitCursorShown() { return g_nWaitCursorCount > 0; }
-
-CWaitCursor::CWaitCursor() { CCmdTarget().BeginWaitCursor(); }
-CWaitCursor::~CWaitCursor() { CCmdTarget().EndWaitCursor(); }

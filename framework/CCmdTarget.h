@@ -1,32 +1,31 @@
 #pragma once
 #include "framework/MessageMap.h"
 
-// Base of every object that receives commands: it owns the lookup in the
-// message maps and the first step of command routing.
+// Base of every object that receives commands: it owns the lookup in its
+// class's message map chain.
 class CCmdTarget : public CObject {
 public:
     static const MessageMap* GetThisMessageMap();
     virtual const MessageMap* GetMessageMap() const { return GetThisMessageMap(); }
 
-    // Offers a command, update request or notification to this target and the
-    // targets it routes to; TRUE when one of them took it.
-    virtual BOOL OnCmdMsg(CmdMsg& cmd);
-
-    // The wait cursor, shown while any caller holds it (nested calls count).
-    void BeginWaitCursor();
-    void EndWaitCursor();
+    // Offers a command, update request or notification to this object's own
+    // map chain; TRUE when one of its handlers took it. Which objects a
+    // command is offered to, and in what order, is RouteCmdMsg's business
+    // (framework/CommandRouting.h).
+    BOOL OnCmdMsg(CmdMsg& cmd);
 
 protected:
-    // The first entry of this object's map chain that fits, or null.
-    const MsgMapEntry* FindEntry(MsgKind kind, UINT message, int code, UINT id) const;
-    // Dispatches cmd to this object's own map only.
-    BOOL DispatchCmdMsg(CmdMsg& cmd);
+    // Calls the entries of the map chain that fit the key, in order, until one
+    // handles the message (an "Ex" handler may decline and let the search go
+    // on, into the base classes' tables too). probeOnly: only says whether an
+    // entry fits.
+    BOOL DispatchToMap(const MsgKey& key, const void* args, LRESULT* result, bool probeOnly = false);
 };
 
-// True while some caller holds the wait cursor; windows then keep showing it.
+// True while some CWaitCursor lives; windows then keep showing the wait cursor.
 bool AfxIsWaitCursorShown();
 
-// Shows the wait cursor for the lifetime of the object.
+// Shows the wait cursor for the lifetime of the object (nested ones count).
 class CWaitCursor {
 public:
     CWaitCursor();

@@ -1,10 +1,15 @@
 #include "framework/CCmdUI.h"
 
 #include "framework/CWinApp.h"
+#include "framework/CommandRouting.h"
 
-void CCmdUI::DoUpdate(CCmdTarget* target, BOOL bDisableIfNoHandler)
+void CCmdUI::DoUpdate(CWnd* window, BOOL bDisableIfNoHandler)
 {
     m_bEnableChanged = false;
+    if (!window) {
+        Enable(FALSE);
+        return;
+    }
     if (const CWinApp* app = AfxGetApp(); app && app->IsCommandHeld(m_nID)) {
         Enable(FALSE);
         return;
@@ -13,13 +18,13 @@ void CCmdUI::DoUpdate(CCmdTarget* target, BOOL bDisableIfNoHandler)
     update.kind = CmdMsg::UpdateUI;
     update.id = m_nID;
     update.pCmdUI = this;
-    if (target->OnCmdMsg(update) && m_bEnableChanged) return;
+    if (RouteCmdMsg(*window, update) && m_bEnableChanged) return;
     if (!bDisableIfNoHandler) return;
     CmdMsg probe;
     probe.kind = CmdMsg::Command;
     probe.id = m_nID;
     probe.probeOnly = true;
-    Enable(target->OnCmdMsg(probe));
+    Enable(RouteCmdMsg(*window, probe));
 }
 
 void CMenuCmdUI::Enable(BOOL bOn)

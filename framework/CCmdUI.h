@@ -1,6 +1,8 @@
 #pragma once
 #include "framework/CCmdTarget.h"
 
+class CWnd;
+
 // The state of one user-interface item (menu item, toolbar button) that an
 // update handler sets. A command that no target handles is disabled.
 class CCmdUI {
@@ -11,9 +13,11 @@ public:
     virtual void Enable(BOOL bOn = TRUE) = 0;
     virtual void SetCheck(int nCheck = 1) = 0;
 
-    // Asks target for an update handler; without one the item is enabled
-    // exactly when some target handles the command.
-    void DoUpdate(CCmdTarget* target, BOOL bDisableIfNoHandler);
+    // Asks the targets a command arriving at window is routed to for an
+    // update handler; without one the item is enabled exactly when one of
+    // them handles the command. A null window has no targets: the item is
+    // disabled.
+    void DoUpdate(CWnd* window, BOOL bDisableIfNoHandler);
 
     UINT m_nID;
 

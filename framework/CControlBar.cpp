@@ -130,7 +130,7 @@ UINT CToolBar::GetItemID(int nIndex) const
     return static_cast<UINT>(b.idCommand);
 }
 
-void CToolBar::OnUpdateCmdUI(CCmdTarget* pTarget, BOOL bDisableIfNoHandler)
+void CToolBar::OnUpdateCmdUI(CWnd* pTarget, BOOL bDisableIfNoHandler)
 {
     int count = GetButtonCount();
     for (int i = 0; i < count; ++i) {
@@ -234,7 +234,7 @@ int CStatusBar::CalcHeight(int)
     return line + 2 + 2 * std::max(borders[1], 0) + 2;
 }
 
-void CStatusBar::OnUpdateCmdUI(CCmdTarget*, BOOL)
+void CStatusBar::OnUpdateCmdUI(CWnd*, BOOL)
 {
     // The lock indicators show their text while the key's toggle is on.
     for (size_t i = 0; i < m_ids.size(); ++i) {

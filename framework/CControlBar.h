@@ -31,8 +31,9 @@ public:
     DWORD GetDockStyle() const { return m_dwDockStyle; }
     // Height the bar needs at the given width.
     virtual int CalcHeight(int width) = 0;
-    // Called when the message queue goes idle: update button states and indicators.
-    virtual void OnUpdateCmdUI(CCmdTarget* pTarget, BOOL bDisableIfNoHandler) = 0;
+    // Called when the message queue goes idle: update button states and
+    // indicators from the commands routed at pTarget (null: all disabled).
+    virtual void OnUpdateCmdUI(CWnd* pTarget, BOOL bDisableIfNoHandler) = 0;
 
 protected:
     // Splits the caller's window style into the control's style and the bar style.
@@ -55,7 +56,7 @@ public:
     BOOL LoadToolBar(UINT nIDResource);
     void SetBarStyle(DWORD dwStyle) override;
     int CalcHeight(int width) override;
-    void OnUpdateCmdUI(CCmdTarget* pTarget, BOOL bDisableIfNoHandler) override;
+    void OnUpdateCmdUI(CWnd* pTarget, BOOL bDisableIfNoHandler) override;
     int GetButtonCount() const { return static_cast<int>(SendMessage(TB_BUTTONCOUNT)); }
     UINT GetItemID(int nIndex) const;
     // Buttons that show a text and no image, one per command; the bar is
@@ -75,7 +76,7 @@ public:
     void SetPaneText(int nIndex, const char* text);
     CString GetPaneText(int nIndex) const;
     int CalcHeight(int width) override;
-    void OnUpdateCmdUI(CCmdTarget* pTarget, BOOL bDisableIfNoHandler) override;
+    void OnUpdateCmdUI(CWnd* pTarget, BOOL bDisableIfNoHandler) override;
     // Recomputes the pane edges for the bar's current width.
     void UpdatePanes();
 

@@ -85,8 +85,3 @@ void CDocument::UpdateAllViews(CView* pSender, LPARAM lHint, CObject* pHint)
     for (CView* view : std::vector<CView*>(m_views))
         if (view != pSender) view->OnUpdate(pSender, lHint, pHint);
 }
-
-BOOL CDocument::OnCmdMsg(CmdMsg& cmd)
-{
-    return CCmdTarget::OnCmdMsg(cmd);
-}

@@ -30,7 +30,6 @@ public:
     virtual BOOL OnOpenDocument(const char* pathName);
     virtual void OnCloseDocument();
     virtual void DeleteContents() {}
-    BOOL OnCmdMsg(CmdMsg& cmd) override;
 
     const CString& GetTitle() const { return m_strTitle; }
     virtual void SetTitle(const char* title);

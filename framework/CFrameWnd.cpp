@@ -34,8 +34,8 @@ const MessageMap* CFrameWnd::GetThisMessageMap()
         on::UpdateCommand<&CFrameWnd::OnUpdateNextPane>(ID_PREV_PANE),
         on::Command<&CFrameWnd::OnWindowSplit>(ID_WINDOW_SPLIT),
         on::UpdateCommand<&CFrameWnd::OnUpdateWindowSplit>(ID_WINDOW_SPLIT),
-        on::NotifyEx<&CFrameWnd::OnToolTipText>(static_cast<int>(TTN_NEEDTEXTA), 0, 0xFFFF),
-        on::NotifyEx<&CFrameWnd::OnToolTipText>(static_cast<int>(TTN_NEEDTEXTW), 0, 0xFFFF),
+        on::NotifyEx<&CFrameWnd::OnToolTipText>(TTN_NEEDTEXTA, 0, 0xFFFF),
+        on::NotifyEx<&CFrameWnd::OnToolTipText>(TTN_NEEDTEXTW, 0, 0xFFFF),
     };
     static const MessageMap map = MessageMap::Of(&CWnd::GetThisMessageMap, entries);
     return &map;
@@ -288,11 +288,9 @@ void CFrameWnd::OnEnable(BOOL bEnable)
         return;
     }
     // While a long operation holds the frame disabled, its buttons show that
-    // none of them can be chosen: asked of a target that handles nothing,
-    // every one of them is disabled.
-    CCmdTarget nobody;
+    // none of them can be chosen.
     for (CControlBar* bar : m_bars)
-        if (bar->m_hWnd) bar->OnUpdateCmdUI(&nobody, TRUE);
+        if (bar->m_hWnd) bar->OnUpdateCmdUI(nullptr, TRUE);
 }
 
 void CFrameWnd::OnClose()
@@ -467,15 +465,6 @@ void CFrameWnd::OnIdleUpdateCmdUI()
         if (bar->m_hWnd && bar->IsWindowVisible()) bar->OnUpdateCmdUI(this, TRUE);
 }
 
-BOOL CFrameWnd::OnCmdMsg(CmdMsg& cmd)
-{
-    if (m_pPreviewView && cmd.kind != CmdMsg::Notify) return m_pPreviewView->OnCmdMsg(cmd);
-    if (m_pViewActive && m_pViewActive->OnCmdMsg(cmd)) return TRUE;
-    if (CWnd::OnCmdMsg(cmd)) return TRUE;
-    CWinApp* app = AfxGetApp();
-    return app && app->OnCmdMsg(cmd);
-}
-
 BOOL CFrameWnd::PreTranslateMessage(MSG* pMsg)
 {
     if (pMsg->message >= WM_KEYFIRST && pMsg->message <= WM_KEYLAST && m_hAccelTable)
@@ -532,17 +521,6 @@ CDocument* CMDIFrameWnd::GetActiveDocument()
 {
     CMDIChildWnd* child = MDIGetActive();
     return child ? child->GetActiveDocument() : nullptr;
-}
-
-BOOL CMDIFrameWnd::OnCmdMsg(CmdMsg& cmd)
-{
-    // The active child (its view, the view's document, the child itself),
-    // then the application, then this frame: each target once.
-    if (m_pPreviewView && cmd.kind != CmdMsg::Notify) return m_pPreviewView->OnCmdMsg(cmd);
-    if (CMDIChildWnd* child = MDIGetActive(); child && child->OnCmdMsg(cmd)) return TRUE;
-    CWinApp* app = AfxGetApp();
-    if (app && app->OnCmdMsg(cmd)) return TRUE;
-    return CWnd::OnCmdMsg(cmd);
 }
 
 BOOL CMDIFrameWnd::PreTranslateMessage(MSG* pMsg)
@@ -669,14 +647,6 @@ LRESULT CMDIChildWnd::DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam)
 HWND CMDIChildWnd::GetClientArea() const
 {
     return ::GetDlgItem(m_hWnd, AFX_IDW_PANE_FIRST);
-}
-
-BOOL CMDIChildWnd::OnCmdMsg(CmdMsg& cmd)
-{
-    // The view (which asks its document), then this frame; the main frame
-    // asks the application itself.
-    if (m_pViewActive && m_pViewActive->OnCmdMsg(cmd)) return TRUE;
-    return CWnd::OnCmdMsg(cmd);
 }
 
 BOOL CMDIChildWnd::PreTranslateMessage(MSG*)

@@ -57,7 +57,6 @@ public:
     void SetPreviewMode(CPreviewView* pPreview, CControlBar* pPreviewBar);
     CPreviewView* GetPreviewView() const { return m_pPreviewView; }
 
-    BOOL OnCmdMsg(CmdMsg& cmd) override;
     BOOL PreTranslateMessage(MSG* pMsg) override;
     // Default tooltip text of a command: the part of its string after the newline.
     BOOL OnToolTipText(UINT id, NMHDR* pNMHDR, LRESULT* pResult);
@@ -117,7 +116,6 @@ public:
     CFrameWnd* GetActiveFrame() override;
     CDocument* GetActiveDocument() override;
     class CMDIChildWnd* MDIGetActive() const;
-    BOOL OnCmdMsg(CmdMsg& cmd) override;
     BOOL PreTranslateMessage(MSG* pMsg) override;
     LRESULT DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
     void OnUpdateFrameTitle(BOOL bAddToTitle) override;
@@ -138,7 +136,6 @@ class CMDIChildWnd : public CFrameWnd {
 public:
     BOOL LoadFrame(UINT nIDResource, DWORD dwDefaultStyle = WS_OVERLAPPEDWINDOW | FWS_ADDTOTITLE,
                    CWnd* pParentWnd = nullptr, CCreateContext* pContext = nullptr) override;
-    BOOL OnCmdMsg(CmdMsg& cmd) override;
     LRESULT DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
     void ActivateFrame(int nCmdShow = -1) override;
     void OnUpdateFrameTitle(BOOL bAddToTitle) override;

@@ -97,12 +97,6 @@ void CView::PostNcDestroy()
     delete this;
 }
 
-BOOL CView::OnCmdMsg(CmdMsg& cmd)
-{
-    if (CWnd::OnCmdMsg(cmd)) return TRUE;
-    return m_pDocument && m_pDocument->OnCmdMsg(cmd);
-}
-
 // ---- printing ----
 
 BOOL CView::OnPreparePrinting(CPrintInfo*)

@@ -16,7 +16,6 @@ public:
     virtual void OnInitialUpdate();
     virtual void OnUpdate(CView* pSender, LPARAM lHint, CObject* pHint);
     virtual void OnDraw(CDC* pDC);
-    BOOL OnCmdMsg(CmdMsg& cmd) override;
     ~CView() override;
 
     // ---- printing. A print job and a print preview call, in this order,

@@ -1,5 +1,6 @@
 #include "framework/CWnd.h"
 
+#include "framework/CommandRouting.h"
 #include "framework/CDialog.h"
 #include "framework/CFileFind.h"
 #include "framework/CFrameWnd.h"
@@ -8,7 +9,8 @@
 #include <map>
 #include <tuple>
 
-static const UINT_PTR kSubclassId = 0x48454654; // "HEFT"
+// Marks the framework's own subclass among the others a control may carry.
+static const UINT_PTR kSubclassId = 0x41465857; // "AFXW"
 
 // The import library lacks GetWindowSubclass: it is exported by ordinal only.
 bool CWnd::QuerySubclassRef(HWND hWnd, DWORD_PTR* ref)
@@ -69,7 +71,7 @@ const char* CWnd::RegisterFrameworkClass(UINT style, HCURSOR hCursor, HBRUSH hBa
     auto it = classes.find(key);
     if (it != classes.end()) return it->second.c_str();
     CString name;
-    name.Format("HeftWnd:%x:%p:%p:%p", style, static_cast<void*>(hCursor), static_cast<void*>(hBackground),
+    name.Format("AfxWnd:%x:%p:%p:%p", style, static_cast<void*>(hCursor), static_cast<void*>(hBackground),
                 static_cast<void*>(hIcon));
     WNDCLASSEXA wc{};
     wc.cbSize = sizeof(wc);
@@ -202,10 +204,8 @@ LRESULT CWnd::Default()
 
 BOOL CWnd::DispatchWindowMessage(MsgKind kind, UINT message, WPARAM wParam, LPARAM lParam, LRESULT* pResult)
 {
-    const MsgMapEntry* e = FindEntry(kind, message, 0, 0);
-    if (!e) return FALSE;
     WndMsg args{message, wParam, lParam};
-    return e->invoke(this, &args, pResult) ? TRUE : FALSE;
+    return DispatchToMap(MsgKey{kind, message, 0, 0}, &args, pResult);
 }
 
 BOOL CWnd::ReflectChildNotify(HWND hChild, UINT message, WPARAM wParam, LPARAM lParam, LRESULT* pResult) const
@@ -218,10 +218,8 @@ BOOL CWnd::OnChildNotify(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* pR
 {
     if (message == WM_NOTIFY) {
         auto* nmhdr = reinterpret_cast<NMHDR*>(lParam);
-        const MsgMapEntry* e = FindEntry(MsgKind::ReflectNotify, 0, static_cast<int>(nmhdr->code), 0);
-        if (!e) return FALSE;
         NotifyArgs args{static_cast<UINT>(nmhdr->idFrom), nmhdr, pResult};
-        return e->invoke(this, &args, nullptr) ? TRUE : FALSE;
+        return DispatchToMap(MsgKey{MsgKind::ReflectNotify, 0, nmhdr->code, 0}, &args, nullptr);
     }
     return DispatchWindowMessage(MsgKind::Reflected, message, wParam, lParam, pResult);
 }
@@ -267,7 +265,7 @@ BOOL CWnd::OnCommand(WPARAM wParam, LPARAM lParam)
 {
     UINT id = LOWORD(wParam);
     HWND hControl = reinterpret_cast<HWND>(lParam);
-    int code = HIWORD(wParam);
+    UINT code = HIWORD(wParam);
     if (hControl) {
         LRESULT ignored = 0;
         if (ReflectChildNotify(hControl, WM_COMMAND, wParam, lParam, &ignored)) return TRUE;
@@ -280,7 +278,7 @@ BOOL CWnd::OnCommand(WPARAM wParam, LPARAM lParam)
     cmd.kind = CmdMsg::Command;
     cmd.id = id;
     cmd.code = code;
-    return OnCmdMsg(cmd);
+    return RouteCmdMsg(*this, cmd);
 }
 
 BOOL CWnd::OnNotify(WPARAM, LPARAM lParam, LRESULT* pResult)
@@ -291,10 +289,10 @@ BOOL CWnd::OnNotify(WPARAM, LPARAM lParam, LRESULT* pResult)
     CmdMsg cmd;
     cmd.kind = CmdMsg::Notify;
     cmd.id = static_cast<UINT>(nmhdr->idFrom);
-    cmd.code = static_cast<int>(nmhdr->code);
+    cmd.code = nmhdr->code;
     cmd.pNMHDR = nmhdr;
     cmd.pResult = pResult;
-    return OnCmdMsg(cmd);
+    return RouteCmdMsg(*this, cmd);
 }
 
 BOOL CWnd::PreTranslateMessage(MSG*)

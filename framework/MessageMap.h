@@ -11,12 +11,12 @@ class CCmdTarget;
 class CCmdUI;
 class CWnd;
 
-// One routed command, update request or notification (see CCmdTarget::OnCmdMsg).
+// One routed command, update request or notification (see RouteCmdMsg).
 struct CmdMsg {
     enum Kind { Command, UpdateUI, Notify };
     Kind kind = Command;
     UINT id = 0;
-    int code = 0;               // control notification code (Command) or NMHDR code (Notify)
+    UINT code = 0;              // control notification code (Command) or NMHDR code (Notify)
     CCmdUI* pCmdUI = nullptr;   // UpdateUI
     NMHDR* pNMHDR = nullptr;    // Notify
     LRESULT* pResult = nullptr; // Notify
@@ -42,12 +42,21 @@ enum class MsgKind : unsigned char {
 struct MsgMapEntry {
     MsgKind kind;
     UINT message;  // Message / Reflected
-    int code;      // Command (control code, 0 for menus), Notify / ReflectNotify (NMHDR code)
+    UINT code;     // Command (control code, 0 for menus), Notify / ReflectNotify (NMHDR code)
     UINT idFirst;
     UINT idLast;
     // Calls the handler; returns false when a handler of the "Ex" kind reports
     // that it did not handle the command or notification.
     bool (*invoke)(CCmdTarget* target, const void* args, LRESULT* result);
+};
+
+// What a message is looked up by in a map: the entry's kind and, as that
+// kind needs, the message, the notification code and the command id.
+struct MsgKey {
+    MsgKind kind;
+    UINT message;
+    UINT code;
+    UINT id;
 };
 
 struct MessageMap {
@@ -340,18 +349,6 @@ constexpr MsgMapEntry Command(UINT id)
             }};
 }
 
-// Command range: void Handler(UINT id)
-template <auto F>
-constexpr MsgMapEntry CommandRange(UINT first, UINT last)
-{
-    using C = msgmap_detail::ClassOf<F>;
-    msgmap_detail::CheckSignature<F, void (C::*)(UINT)>();
-    return {MsgKind::Command, 0, 0, first, last, [](CCmdTarget* t, const void* a, LRESULT*) {
-                (static_cast<C*>(t)->*F)(*static_cast<const UINT*>(a));
-                return true;
-            }};
-}
-
 // Command range whose handler reports whether it handled the command: BOOL Handler(UINT id)
 template <auto F>
 constexpr MsgMapEntry CommandEx(UINT first, UINT last)
@@ -365,7 +362,7 @@ constexpr MsgMapEntry CommandEx(UINT first, UINT last)
 
 // Control notification through WM_COMMAND with a given code: void Handler()
 template <auto F>
-constexpr MsgMapEntry Control(int code, UINT id)
+constexpr MsgMapEntry Control(UINT code, UINT id)
 {
     MsgMapEntry e = Command<F>(id);
     e.code = code;
@@ -386,7 +383,7 @@ constexpr MsgMapEntry UpdateCommand(UINT id)
 
 // Notification from a child control: void Handler(NMHDR*, LRESULT*)
 template <auto F>
-constexpr MsgMapEntry Notify(int code, UINT id)
+constexpr MsgMapEntry Notify(UINT code, UINT id)
 {
     using C = msgmap_detail::ClassOf<F>;
     msgmap_detail::CheckSignature<F, void (C::*)(NMHDR*, LRESULT*)>();
@@ -400,7 +397,7 @@ constexpr MsgMapEntry Notify(int code, UINT id)
 // Notification for an id range whose handler reports whether it handled it:
 // BOOL Handler(UINT id, NMHDR*, LRESULT*)
 template <auto F>
-constexpr MsgMapEntry NotifyEx(int code, UINT first, UINT last)
+constexpr MsgMapEntry NotifyEx(UINT code, UINT first, UINT last)
 {
     using C = msgmap_detail::ClassOf<F>;
     msgmap_detail::CheckSignature<F, BOOL (C::*)(UINT, NMHDR*, LRESULT*)>();
@@ -412,7 +409,7 @@ constexpr MsgMapEntry NotifyEx(int code, UINT first, UINT last)
 
 // A control's own notification, reflected back to it: void Handler(NMHDR*, LRESULT*)
 template <auto F>
-constexpr MsgMapEntry NotifyReflect(int code)
+constexpr MsgMapEntry NotifyReflect(UINT code)
 {
     MsgMapEntry e = Notify<F>(code, 0);
     e.kind = MsgKind::ReflectNotify;

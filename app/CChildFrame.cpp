@@ -16,11 +16,6 @@ const MessageMap* CChildFrame::GetThisMessageMap()
     return &map;
 }
 
-BOOL CChildFrame::PreCreateWindow(CREATESTRUCTA& cs)
-{
-    return CMDIChildWnd::PreCreateWindow(cs);
-}
-
 BOOL CChildFrame::OnCreateClient(CREATESTRUCTA*, CCreateContext* pContext)
 {
     if (!m_wndSplitter.CreateStatic(this, 1, 2, WS_CHILD | WS_VISIBLE, AFX_IDW_PANE_FIRST)) return FALSE;

@@ -7,7 +7,6 @@
 class CChildFrame : public CMDIChildWnd {
     DECLARE_MESSAGE_MAP()
 public:
-    BOOL PreCreateWindow(CREATESTRUCTA& cs) override;
     BOOL OnCreateClient(CREATESTRUCTA* cs, CCreateContext* pContext) override;
 
     // The shell's name of the drive whose button has this command id.

@@ -36,11 +36,6 @@ CMainFrame::~CMainFrame()
     m_ilSystemSmall.Detach();
 }
 
-BOOL CMainFrame::PreCreateWindow(CREATESTRUCTA& cs)
-{
-    return CMDIFrameWnd::PreCreateWindow(cs);
-}
-
 int CMainFrame::OnCreate(CREATESTRUCTA* cs)
 {
     if (CMDIFrameWnd::OnCreate(cs) == -1) return -1;

@@ -14,7 +14,6 @@ public:
     CMainFrame() = default;
     ~CMainFrame() override;
 
-    BOOL PreCreateWindow(CREATESTRUCTA& cs) override;
 
     // Replaces silver, RGB(192,192,192), by the button-face colour in a 24-bit section.
     static void MapSilverToButtonFace(HBITMAP hBitmap);

@@ -51,41 +51,51 @@ BOOL CFrameWnd::PreCreateWindow(CREATESTRUCTA&)
 BOOL CFrameWnd::LoadFrame(UINT nIDResource, DWORD dwDefaultStyle, CWnd* pParentWnd, CCreateContext* pContext)
 {
     HINSTANCE hInst = GetModuleHandleA(nullptr);
-    m_nIDHelp = nIDResource;
     CString strings;
     strings.LoadString(nIDResource);
     int newline = strings.Find('\n');
     m_strTitle = newline < 0 ? strings : strings.Left(newline);
-
-    HICON hIcon = LoadIconA(hInst, MAKEINTRESOURCEA(nIDResource));
-    const char* className = RegisterFrameworkClass(CS_DBLCLKS, LoadCursor(nullptr, IDC_ARROW),
-                                                   reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1), hIcon);
     m_hMenuDefault = LoadMenuA(hInst, MAKEINTRESOURCEA(nIDResource));
     m_hAccelTable = LoadAcceleratorsA(hInst, MAKEINTRESOURCEA(nIDResource));
 
     CREATESTRUCTA cs{};
-    cs.lpszClass = className;
     cs.lpszName = m_strTitle;
     // The bars and the client area cover the frame's whole client area: the
     // frame's own background must never be painted over them.
     cs.style = dwDefaultStyle | WS_CLIPCHILDREN;
-    cs.x = cs.y = cs.cx = cs.cy = CW_USEDEFAULT;
     cs.hwndParent = pParentWnd ? pParentWnd->m_hWnd : nullptr;
     cs.hMenu = m_hMenuDefault;
+    if (!CreateFrame(nIDResource, cs, pContext)) return FALSE;
+    OnUpdateFrameTitle(TRUE);
+    return TRUE;
+}
+
+BOOL CFrameWnd::CreateFrame(UINT nIDResource, CREATESTRUCTA& cs, CCreateContext* pContext)
+{
+    m_nIDHelp = nIDResource;
+    HICON hIcon = LoadIconA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(nIDResource));
+    cs.lpszClass = RegisterFrameworkClass(CS_DBLCLKS, LoadCursor(nullptr, IDC_ARROW),
+                                          reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1), hIcon);
+    cs.x = cs.y = cs.cx = cs.cy = CW_USEDEFAULT;
     if (!PreCreateWindow(cs)) return FailLoad(false);
+    // The frame style is kept apart from the window style, which has no room for it.
+    if (cs.style & FWS_ADDTOTITLE) m_dwFrameStyle |= FWS_ADDTOTITLE;
+    cs.style &= ~FWS_ADDTOTITLE;
     m_pPendingContext = pContext;
     bool deleted = false;
     m_pDeletedFlag = &deleted;
-    HWND hWnd = CreateWindowExA(cs.dwExStyle, cs.lpszClass, cs.lpszName, cs.style & ~FWS_ADDTOTITLE, cs.x, cs.y,
-                                cs.cx, cs.cy, cs.hwndParent, cs.hMenu, hInst, this);
+    HWND hWnd = CreateFrameWindow(cs);
     if (deleted) return FALSE;
     m_pDeletedFlag = nullptr;
     m_pPendingContext = nullptr;
     if (!hWnd) return FailLoad(false);
-    // The frame style is kept apart from the window style, which has no room for it.
-    if (cs.style & FWS_ADDTOTITLE) m_dwFrameStyle |= FWS_ADDTOTITLE;
-    OnUpdateFrameTitle(TRUE);
     return TRUE;
+}
+
+HWND CFrameWnd::CreateFrameWindow(const CREATESTRUCTA& cs)
+{
+    return CreateWindowExA(cs.dwExStyle, cs.lpszClass, cs.lpszName, cs.style, cs.x, cs.y, cs.cx, cs.cy,
+                           cs.hwndParent, cs.hMenu, GetModuleHandleA(nullptr), this);
 }
 
 int CFrameWnd::OnCreate(CREATESTRUCTA* cs)
@@ -300,8 +310,7 @@ void CFrameWnd::OnClose()
         m_pPreviewView->Close();
         return;
     }
-    CWinApp* app = AfxGetApp();
-    if (app && app->m_pMainWnd == this) app->CloseAllDocuments();
+    // The main frame's OnDestroy closes the documents first.
     DestroyWindow();
 }
 
@@ -533,15 +542,6 @@ BOOL CMDIFrameWnd::PreTranslateMessage(MSG* pMsg)
     return FALSE;
 }
 
-void CMDIFrameWnd::OnUpdateFrameTitle(BOOL)
-{
-    CDocument* doc = GetActiveDocument();
-    if ((m_dwFrameStyle & FWS_ADDTOTITLE) && doc && !doc->GetTitle().IsEmpty())
-        SetWindowText(m_strTitle + " - " + doc->GetTitle());
-    else
-        SetWindowText(m_strTitle);
-}
-
 static HMENU FindWindowMenu(HMENU hMenu)
 {
     // The popup that holds the window commands is the MDI window menu.
@@ -602,51 +602,33 @@ BOOL CMDIChildWnd::LoadFrame(UINT nIDResource, DWORD dwDefaultStyle, CWnd*, CCre
 {
     CMDIFrameWnd* frame = GetMDIFrame();
     if (!frame || !frame->m_hWndMDIClient) return FailLoad(false);
-    HINSTANCE hInst = GetModuleHandleA(nullptr);
-    m_nIDHelp = nIDResource;
-    HICON hIcon = LoadIconA(hInst, MAKEINTRESOURCEA(nIDResource));
-    const char* className = RegisterFrameworkClass(CS_DBLCLKS, LoadCursor(nullptr, IDC_ARROW),
-                                                   reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1), hIcon);
     if (pContext && pContext->m_pNewDocTemplate) m_hMenuShared = pContext->m_pNewDocTemplate->m_hMenuShared;
-
-    CREATESTRUCTA cs{};
-    cs.lpszClass = className;
-    cs.style = (dwDefaultStyle & ~(FWS_ADDTOTITLE | WS_VISIBLE)) | WS_CHILD | WS_CLIPCHILDREN;
-    cs.x = cs.y = cs.cx = cs.cy = CW_USEDEFAULT;
-    if (!PreCreateWindow(cs)) return FailLoad(false);
-    if (dwDefaultStyle & FWS_ADDTOTITLE) m_dwFrameStyle |= FWS_ADDTOTITLE;
-
     // Created hidden; InitialUpdateFrame shows it once its document is open.
+    CREATESTRUCTA cs{};
+    cs.style = (dwDefaultStyle & ~WS_VISIBLE) | WS_CHILD | WS_CLIPCHILDREN;
+    return CreateFrame(nIDResource, cs, pContext);
+}
+
+HWND CMDIChildWnd::CreateFrameWindow(const CREATESTRUCTA& cs)
+{
+    CMDIFrameWnd* frame = GetMDIFrame();
     MDICREATESTRUCTA mcs{};
     mcs.szClass = cs.lpszClass;
     mcs.szTitle = "";
-    mcs.hOwner = hInst;
+    mcs.hOwner = GetModuleHandleA(nullptr);
     mcs.x = cs.x;
     mcs.y = cs.y;
     mcs.cx = cs.cx;
     mcs.cy = cs.cy;
     mcs.style = cs.style & ~(WS_CHILD | WS_VISIBLE);
     mcs.lParam = reinterpret_cast<LPARAM>(this);
-    m_pPendingContext = pContext;
-    bool deleted = false;
-    m_pDeletedFlag = &deleted;
-    HWND hWnd = reinterpret_cast<HWND>(
+    return reinterpret_cast<HWND>(
         ::SendMessageA(frame->m_hWndMDIClient, WM_MDICREATE, 0, reinterpret_cast<LPARAM>(&mcs)));
-    if (deleted) return FALSE;
-    m_pDeletedFlag = nullptr;
-    m_pPendingContext = nullptr;
-    if (!hWnd) return FailLoad(false);
-    return TRUE;
 }
 
 LRESULT CMDIChildWnd::DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam)
 {
     return DefMDIChildProcA(m_hWnd, message, wParam, lParam);
-}
-
-HWND CMDIChildWnd::GetClientArea() const
-{
-    return ::GetDlgItem(m_hWnd, AFX_IDW_PANE_FIRST);
 }
 
 BOOL CMDIChildWnd::PreTranslateMessage(MSG*)

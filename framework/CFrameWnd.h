@@ -89,7 +89,7 @@ protected:
     void OnUpdateWindowSplit(CCmdUI* pCmdUI);
     void PostNcDestroy() override;
     // The window that fills the space the bars leave: the pane or the MDI client.
-    virtual HWND GetClientArea() const;
+    HWND GetClientArea() const;
 
     CString m_strTitle;
     CView* m_pViewActive = nullptr;
@@ -105,6 +105,11 @@ protected:
     HMENU m_hMenuBeforePreview = nullptr;
     // Ends a failed LoadFrame: the frame is deleted unless its window's end already did it.
     BOOL FailLoad(bool deleted);
+    // The part of LoadFrame every frame shares: icon, class, PreCreateWindow
+    // and the window itself, with the frame deleted when it fails.
+    BOOL CreateFrame(UINT nIDResource, CREATESTRUCTA& cs, CCreateContext* pContext);
+    // Makes the frame's window from the finished creation structure.
+    virtual HWND CreateFrameWindow(const CREATESTRUCTA& cs);
 };
 
 // The main frame of a multiple-document program: an MDI client area, its
@@ -118,7 +123,6 @@ public:
     class CMDIChildWnd* MDIGetActive() const;
     BOOL PreTranslateMessage(MSG* pMsg) override;
     LRESULT DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
-    void OnUpdateFrameTitle(BOOL bAddToTitle) override;
     // Shows hMenu (null: the default menu) with its Window popup as the MDI window menu.
     void SetFrameMenu(HMENU hMenu);
 
@@ -127,7 +131,6 @@ public:
 protected:
     BOOL OnMDIWindowCmd(UINT nID);
     void OnUpdateMDIWindowCmd(CCmdUI* pCmdUI);
-    HWND GetClientArea() const override { return m_hWndMDIClient; }
 };
 
 // A document's frame inside the MDI client area.
@@ -151,5 +154,5 @@ protected:
     void OnChildClose();
     void OnChildDestroy();
     void OnFileClose();
-    HWND GetClientArea() const override;
+    HWND CreateFrameWindow(const CREATESTRUCTA& cs) override;
 };

@@ -90,7 +90,7 @@ BOOL CHeftApp::IsCommandHeld(UINT nID) const
 
 BOOL CHeftApp::OnDrive(UINT nID)
 {
-    char drive[3] = {static_cast<char>(nID - 185), ':', '\0'};
+    const char drive[3] = {static_cast<char>('A' + (nID - ID_DRIVE_A)), ':', '\0'};
     OpenDrive(drive);
     return TRUE;
 }

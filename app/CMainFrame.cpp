@@ -2,6 +2,7 @@
 
 #include "app/CHeftApp.h"
 #include "app/DriveList.h"
+#include "framework/CDC.h"
 #include "framework/CGdiObject.h"
 #include "framework/Dpi.h"
 #include "resources/resource.h"
@@ -40,14 +41,6 @@ int CMainFrame::OnCreate(CREATESTRUCTA* cs)
 {
     if (CMDIFrameWnd::OnCreate(cs) == -1) return -1;
 
-    RECT noBorders{0, 0, 0, 0};
-    if (!m_wndToolBar.CreateEx(m_hWnd, TBSTYLE_FLAT,
-                               WS_CHILD | WS_VISIBLE | CBRS_TOP | CBRS_GRIPPER | CBRS_TOOLTIPS | CBRS_FLYBY |
-                                   CBRS_SIZE_DYNAMIC,
-                               noBorders, AFX_IDW_TOOLBAR) ||
-        !m_wndToolBar.LoadToolBar(IDR_MAINFRAME))
-        return -1;
-
     LoadToolbarImageList(IDB_TOOLBAR, m_ilToolbar);
     LoadToolbarImageList(IDB_TOOLBAR_DISABLED, m_ilToolbarDisabled);
     LoadToolbarImageList(IDB_TOOLBAR_HOT, m_ilToolbarHot);
@@ -55,14 +48,10 @@ int CMainFrame::OnCreate(CREATESTRUCTA* cs)
     LoadToolbarImageList(IDB_DRIVES_DISABLED, m_ilDriveBarDisabled);
     LoadToolbarImageList(IDB_DRIVES_HOT, m_ilDriveBarHot);
 
-    m_wndToolBar.SendMessage(TB_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(m_ilToolbar.GetSafeHandle()));
-    m_wndToolBar.SendMessage(TB_SETDISABLEDIMAGELIST, 0,
-                             reinterpret_cast<LPARAM>(m_ilToolbarDisabled.GetSafeHandle()));
-    m_wndToolBar.SendMessage(TB_SETHOTIMAGELIST, 0, reinterpret_cast<LPARAM>(m_ilToolbarHot.GetSafeHandle()));
-
-    m_wndToolBar.SetBarStyle(m_wndToolBar.GetBarStyle() | CBRS_TOOLTIPS | CBRS_FLYBY | CBRS_SIZE_DYNAMIC);
-    m_wndToolBar.EnableDocking(CBRS_ALIGN_ANY);
     EnableDocking(CBRS_ALIGN_ANY);
+    if (!CreateToolbar(m_wndToolBar, AFX_IDW_TOOLBAR, m_ilToolbar, m_ilToolbarDisabled, m_ilToolbarHot) ||
+        !m_wndToolBar.LoadToolBar(IDR_MAINFRAME))
+        return -1;
     DockControlBar(&m_wndToolBar);
 
     if (!m_wndStatusBar.Create(m_hWnd, WS_CHILD | WS_VISIBLE | CBRS_BOTTOM, AFX_IDW_STATUS_BAR) ||
@@ -193,17 +182,9 @@ void CMainFrame::RebuildDriveBar()
     m_pDriveBar.reset();
 
     m_pDriveBar = std::make_unique<CToolBar>();
-    RECT noBorders{0, 0, 0, 0};
-    if (!m_pDriveBar->CreateEx(m_hWnd, TBSTYLE_FLAT,
-                               WS_CHILD | WS_VISIBLE | CBRS_TOP | CBRS_GRIPPER | CBRS_FLYBY | CBRS_SIZE_DYNAMIC,
-                               noBorders, AFX_IDW_TOOLBAR))
-        return;
-    const SIZE imageSize = ToolbarImageSize();
-    m_pDriveBar->SendMessage(TB_SETBITMAPSIZE, 0, MAKELPARAM(imageSize.cx, imageSize.cy));
-    m_pDriveBar->SendMessage(TB_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(m_ilDriveBar.GetSafeHandle()));
-    m_pDriveBar->SendMessage(TB_SETDISABLEDIMAGELIST, 0,
-                             reinterpret_cast<LPARAM>(m_ilDriveBarDisabled.GetSafeHandle()));
-    m_pDriveBar->SendMessage(TB_SETHOTIMAGELIST, 0, reinterpret_cast<LPARAM>(m_ilDriveBarHot.GetSafeHandle()));
+    // It shares the command toolbar's control id: View > Toolbar shows and
+    // hides the command toolbar, which is docked first.
+    if (!CreateToolbar(*m_pDriveBar, AFX_IDW_TOOLBAR, m_ilDriveBar, m_ilDriveBarDisabled, m_ilDriveBarHot)) return;
 
     ReadLogicalDrives();
     CollectShellDriveNames(m_arrRootPaths);
@@ -213,7 +194,7 @@ void CMainFrame::RebuildDriveBar()
     std::fill(std::begin(m_nDriveCommand), std::end(m_nDriveCommand), 0u);
 
     std::vector<TBBUTTON> buttons;
-    for (UINT letter = 0; letter < 26; ++letter) {
+    for (UINT letter = 0; letter < kDriveLetters; ++letter) {
         if (!(m_dwLogicalDrives & (1u << letter))) continue;
         size_t k = buttons.size();
         if (k >= m_arrRootPaths.size()) break;
@@ -229,10 +210,23 @@ void CMainFrame::RebuildDriveBar()
     }
     if (!buttons.empty())
         m_pDriveBar->SendMessage(TB_ADDBUTTONSA, buttons.size(), reinterpret_cast<LPARAM>(buttons.data()));
-
-    m_pDriveBar->SetBarStyle(m_pDriveBar->GetBarStyle() | CBRS_TOOLTIPS | CBRS_FLYBY | CBRS_SIZE_DYNAMIC);
-    m_pDriveBar->EnableDocking(CBRS_ALIGN_ANY);
     DockControlBar(m_pDriveBar.get());
+}
+
+BOOL CMainFrame::CreateToolbar(CToolBar& bar, UINT nID, CImageList& images, CImageList& disabled, CImageList& hot)
+{
+    const RECT noBorders{0, 0, 0, 0};
+    if (!bar.CreateEx(m_hWnd, TBSTYLE_FLAT,
+                      WS_CHILD | WS_VISIBLE | CBRS_TOP | CBRS_GRIPPER | CBRS_TOOLTIPS | CBRS_FLYBY | CBRS_SIZE_DYNAMIC,
+                      noBorders, nID))
+        return FALSE;
+    const SIZE imageSize = ToolbarImageSize();
+    bar.SendMessage(TB_SETBITMAPSIZE, 0, MAKELPARAM(imageSize.cx, imageSize.cy));
+    bar.SendMessage(TB_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(images.GetSafeHandle()));
+    bar.SendMessage(TB_SETDISABLEDIMAGELIST, 0, reinterpret_cast<LPARAM>(disabled.GetSafeHandle()));
+    bar.SendMessage(TB_SETHOTIMAGELIST, 0, reinterpret_cast<LPARAM>(hot.GetSafeHandle()));
+    bar.EnableDocking(CBRS_ALIGN_ANY);
+    return TRUE;
 }
 
 void CMainFrame::MapSilverToButtonFace(HBITMAP hBitmap)
@@ -257,28 +251,6 @@ void CMainFrame::MapSilverToButtonFace(HBITMAP hBitmap)
     }
 }
 
-namespace {
-
-// A memory DC with a bitmap selected into it, for as long as it lives.
-class MemoryDc {
-public:
-    explicit MemoryDc(HBITMAP hBitmap) : m_hDC(CreateCompatibleDC(nullptr)), m_hOld(SelectObject(m_hDC, hBitmap)) {}
-    ~MemoryDc()
-    {
-        SelectObject(m_hDC, m_hOld);
-        DeleteDC(m_hDC);
-    }
-    MemoryDc(const MemoryDc&) = delete;
-    MemoryDc& operator=(const MemoryDc&) = delete;
-    HDC Dc() const { return m_hDC; }
-
-private:
-    HDC m_hDC;
-    HGDIOBJ m_hOld;
-};
-
-} // namespace
-
 SIZE CMainFrame::ToolbarImageSize()
 {
     return SIZE{ScaleToDpi(16), ScaleToDpi(15)};
@@ -301,14 +273,15 @@ HBITMAP CMainFrame::ScaleImageStrip(HBITMAP hStrip, int cellWidth)
     HBITMAP hScaled = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
     if (!hScaled) return nullptr;
 
-    MemoryDc from(hStrip);
-    MemoryDc to(hScaled);
+    CMemoryDC from;
+    CMemoryDC to;
+    CSelectedObject fromStrip(from, hStrip);
+    CSelectedObject toScaled(to, hScaled);
     // Each image on its own, so that no image bleeds into its neighbour.
-    SetStretchBltMode(to.Dc(), cellWidth % 16 == 0 ? COLORONCOLOR : HALFTONE);
-    SetBrushOrgEx(to.Dc(), 0, 0, nullptr);
+    SetStretchBltMode(to, cellWidth % 16 == 0 ? COLORONCOLOR : HALFTONE);
+    SetBrushOrgEx(to, 0, 0, nullptr);
     for (int cell = 0; cell < cells; ++cell)
-        StretchBlt(to.Dc(), cell * cellWidth, 0, cellWidth, height, from.Dc(), cell * 16, 0, 16, source.bmHeight,
-                   SRCCOPY);
+        StretchBlt(to, cell * cellWidth, 0, cellWidth, height, from, cell * 16, 0, 16, source.bmHeight, SRCCOPY);
     return hScaled;
 }
 

@@ -27,6 +27,10 @@ public:
     // smoothed in between. Null when it cannot be made.
     static HBITMAP ScaleImageStrip(HBITMAP hStrip, int cellWidth);
 
+    // Creates one of the frame's toolbars along its top edge, showing these
+    // image lists; the caller adds the buttons and docks it.
+    BOOL CreateToolbar(CToolBar& bar, UINT nID, CImageList& images, CImageList& disabled, CImageList& hot);
+
     // Reads the present drives: the letter mask and the root strings ("C:\").
     void ReadLogicalDrives();
     // Builds the drive toolbar again from the present drives, with their shell names.
@@ -34,7 +38,9 @@ public:
 
     DWORD m_dwLogicalDrives = 0;
     std::vector<CString> m_arrRootPaths;
-    UINT m_nDriveCommand[26] = {};
+    // One entry per drive letter A to Z.
+    static constexpr size_t kDriveLetters = 'Z' - 'A' + 1;
+    UINT m_nDriveCommand[kDriveLetters] = {};
     CStatusBar m_wndStatusBar;
     std::unique_ptr<CToolBar> m_pDriveBar;
     CToolBar m_wndToolBar;

@@ -9,7 +9,7 @@
 #include <string>
 
 std::vector<CString> g_arrShellDriveNames;
-int g_nShellDriveIcon[256] = {};
+int g_nShellDriveIcon[kShellDriveIconSlots] = {};
 
 namespace {
 

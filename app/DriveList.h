@@ -9,7 +9,9 @@
 // drive's position in letter order (the position of its root in the main
 // frame's m_arrRootPaths and of its drive button).
 extern std::vector<CString> g_arrShellDriveNames;
-extern int g_nShellDriveIcon[256];
+// Room for the icons of this many shell items; later ones are not kept.
+constexpr size_t kShellDriveIconSlots = 256;
+extern int g_nShellDriveIcon[kShellDriveIconSlots];
 
 // One drive as the shell's My Computer folder shows it.
 struct ShellDriveItem {

@@ -378,7 +378,7 @@ void CHeftDoc::OnRefresh()
 
 void CHeftDoc::OnDiskVsDirectory()
 {
-    m_bRelativeToFolder = m_bRelativeToFolder == 1 ? 0 : 1;
+    m_bRelativeToFolder = m_bRelativeToFolder ? FALSE : TRUE;
     UpdateAllViews(nullptr, 0, nullptr);
 }
 

@@ -55,7 +55,7 @@ BOOL CToolBar::CreateEx(HWND hParent, DWORD dwCtrlStyle, DWORD dwStyle, const RE
 BOOL CToolBar::LoadToolBar(UINT nIDResource)
 {
     HMODULE hModule = GetModuleHandleA(nullptr);
-    HRSRC hRes = FindResourceA(hModule, MAKEINTRESOURCEA(nIDResource), MAKEINTRESOURCEA(241));
+    HRSRC hRes = FindResourceA(hModule, MAKEINTRESOURCEA(nIDResource), MAKEINTRESOURCEA(RT_TOOLBAR_TYPE));
     if (!hRes) return FALSE;
     HGLOBAL hData = LoadResource(hModule, hRes);
     auto* data = static_cast<const WORD*>(LockResource(hData));

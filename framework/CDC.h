@@ -105,6 +105,17 @@ private:
     HWND m_hWnd;
 };
 
+// A memory context compatible with hCompatible (null: the screen), deleted
+// when it goes. What is selected into it is selected with CSelectedObject.
+class CMemoryDC : public CDC {
+public:
+    explicit CMemoryDC(HDC hCompatible = nullptr) { m_hDC = m_hAttribDC = CreateCompatibleDC(hCompatible); }
+    ~CMemoryDC() override
+    {
+        if (m_hDC) DeleteDC(m_hDC);
+    }
+};
+
 class CClientDC : public CDC {
 public:
     explicit CClientDC(HWND hWnd) : m_hWnd(hWnd) { m_hDC = m_hAttribDC = GetDC(hWnd); }

@@ -30,23 +30,15 @@ static_assert(std::size(kBarCommands) == std::size(kBarTexts));
 class OffscreenDC {
 public:
     OffscreenDC(HDC hCompatible, int width, int height)
-        : m_hdc(CreateCompatibleDC(hCompatible)), m_bitmap(CreateCompatibleBitmap(hCompatible, width, height))
+        : m_dc(hCompatible), m_bitmap(CreateCompatibleBitmap(hCompatible, width, height)), m_selected(m_dc, m_bitmap)
     {
-        if (m_hdc && m_bitmap) m_hOld = ::SelectObject(m_hdc, m_bitmap);
     }
-    ~OffscreenDC()
-    {
-        if (m_hOld) ::SelectObject(m_hdc, m_hOld);
-        if (m_hdc) DeleteDC(m_hdc);
-    }
-    OffscreenDC(const OffscreenDC&) = delete;
-    OffscreenDC& operator=(const OffscreenDC&) = delete;
-    HDC Get() const { return m_hOld ? m_hdc : nullptr; }
+    HDC Get() const { return m_dc.GetSafeHdc() && m_bitmap.GetSafeHandle() ? m_dc.GetSafeHdc() : nullptr; }
 
 private:
-    HDC m_hdc;
+    CMemoryDC m_dc;
     CBitmap m_bitmap;
-    HGDIOBJ m_hOld = nullptr;
+    CSelectedObject m_selected;
 };
 
 } // namespace

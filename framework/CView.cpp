@@ -171,7 +171,7 @@ BOOL CView::PrintPages(CDC& dc, CPrintInfo& info, CString* failure)
 {
     // The spooler shows the job under the document's title.
     CString title = m_pDocument ? m_pDocument->GetTitle() : CString();
-    if (title.IsEmpty() && AfxGetApp()) title = AfxGetApp()->m_pszAppName;
+    if (title.IsEmpty() && AfxGetApp()) title = AfxGetApp()->m_strAppName;
     const std::wstring name = Utf8ToWide(title.str());
     DOCINFOW doc{};
     doc.cbSize = sizeof(doc);

@@ -104,12 +104,12 @@ const MessageMap* CWinApp::GetThisMessageMap()
     return &map;
 }
 
-CWinApp::CWinApp(const char* appName) : m_pszAppName(appName)
+CWinApp::CWinApp(const char* appName) : m_strAppName(appName)
 {
     g_pApp = this;
     m_hInstance = GetModuleHandleA(nullptr);
     // Without a name of its own the application takes the framework's title string.
-    if (m_pszAppName.IsEmpty()) m_pszAppName.LoadString(AFX_IDS_APP_TITLE);
+    if (m_strAppName.IsEmpty()) m_strAppName.LoadString(AFX_IDS_APP_TITLE);
     // The help file sits beside the program, named after it.
     std::string module(MAX_PATH, '\0');
     for (;;) {
@@ -123,7 +123,7 @@ CWinApp::CWinApp(const char* appName) : m_pszAppName(appName)
     CString helpPath(module);
     int dot = helpPath.ReverseFind('.');
     if (dot > helpPath.ReverseFind('\\')) helpPath = helpPath.Left(dot);
-    m_pszHelpFilePath = helpPath + ".htm";
+    m_strHelpFilePath = helpPath + ".htm";
 }
 
 CWinApp::~CWinApp()
@@ -166,13 +166,13 @@ BOOL CWinApp::ProcessShellCommand(CCommandLineInfo& info)
 
 void CWinApp::SetRegistryKey(const char* company)
 {
-    m_pszRegistryKey = company;
-    if (m_pszProfileName.IsEmpty()) m_pszProfileName = m_pszAppName;
+    m_strRegistryKey = company;
+    if (m_strProfileName.IsEmpty()) m_strProfileName = m_strAppName;
 }
 
 CString CWinApp::GetProfileKeyPath() const
 {
-    return CString("Software\\") + m_pszRegistryKey + "\\" + m_pszProfileName;
+    return CString("Software\\") + m_strRegistryKey + "\\" + m_strProfileName;
 }
 
 // An open key of the profile; closed when it goes.
@@ -389,7 +389,7 @@ CString CWinApp::GetHelpTopicPath(DWORD_PTR dwData) const
 {
     // Each context is an element of the help page with the id "context-N".
     CString topic;
-    topic.Format("%s#context-%lu", m_pszHelpFilePath.GetString(), static_cast<unsigned long>(dwData));
+    topic.Format("%s#context-%lu", m_strHelpFilePath.GetString(), static_cast<unsigned long>(dwData));
     return topic;
 }
 
@@ -398,8 +398,8 @@ void CWinApp::WinHelp(DWORD_PTR dwData, UINT nCmd)
     DWORD_PTR context = nCmd == HELP_CONTEXT ? dwData : 1;
     m_strLastHelpTopic = GetHelpTopicPath(context);
     if (!m_bShowHelp) return;
-    const CString topic = m_strLastHelpTopic.Mid(m_pszHelpFilePath.GetLength());
-    ShellOpen(m_pMainWnd ? m_pMainWnd->m_hWnd : nullptr, m_pszHelpFilePath, topic);
+    const CString topic = m_strLastHelpTopic.Mid(m_strHelpFilePath.GetLength());
+    ShellOpen(m_pMainWnd ? m_pMainWnd->m_hWnd : nullptr, m_strHelpFilePath, topic);
 }
 
 // ---- message loop ----
@@ -428,10 +428,13 @@ BOOL CWinApp::OnIdle(long lCount)
     return FALSE;
 }
 
+// The system's caret-blink timer message, which no header names.
+static constexpr UINT kSysTimerMessage = 0x0118;
+
 static bool IsIdleMessage(const MSG& msg)
 {
     // Timers and paints come by themselves; they do not mean the user did something.
-    return msg.message != WM_TIMER && msg.message != WM_PAINT && msg.message != 0x0118;
+    return msg.message != WM_TIMER && msg.message != WM_PAINT && msg.message != kSysTimerMessage;
 }
 
 int CWinApp::Run()

@@ -87,10 +87,10 @@ public:
     CString GetHelpTopicPath(DWORD_PTR dwData) const;
 
     CWnd* m_pMainWnd = nullptr;
-    CString m_pszAppName;
-    CString m_pszRegistryKey;
-    CString m_pszProfileName;
-    CString m_pszHelpFilePath;
+    CString m_strAppName;
+    CString m_strRegistryKey;
+    CString m_strProfileName;
+    CString m_strHelpFilePath;
     HINSTANCE m_hInstance = nullptr;
     int m_nCmdShow = SW_SHOWNORMAL;
     // Set by WinHelp, for the tests: the last topic path handed to the shell.

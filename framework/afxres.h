@@ -60,6 +60,9 @@
 #define AFX_ID_PREVIEW_ZOOMIN      0xE305
 #define AFX_ID_PREVIEW_ZOOMOUT     0xE306
 
+// Resource type of a toolbar description (version, image size, button ids)
+#define RT_TOOLBAR_TYPE            241
+
 // Control bars and their toggles
 #define ID_VIEW_TOOLBAR            0xE800  // 59392
 #define ID_VIEW_STATUS_BAR         0xE801  // 59393

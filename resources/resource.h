@@ -59,9 +59,6 @@
 #define IDB_TOOLBAR_DISABLED        163
 #define IDB_TOOLBAR_HOT             164
 
-// Resource type of a toolbar description (version, image size, button ids)
-#define RT_TOOLBAR_TYPE             241
-
 // Commands of the program
 #define ID_ACTION_OPEN              32783
 #define ID_ITEM_PROPERTIES          32784

@@ -352,7 +352,7 @@ void CHeftList::OnColumnClick(NMHDR* pNMHDR, LRESULT* pResult)
 {
     *pResult = 0;
     const int column = reinterpret_cast<NMLISTVIEW*>(pNMHDR)->iSubItem;
-    if (column < 0 || column > 3) return;
+    if (column < 0 || column >= kColumnCount) return;
     CWaitCursor wait;
     // The size, bar and percent columns all sort by size.
     SortParam param{column == 0 ? &CHeftList::CompareNames : &CHeftList::CompareSizes, TRUE, column};
@@ -371,7 +371,7 @@ void CHeftList::OnDividerDblClick(NMHDR* pNMHDR, LRESULT* pResult)
     *pResult = 0;
     // The item index sits at the same place in the narrow and the wide block.
     const int column = reinterpret_cast<NMHEADERA*>(pNMHDR)->iItem;
-    if (column < 0 || column > 3) return;
+    if (column < 0 || column >= kColumnCount) return;
     HDITEMA item{};
     item.mask = HDI_WIDTH;
     item.cxy = listrules::DividerWidth(column, m_nTextWidth[column], ScaleToDpi(4), IconSize().cx, ScaleToDpi(125));
@@ -428,8 +428,8 @@ void CHeftList::OnKeyDown(UINT nChar, UINT, UINT)
 
 void CHeftList::OnSysKeyDown(UINT nChar, UINT, UINT nFlags)
 {
-    // Alt is down when the context code (bit 13 of the key flags) is set.
-    if (nChar == VK_RETURN && (nFlags & 0x2000)) SendMessage(WM_COMMAND, ID_ITEM_PROPERTIES);
+    // Alt is down when the key flags carry the context code.
+    if (nChar == VK_RETURN && (nFlags & KF_ALTDOWN)) SendMessage(WM_COMMAND, ID_ITEM_PROPERTIES);
     Default();
 }
 
@@ -625,7 +625,7 @@ double CHeftList::DrawPercentBar(CDC* pDC, std::int64_t size, const RECT& cell, 
     CHeftDoc* doc = GetDocument();
     if (!doc || doc->m_nFolderTotal <= 0) return 0.0;
     const double share =
-        listrules::EntryShare(size, doc->m_nFolderTotal, doc->m_nDriveTotal, doc->m_bRelativeToFolder == 1);
+        listrules::EntryShare(size, doc->m_nFolderTotal, doc->m_nDriveTotal, doc->m_bRelativeToFolder != FALSE);
 
     HDC hdc = pDC->GetSafeHdc();
     const CSelectedObject cellBrush(hdc, bSelected ? m_brHighlight : m_brWindow);

@@ -130,10 +130,12 @@ public:
     CPen m_penWindow;
     CPen m_penBlack;
     CPen m_penHighlight;
+    // Name, size, bar and percent.
+    static constexpr int kColumnCount = 4;
     int m_nLastSortColumn = -1;
-    bool m_bSortAscending[5] = {true, true, true, true, true};
+    bool m_bSortAscending[kColumnCount] = {true, true, true, true};
     int m_nDrawColumn = 0;
-    int m_nTextWidth[4] = {};
+    int m_nTextWidth[kColumnCount] = {};
     CFont m_fontReport;
     int m_nReportLineHeight = 0;
     int m_nRowsPerPage = 0;

@@ -113,8 +113,8 @@ TEST_F(StartupTest, ToolbarTooltipIsTheSecondLineOfTheCommandString)
 TEST_F(StartupTest, HelpContentsOpensContextOneOfTheHelpFileBesideTheProgram)
 {
     main->SendMessage(WM_COMMAND, ID_HELP_CONTENTS);
-    EXPECT_EQ(app.m_strLastHelpTopic, app.m_pszHelpFilePath + "#context-1");
-    CString module = app.m_pszHelpFilePath;
+    EXPECT_EQ(app.m_strLastHelpTopic, app.m_strHelpFilePath + "#context-1");
+    CString module = app.m_strHelpFilePath;
     EXPECT_EQ(module.Right(4), ".htm");
 
     // The build puts the program's help file beside it, with that topic.
@@ -130,7 +130,7 @@ TEST_F(StartupTest, HelpContentsThatCannotBeShownSaysSoWithTheFileAndTheReason)
 {
     FixtureDrive drive('T');
     app.m_bShowHelp = true;
-    app.m_pszHelpFilePath = drive.Path("missing.htm");
+    app.m_strHelpFilePath = drive.Path("missing.htm");
     DialogAnswerer answer("Heftscope", IDOK);
     main->SendMessage(WM_COMMAND, ID_HELP_CONTENTS);
     ASSERT_EQ(answer.Answered(), 1);

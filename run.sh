@@ -11,10 +11,9 @@
 set -euo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")"
 root=$(pwd)
-wine=/usr/lib/wine/wine64
+source "$root/scripts/wine-prefix.sh"
 export WINEPREFIX="$root/build/wine-run"
 export WINEDEBUG="${HEFT_WINEDEBUG:--all}"
-export WINEDLLOVERRIDES="mscoree,mshtml="
 exe_windows="Z:${root//\//\\}\\build\\win64\\heftscope.exe"
 helper_windows="Z:${root//\//\\}\\build\\win64\\wait_settled.exe"
 screenshot="$root/build/screenshot.png"
@@ -68,38 +67,9 @@ cmake -S "$root" -B build/win64 -G Ninja -DCMAKE_BUILD_TYPE=Debug \
     -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-x86_64.cmake" >/dev/null
 cmake --build build/win64 -j2 --target heftscope wait_settled
 
-# The fonts of the run prefix, so that what it shows looks as on Windows:
-# - Wine's own fonts (Tahoma for the interface, Marlett for the caption
-#   buttons, the bitmap fonts), from Debian's fonts-wine: this Wine looks for
-#   them under a folder that does not exist, and draws the interface in
-#   whatever font comes closest, the caption buttons as the letters "0 1 r";
-# - CJK names in glyphs rather than boxes: Wine links the interface fonts to
-#   the faces "MS UI Gothic", "SimSun", "Gulim" and "PMingLiU" for the glyphs
-#   they lack; those name Debian's WenQuanYi Micro Hei here (scripts/setup.sh
-#   installs it), which has Chinese, Japanese and Korean glyphs.
-install_fonts() {
-    local font face
-    for font in /usr/share/wine/fonts/*; do
-        [ -e "$font" ] || continue
-        ln -sfn "$font" "$WINEPREFIX/drive_c/windows/Fonts/"
-    done
-    for face in "MS UI Gothic" SimSun Gulim PMingLiU; do
-        "$wine" reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontSubstitutes' \
-            /v "$face" /d "WenQuanYi Micro Hei" /f >/dev/null 2>&1
-    done
-}
-
-# The run prefix: like the test prefix, but with Wine's ordinary X11 driver.
-ready="$WINEPREFIX/.heft-prefix-v2"
-if [ ! -f "$ready" ]; then
-    echo "run: creating the Wine prefix $WINEPREFIX"
-    rm -rf "$WINEPREFIX"
-    "$wine" wineboot -i >/dev/null 2>&1
-    wineserver -w
-    install_fonts
-    wineserver -w
-    touch "$ready"
-fi
+# The run prefix: like the test prefix, but with Wine's ordinary X11 driver
+# and the fonts a user would see on Windows.
+heft_wine_prefix "$root/build/wine-run" desktop
 # The folder is drive H: of the Windows program.
 ln -sfn "$folder" "$WINEPREFIX/dosdevices/h:"
 

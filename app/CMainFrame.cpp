@@ -80,6 +80,12 @@ int CMainFrame::OnCreate(CREATESTRUCTA* cs)
     return 0;
 }
 
+HIMAGELIST CMainFrame::SystemSmallImages()
+{
+    auto* frame = dynamic_cast<CMainFrame*>(AfxGetMainWnd());
+    return frame ? frame->m_ilSystemSmall.GetSafeHandle() : nullptr;
+}
+
 void CMainFrame::OnDestroy()
 {
     m_ilSystemSmall.Detach();

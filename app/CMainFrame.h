@@ -31,6 +31,10 @@ public:
     // image lists; the caller adds the buttons and docks it.
     BOOL CreateToolbar(CToolBar& bar, UINT nID, CImageList& images, CImageList& disabled, CImageList& hot);
 
+    // The shell's small system image list that the main window holds, for
+    // the views to show their icons from; null without a main window.
+    static HIMAGELIST SystemSmallImages();
+
     // Reads the present drives: the letter mask and the root strings ("C:\").
     void ReadLogicalDrives();
     // Builds the drive toolbar again from the present drives, with their shell names.

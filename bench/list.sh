@@ -16,7 +16,10 @@ cmake -S "$root" -B "$build/bench-win64" -G Ninja -DCMAKE_BUILD_TYPE=Release \
     -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-x86_64.cmake" >/dev/null
 cmake --build "$build/bench-win64" -j2 --target list_bench >/dev/null
 
-source "$root/bench/prefix.sh"
+# The benchmarks' own Wine prefix.
+source "$root/scripts/wine-prefix.sh"
+heft_wine_prefix "$root/build/wine-bench" headless
+export WINEDEBUG=-all
 
 # --- the fixture, which the prefix sees as drive Q: ----------------------------
 # Sparse files of assorted sizes, mostly ordinary files of a few types; one in

@@ -44,7 +44,10 @@ if [ "${HEFT_BENCH_LARGE:-1}" != 0 ] && [ ! -f "$root/build/bench-scan-large/.co
     touch "$root/build/bench-scan-large/.complete"
 fi
 
-source "$root/bench/prefix.sh"
+# The benchmarks' own Wine prefix.
+source "$root/scripts/wine-prefix.sh"
+heft_wine_prefix "$root/build/wine-bench" headless
+export WINEDEBUG=-all
 ln -sfn "$tree" "$WINEPREFIX/dosdevices/b:"
 
 result=$(HEFT_BENCH_DRIVE=B: HEFT_BENCH_ROUNDS="$rounds" "$wine" "$root/build/bench-win64/scan_bench.exe" | tr -d '\r' | tail -n 1)

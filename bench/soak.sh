@@ -25,7 +25,10 @@ if [ ! -f "$build/bench-soak/.complete" ]; then
     touch "$build/bench-soak/.complete"
 fi
 
-source "$root/bench/prefix.sh"
+# The benchmarks' own Wine prefix.
+source "$root/scripts/wine-prefix.sh"
+heft_wine_prefix "$root/build/wine-bench" headless
+export WINEDEBUG=-all
 ln -sfn "$tree" "$WINEPREFIX/dosdevices/s:"
 
 output=$(HEFT_BENCH_DRIVE=S: "$wine" "$build/bench-win64/soak_bench.exe" | tr -d '\r')

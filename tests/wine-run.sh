@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
 # Runs one Windows test executable under Wine; ctest starts every test through
 # this script. It gives the executable
-#   - the project's own test prefix build/wine-test, made on first use, with
-#     Wine's null display driver: windows, controls and GDI work without an X
-#     server;
+#   - the project's own test prefix build/wine-test, made on first use by
+#     scripts/wine-prefix.sh, with Wine's null display driver: windows,
+#     controls and GDI work without an X server;
 #   - a persistent wineserver, so that each start costs well under a second;
 #   - an empty build/fixtures folder for the fixture drives
 #     (tests/common/FixtureDrive), removed again afterwards together with any
@@ -19,18 +19,15 @@ set -u
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 build="$root/build"
 fixtures="$build/fixtures"
-wine=/usr/lib/wine/wine64
+source "$root/scripts/wine-prefix.sh"
 
 dpi=${HEFT_TEST_DPI:-}
 case "$dpi" in
-    "") export WINEPREFIX="$build/wine-test" ;;
+    "") prefix="$build/wine-test" ;;
     *[!0-9]*) echo "wine-run: HEFT_TEST_DPI must be a number: $dpi" >&2; exit 2 ;;
-    *) export WINEPREFIX="$build/wine-test-dpi$dpi" ;;
+    *) prefix="$build/wine-test-dpi$dpi" ;;
 esac
 export WINEDEBUG="${HEFT_WINEDEBUG:--all}"
-# Wine would offer to download its .NET and HTML engines; there is no network.
-export WINEDLLOVERRIDES="mscoree,mshtml="
-unset DISPLAY WAYLAND_DISPLAY
 
 if [ $# -lt 1 ]; then
     echo "usage: $0 program.exe [arguments...]" >&2
@@ -51,32 +48,6 @@ fi
 detached() { "$@" 9>&-; }
 
 aedebug='HKLM\Software\Microsoft\Windows NT\CurrentVersion\AeDebug'
-ready="$WINEPREFIX/.heft-prefix-v2"
-
-make_prefix() {
-    echo "wine-run: creating the test prefix $WINEPREFIX" >&2
-    rm -rf "$WINEPREFIX"
-    detached "$wine" wineboot -i >/dev/null 2>&1
-    detached wineserver -w
-    detached "$wine" reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d null /f >/dev/null 2>&1
-    # A crash ends the process at once: no crash dialog, and no debugger,
-    # which hangs when it attaches to a process with a corrupted heap.
-    # HEFT_BACKTRACE=1 brings the debugger back for one run (see below).
-    detached "$wine" reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f \
-        >/dev/null 2>&1
-    detached "$wine" reg add "$aedebug" /v Debugger /d "" /f >/dev/null 2>&1
-    if [ -n "$dpi" ]; then
-        detached "$wine" reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$dpi" /f \
-            >/dev/null 2>&1
-    fi
-    detached wineserver -w
-    if ! grep -q '"Graphics"="null"' "$WINEPREFIX/user.reg" 2>/dev/null ||
-        { [ -n "$dpi" ] && ! grep -q "\"LogPixels\"=dword:$(printf '%08x' "$dpi")" "$WINEPREFIX/user.reg"; }; then
-        echo "wine-run: could not create the Wine prefix $WINEPREFIX" >&2
-        exit 1
-    fi
-    touch "$ready"
-}
 
 clean_fixtures() {
     # Drive letters the mount manager made for fixtures of a test that ended
@@ -94,7 +65,7 @@ clean_fixtures() {
     fi
 }
 
-[ -f "$ready" ] || make_prefix
+heft_wine_prefix "$prefix" headless "$dpi" || exit 1
 
 # Starts the server unless it runs already; it stays 60 s after the last
 # Wine process, long enough to serve the next test executable.

@@ -102,10 +102,7 @@ void CHeftList::OnInitialUpdate()
 
     // The shell's list belongs to the main frame (and the shell); the list only
     // shows it, which its share-image-lists style guarantees.
-    if (auto* frame = dynamic_cast<CMainFrame*>(AfxGetMainWnd())) {
-        SendMessage(LVM_SETIMAGELIST, LVSIL_SMALL,
-                    reinterpret_cast<LPARAM>(frame->m_ilSystemSmall.GetSafeHandle()));
-    }
+    SendMessage(LVM_SETIMAGELIST, LVSIL_SMALL, reinterpret_cast<LPARAM>(CMainFrame::SystemSmallImages()));
 }
 
 void CHeftList::AddRow(CDirEntry* record, int image)
@@ -514,14 +511,7 @@ void CHeftList::OnProperties()
 
 void CHeftList::OnUpOneLevel()
 {
-    CHeftDoc* doc = GetDocument();
-    if (!doc || !doc->m_pTreeCtrl) return;
-    CTreeCtrl& tree = *doc->m_pTreeCtrl;
-    HTREEITEM selected = tree.GetSelectedItem();
-    if (!selected) return;
-    HTREEITEM parent = tree.GetParentItem(selected);
-    if (!parent) return;
-    tree.SelectItem(parent);
+    if (CHeftDoc* doc = GetDocument(); doc && doc->m_pTreeCtrl) SelectParentFolder(*doc->m_pTreeCtrl);
 }
 
 // ---- drawing ----------------------------------------------------------------

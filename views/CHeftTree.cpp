@@ -42,8 +42,7 @@ void CHeftTree::OnInitialUpdate()
 {
     CTreeView::OnInitialUpdate();
     // The shell's list belongs to the main frame (and the shell); the tree only shows it.
-    if (auto* frame = dynamic_cast<CMainFrame*>(AfxGetMainWnd()))
-        GetTreeCtrl().SetImageList(frame->m_ilSystemSmall.GetSafeHandle(), TVSIL_NORMAL);
+    GetTreeCtrl().SetImageList(CMainFrame::SystemSmallImages(), TVSIL_NORMAL);
 }
 
 void CHeftTree::OnSelChanged(NMHDR*, LRESULT* pResult)
@@ -126,12 +125,7 @@ void CHeftTree::OnDestroy()
 
 void CHeftTree::OnUpOneLevel()
 {
-    CTreeCtrl& tree = GetTreeCtrl();
-    HTREEITEM selected = tree.GetSelectedItem();
-    if (!selected) return;
-    HTREEITEM parent = tree.GetParentItem(selected);
-    if (!parent) return;
-    tree.SelectItem(parent);
+    SelectParentFolder(GetTreeCtrl());
 }
 
 void CHeftTree::OnOpen()

@@ -35,3 +35,10 @@ void DeleteTreeFolder(const CWnd& owner, CHeftDoc& doc, HTREEITEM hFolder)
     if (!doc.m_bTopTen && (shown == path || shown.str().rfind((path + "\\").str(), 0) == 0)) doc.FillList();
     ReportDeleteFailure(owner, path, failure);
 }
+
+void SelectParentFolder(CTreeCtrl& tree)
+{
+    HTREEITEM selected = tree.GetSelectedItem();
+    HTREEITEM parent = selected ? tree.GetParentItem(selected) : nullptr;
+    if (parent) tree.SelectItem(parent);
+}

@@ -1,6 +1,7 @@
 #pragma once
-// What Delete does in the tree and in the list alike: the confirmation, the
-// deletion of a folder of the tree, and the report of what could not go.
+// What Delete and Up One Level do in the tree and in the list alike: the
+// confirmation, the deletion of a folder of the tree, the report of what
+// could not go, and the move to the parent folder.
 #include "framework/CTreeView.h"
 
 class CHeftDoc;
@@ -15,3 +16,6 @@ void ReportDeleteFailure(const CWnd& owner, const CString& path, const DeleteFai
 // ancestors lose the bytes actually removed; a folder that is gone leaves the
 // tree and the list, one that stays keeps its item and is reported.
 void DeleteTreeFolder(const CWnd& owner, CHeftDoc& doc, HTREEITEM hFolder);
+
+// Selects the parent of the tree's selected folder; nothing at the root.
+void SelectParentFolder(CTreeCtrl& tree);

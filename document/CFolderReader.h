@@ -63,7 +63,6 @@ public:
     // it and below it leaves the budget, and what was not is never read.
     void Abandon(const std::shared_ptr<Folder>& folder);
 
-    int Workers() const { return static_cast<int>(m_threads.size()); }
     // Worker threads running in the process, of all readers: none once every
     // reader is gone, which the tests check.
     static int LiveWorkers();

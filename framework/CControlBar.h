@@ -28,7 +28,6 @@ public:
     DWORD GetBarStyle() const { return m_dwStyle; }
     virtual void SetBarStyle(DWORD dwStyle) { m_dwStyle = dwStyle; }
     void EnableDocking(DWORD dwDockStyle) { m_dwDockStyle = dwDockStyle; }
-    DWORD GetDockStyle() const { return m_dwDockStyle; }
     // Height the bar needs at the given width.
     virtual int CalcHeight(int width) = 0;
     // Called when the message queue goes idle: update button states and

@@ -25,7 +25,6 @@ public:
 
     // Selects into both contexts; returns what the output context had.
     HGDIOBJ SelectObject(HGDIOBJ obj);
-    HGDIOBJ SelectStockObject(int index) { return SelectObject(GetStockObject(index)); }
     COLORREF SetTextColor(COLORREF c) { return ::SetTextColor(m_hDC, c); }
     COLORREF SetBkColor(COLORREF c) { return ::SetBkColor(m_hDC, c); }
     UINT SetTextAlign(UINT align) { return ::SetTextAlign(m_hDC, align); }

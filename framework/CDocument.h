@@ -36,7 +36,6 @@ public:
     const CString& GetPathName() const { return m_strPathName; }
     // Sets the full path and, with bAddToMRU, adds it to the recent-file list.
     virtual void SetPathName(const char* pathName, BOOL bAddToMRU = TRUE);
-    CDocTemplate* GetDocTemplate() const { return m_pDocTemplate; }
 
     void AddView(CView* pView);
     void RemoveView(CView* pView);

@@ -104,13 +104,6 @@ void CString::TrimRight()
     while (!m_str.empty() && std::isspace(static_cast<unsigned char>(m_str.back()))) m_str.pop_back();
 }
 
-void CString::TrimLeft()
-{
-    size_t i = 0;
-    while (i < m_str.size() && std::isspace(static_cast<unsigned char>(m_str[i]))) ++i;
-    m_str.erase(0, i);
-}
-
 int CString::Replace(const char* oldText, const char* newText)
 {
     if (!oldText || !*oldText) return 0;

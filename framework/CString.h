@@ -48,7 +48,6 @@ public:
     void MakeUpper();
     void MakeLower();
     void TrimRight();
-    void TrimLeft();
     int Replace(const char* oldText, const char* newText);
     int Compare(const char* other) const;
     int CompareNoCase(const char* other) const;

@@ -9,7 +9,6 @@ class CTime {
 public:
     explicit CTime(std::time_t time = 0) : m_time(time) {}
     static CTime GetCurrentTime() { return CTime(std::time(nullptr)); }
-    std::time_t GetTime() const { return m_time; }
 
     // The moment as strftime formats it ("%B %d, %Y %H:%M": December 07, 2026 21:23).
     CString Format(const char* format) const

@@ -11,14 +11,6 @@ LRESULT CCtrlHandle::Send(UINT message, WPARAM wParam, LPARAM lParam) const
     return CallWindowProcA(proc, m_hWnd, message, wParam, lParam);
 }
 
-BOOL CTreeCtrl::Create(DWORD dwStyle, const RECT& rect, HWND hParent, UINT nID)
-{
-    m_hWnd = CreateWindowExA(0, WC_TREEVIEWA, nullptr, dwStyle, rect.left, rect.top, rect.right - rect.left,
-                             rect.bottom - rect.top, hParent, reinterpret_cast<HMENU>(static_cast<UINT_PTR>(nID)),
-                             GetModuleHandleA(nullptr), nullptr);
-    return m_hWnd != nullptr;
-}
-
 HTREEITEM CTreeCtrl::InsertItem(const char* text, int nImage, int nSelectedImage, UINT nState, LPARAM lParam,
                                 HTREEITEM hParent, HTREEITEM hInsertAfter)
 {
@@ -80,29 +72,6 @@ BOOL CTreeCtrl::SetItemData(HTREEITEM hItem, DWORD_PTR data)
     item.hItem = hItem;
     item.lParam = static_cast<LPARAM>(data);
     return Send(TVM_SETITEMA, 0, reinterpret_cast<LPARAM>(&item)) != 0;
-}
-
-DWORD_PTR CListCtrl::GetItemData(int nItem) const
-{
-    LVITEMA item{};
-    item.mask = LVIF_PARAM;
-    item.iItem = nItem;
-    if (!Send(LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&item))) return 0;
-    return static_cast<DWORD_PTR>(item.lParam);
-}
-
-int CListCtrl::InsertItem(UINT mask, int nItem, const char* text, UINT nState, UINT nStateMask, int nImage,
-                          LPARAM lParam)
-{
-    LVITEMA item{};
-    item.mask = mask;
-    item.iItem = nItem;
-    item.pszText = const_cast<char*>(text);
-    item.state = nState;
-    item.stateMask = nStateMask;
-    item.iImage = nImage;
-    item.lParam = lParam;
-    return static_cast<int>(Send(LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item)));
 }
 
 BOOL CListCtrl::SetItemState(int nItem, UINT nState, UINT nMask)

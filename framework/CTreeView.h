@@ -19,9 +19,6 @@ public:
 // A tree control reached through its window handle; it owns nothing.
 class CTreeCtrl : public CCtrlHandle {
 public:
-
-    // Creates a plain tree control (not bound to any object).
-    BOOL Create(DWORD dwStyle, const RECT& rect, HWND hParent, UINT nID);
     HTREEITEM InsertItem(const char* text, int nImage, int nSelectedImage, UINT nState, LPARAM lParam,
                          HTREEITEM hParent, HTREEITEM hInsertAfter);
     BOOL DeleteItem(HTREEITEM hItem) { return Send(TVM_DELETEITEM, 0, reinterpret_cast<LPARAM>(hItem)) != 0; }
@@ -68,12 +65,8 @@ private:
 // A list control reached through its window handle; it owns nothing.
 class CListCtrl : public CCtrlHandle {
 public:
-
     int GetItemCount() const { return static_cast<int>(Send(LVM_GETITEMCOUNT)); }
-    DWORD_PTR GetItemData(int nItem) const;
-    BOOL DeleteAllItems() { return Send(LVM_DELETEALLITEMS) != 0; }
     BOOL DeleteItem(int nItem) { return Send(LVM_DELETEITEM, static_cast<WPARAM>(nItem)) != 0; }
-    int InsertItem(UINT mask, int nItem, const char* text, UINT nState, UINT nStateMask, int nImage, LPARAM lParam);
     BOOL SetItemState(int nItem, UINT nState, UINT nMask);
     UINT GetItemState(int nItem, UINT nMask) const
     {
@@ -82,10 +75,6 @@ public:
     int GetNextItem(int nItem, UINT flags) const
     {
         return static_cast<int>(Send(LVM_GETNEXTITEM, static_cast<WPARAM>(nItem), static_cast<LPARAM>(flags)));
-    }
-    BOOL SortItems(PFNLVCOMPARE compare, LPARAM data)
-    {
-        return Send(LVM_SORTITEMS, static_cast<WPARAM>(data), reinterpret_cast<LPARAM>(compare)) != 0;
     }
     int GetColumnWidth(int col) const { return static_cast<int>(Send(LVM_GETCOLUMNWIDTH, static_cast<WPARAM>(col))); }
 };

@@ -1,5 +1,5 @@
 #pragma once
-#include "document/ShellAnswers.h"
+#include "views/ShellAnswers.h"
 #include "framework/CDocument.h"
 #include "framework/CTreeView.h"
 

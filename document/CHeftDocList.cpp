@@ -2,7 +2,7 @@
 // disk at this moment, largest first.
 #include "document/CHeftDoc.h"
 
-#include "document/ShellAnswers.h"
+#include "views/ShellAnswers.h"
 #include "framework/CFileFind.h"
 #include "model/CDirEntry.h"
 #include "views/CHeftList.h"

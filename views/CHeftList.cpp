@@ -2,7 +2,7 @@
 
 #include "app/CMainFrame.h"
 #include "document/CHeftDoc.h"
-#include "document/ShellAnswers.h"
+#include "views/ShellAnswers.h"
 #include "framework/CFileFind.h"
 #include "framework/Dpi.h"
 #include "framework/ShellOpen.h"

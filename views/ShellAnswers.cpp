@@ -1,6 +1,6 @@
 // Asking the shell about the entries of a folder: icons and type names for the
 // contents list.
-#include "document/ShellAnswers.h"
+#include "views/ShellAnswers.h"
 
 #include "framework/CFileFind.h"
 #include "framework/ComRef.h"

@@ -109,9 +109,7 @@ Result Measure(CHeftDoc* doc, const char* folder, int rounds)
 
 int main()
 {
-    INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_WIN95_CLASSES | ICC_BAR_CLASSES};
-    InitCommonControlsEx(&controls);
-    OleInitialize(nullptr);
+    CProcessServices services;
     if (GetDriveTypeA("Q:\\") != DRIVE_FIXED) {
         fprintf(stderr, "list bench: drive Q: is missing\n");
         return 1;
@@ -135,7 +133,6 @@ int main()
 
     app.CloseAllDocuments();
     app.m_pMainWnd->DestroyWindow();
-    OleUninitialize();
     printf("list ratio10k=%.2f ms10k=%.0f ratio100k=%.2f ms100k=%.0f\n", r10k.fill / r10k.bare, r10k.fill,
            r100k.fill / r100k.bare, r100k.fill);
     return 0;

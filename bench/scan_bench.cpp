@@ -121,9 +121,7 @@ int main()
     std::string drive = driveVar;
     int rounds = std::max(1, roundsVar ? std::atoi(roundsVar) : 5);
 
-    INITCOMMONCONTROLSEX icc{sizeof(icc), ICC_WIN95_CLASSES};
-    InitCommonControlsEx(&icc);
-    OleInitialize(nullptr);
+    CProcessServices services;
     CHeftApp app;
     if (!app.InitInstance()) return 1;
     auto* main = dynamic_cast<CMainFrame*>(app.m_pMainWnd);

@@ -52,9 +52,7 @@ int main()
     }
     const std::string drive = driveVar;
 
-    INITCOMMONCONTROLSEX icc{sizeof(icc), ICC_WIN95_CLASSES};
-    InitCommonControlsEx(&icc);
-    OleInitialize(nullptr);
+    CProcessServices services;
     CHeftApp app;
     if (!app.InitInstance()) return 1;
     auto* main = dynamic_cast<CMainFrame*>(app.m_pMainWnd);

@@ -473,9 +473,7 @@ int AfxWinMain(HINSTANCE hInstance, const char*, int nCmdShow)
     if (!app) return 1;
     app->m_hInstance = hInstance;
     app->m_nCmdShow = nCmdShow;
-    INITCOMMONCONTROLSEX icc{sizeof(icc), ICC_WIN95_CLASSES | ICC_BAR_CLASSES | ICC_PROGRESS_CLASS};
-    InitCommonControlsEx(&icc);
-    OleInitialize(nullptr);
+    CProcessServices services;
     int result;
     if (!app->InitInstance()) {
         if (app->m_pMainWnd) app->m_pMainWnd->DestroyWindow();
@@ -483,6 +481,17 @@ int AfxWinMain(HINSTANCE hInstance, const char*, int nCmdShow)
     } else {
         result = app->Run();
     }
-    OleUninitialize();
     return result;
+}
+
+CProcessServices::CProcessServices()
+{
+    INITCOMMONCONTROLSEX icc{sizeof(icc), ICC_WIN95_CLASSES | ICC_BAR_CLASSES | ICC_PROGRESS_CLASS};
+    m_bControls = InitCommonControlsEx(&icc) != FALSE;
+    m_bOle = SUCCEEDED(OleInitialize(nullptr));
+}
+
+CProcessServices::~CProcessServices()
+{
+    if (m_bOle) OleUninitialize();
 }

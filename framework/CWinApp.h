@@ -131,3 +131,20 @@ public:
 
 // The program's entry: runs the application object's start-up and message loop.
 int AfxWinMain(HINSTANCE hInstance, const char* commandLine, int nCmdShow);
+
+// What a process of the program needs before its first window, for as long
+// as it lives: the common controls and OLE (the shell's calls). The program,
+// the test executables and the benchmarks all start with one.
+class CProcessServices {
+public:
+    CProcessServices();
+    ~CProcessServices();
+    CProcessServices(const CProcessServices&) = delete;
+    CProcessServices& operator=(const CProcessServices&) = delete;
+    // False when either could not be started.
+    bool Started() const { return m_bControls && m_bOle; }
+
+private:
+    bool m_bControls = false;
+    bool m_bOle = false;
+};

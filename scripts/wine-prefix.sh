@@ -46,6 +46,8 @@ heft_wine_prefix() {  # PREFIX headless|desktop [DPI]
     [ -f "$WINEPREFIX/$heft_prefix_marker" ] && return 0
 
     echo "wine-prefix: creating the Wine prefix $WINEPREFIX" >&2
+    # A server still running for an older prefix of this name goes first.
+    [ -d "$WINEPREFIX" ] && wineserver -k 9>&- 2>/dev/null
     rm -rf "$WINEPREFIX"
     heft_wine_quiet wineboot -i
     wineserver -w 9>&-

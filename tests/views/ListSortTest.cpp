@@ -6,17 +6,27 @@
 
 namespace {
 
+// Every test starts with the root of this drive listed: apple (10),
+// Banana (30), cherry (20). By name with and without regard to letter case,
+// and by size, all three orders differ.
 class ListSortTest : public ListTest {
 protected:
-    // apple (10), Banana (30), cherry (20): by name with and without regard
-    // to letter case, and by size, all three orders differ.
-    CHeftDoc* OpenFruit(FixtureDrive& drive)
+    void SetUp() override
     {
+        ListTest::SetUp();
         drive.File("apple", 10);
         drive.File("Banana", 30);
         drive.File("cherry", 20);
-        return Open(drive);
+        doc = Open(drive);
+        ASSERT_NE(doc, nullptr);
+        list = ListOf(doc);
+        ASSERT_NE(list, nullptr);
+        Show(doc, doc->m_hRootItem);
     }
+
+    FixtureDrive drive{'T'};
+    CHeftDoc* doc = nullptr;
+    CHeftList* list = nullptr;
 };
 
 const std::vector<std::string> kByName{"apple", "Banana", "cherry"};
@@ -26,11 +36,6 @@ const std::vector<std::string> kBySizeDown{"Banana", "cherry", "apple"};
 
 TEST_F(ListSortTest, NameSortsWithoutRegardToCaseAndEveryFurtherClickReverses)
 {
-    FixtureDrive drive('T');
-    CHeftDoc* doc = OpenFruit(drive);
-    ASSERT_NE(doc, nullptr);
-    CHeftList* list = ListOf(doc);
-    Show(doc, doc->m_hRootItem);
     ASSERT_EQ(RowNames(list), kBySizeDown);
 
     ClickHeader(list, 0);
@@ -43,12 +48,6 @@ TEST_F(ListSortTest, NameSortsWithoutRegardToCaseAndEveryFurtherClickReverses)
 
 TEST_F(ListSortTest, SizeBarAndPercentColumnsAllSortBySizeEachStartingAscending)
 {
-    FixtureDrive drive('T');
-    CHeftDoc* doc = OpenFruit(drive);
-    ASSERT_NE(doc, nullptr);
-    CHeftList* list = ListOf(doc);
-    Show(doc, doc->m_hRootItem);
-
     ClickHeader(list, 3); // "Percent"
     EXPECT_EQ(RowNames(list), kBySize);
     ClickHeader(list, 3);
@@ -67,11 +66,6 @@ TEST_F(ListSortTest, SizeBarAndPercentColumnsAllSortBySizeEachStartingAscending)
 
 TEST_F(ListSortTest, TheSelectedAndTheFocusedRowKeepTheirStateThroughASort)
 {
-    FixtureDrive drive('T');
-    CHeftDoc* doc = OpenFruit(drive);
-    ASSERT_NE(doc, nullptr);
-    CHeftList* list = ListOf(doc);
-    Show(doc, doc->m_hRootItem);
     CListCtrl& ctrl = list->GetListCtrl();
     // cherry (row 1 by size) selected, apple (row 2) focused.
     ctrl.SetItemState(1, LVIS_SELECTED, LVIS_SELECTED);
@@ -93,7 +87,10 @@ TEST_F(ListSortTest, TheSelectedAndTheFocusedRowKeepTheirStateThroughASort)
     EXPECT_EQ(rowsWith(LVIS_FOCUSED), std::vector<int>{2});
 }
 
-TEST_F(ListSortTest, TypedLettersFindTheNextRowWhoseNameStartsWithThem)
+// Typing in the list, on a drive of its own.
+using ListFindTest = ListTest;
+
+TEST_F(ListFindTest, TypedLettersFindTheNextRowWhoseNameStartsWithThem)
 {
     FixtureDrive drive('T');
     drive.File("alpha", 50);
@@ -136,12 +133,6 @@ TEST_F(ListSortTest, TypedLettersFindTheNextRowWhoseNameStartsWithThem)
 
 TEST_F(ListSortTest, AFillSortsLargestFirstAndLeavesTheHeaderMemoryAlone)
 {
-    FixtureDrive drive('T');
-    CHeftDoc* doc = OpenFruit(drive);
-    ASSERT_NE(doc, nullptr);
-    CHeftList* list = ListOf(doc);
-    Show(doc, doc->m_hRootItem);
-
     ClickHeader(list, 1);
     EXPECT_EQ(RowNames(list), kBySize);
     Show(doc, doc->m_hRootItem);
@@ -155,7 +146,10 @@ TEST_F(ListSortTest, AFillSortsLargestFirstAndLeavesTheHeaderMemoryAlone)
     EXPECT_EQ(RowNames(list), kBySize);
 }
 
-TEST_F(ListSortTest, RowComparisons)
+// The comparisons themselves, on records alone.
+using ListRowOrderTest = ListTest;
+
+TEST_F(ListRowOrderTest, RowComparisons)
 {
     CDirEntry small, big, upper, lower, huge;
     small.SetSize(5);
@@ -207,11 +201,6 @@ std::string SortArrows(CHeftList* list)
 
 TEST_F(ListSortTest, TheSortedColumnsHeaderShowsTheDirectionOfEverySort)
 {
-    FixtureDrive drive('T');
-    CHeftDoc* doc = OpenFruit(drive);
-    ASSERT_NE(doc, nullptr);
-    CHeftList* list = ListOf(doc);
-    Show(doc, doc->m_hRootItem);
     EXPECT_EQ(SortArrows(list), "-v--") << "a fill stands largest first: size, descending";
 
     ClickHeader(list, 0);

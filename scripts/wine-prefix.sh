@@ -47,7 +47,7 @@ heft_wine_prefix() {  # PREFIX headless|desktop [DPI]
 
     echo "wine-prefix: creating the Wine prefix $WINEPREFIX" >&2
     # A server still running for an older prefix of this name goes first.
-    [ -d "$WINEPREFIX" ] && wineserver -k 9>&- 2>/dev/null
+    if [ -d "$WINEPREFIX" ]; then wineserver -k 9>&- 2>/dev/null || true; fi
     rm -rf "$WINEPREFIX"
     heft_wine_quiet wineboot -i
     wineserver -w 9>&-

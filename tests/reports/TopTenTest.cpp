@@ -35,6 +35,15 @@ protected:
     }
     void TopTen() { main->SendMessage(WM_COMMAND, ID_TOP_TEN); }
 
+    // p\q (3 MB) and p\r (2 MB) below p, and s (1 MB): the largest folder
+    // holds the two next largest.
+    static void MakeNestedFolders(FixtureDrive& drive)
+    {
+        drive.File("p\\q\\big.bin", 3 * MB);
+        drive.File("p\\r\\mid.bin", 2 * MB);
+        drive.File("s\\small.bin", 1 * MB);
+    }
+
     static std::vector<long long> RowSizes(CHeftList* list)
     {
         std::vector<long long> sizes;
@@ -150,9 +159,7 @@ TEST_F(TopTenTest, RefreshLeavesTheListing)
 TEST_F(TopTenTest, RowsLeadTheTreeAndOpenMovesOnlyTheTreesSelection)
 {
     FixtureDrive drive('T');
-    drive.File("p\\q\\big.bin", 3 * MB);
-    drive.File("p\\r\\mid.bin", 2 * MB);
-    drive.File("s\\small.bin", 1 * MB);
+    MakeNestedFolders(drive);
     CHeftDoc* doc = Open(drive);
     ASSERT_NE(doc, nullptr);
     CHeftList* list = ListOf(doc);
@@ -220,9 +227,7 @@ TEST_F(TopTenTest, DeleteOfARowRemovesTheFolderItStandsForNotANamesake)
 TEST_F(TopTenTest, AFolderDeletedInTheTreeTakesItsRowsOutOfTheListing)
 {
     FixtureDrive drive('T');
-    drive.File("p\\q\\big.bin", 3 * MB);
-    drive.File("p\\r\\mid.bin", 2 * MB);
-    drive.File("s\\small.bin", 1 * MB);
+    MakeNestedFolders(drive);
     CHeftDoc* doc = Open(drive);
     ASSERT_NE(doc, nullptr);
     CHeftList* list = ListOf(doc);

@@ -14,7 +14,7 @@ public:
     CMainFrame() = default;
     ~CMainFrame() override;
 
-    BOOL PreCreateWindow(CREATESTRUCTA& cs) override;
+    BOOL PreCreateWindow(CREATESTRUCTW& cs) override;
 
     // Replaces silver, RGB(192,192,192), by the button-face colour in a 24-bit section.
     static void MapSilverToButtonFace(HBITMAP hBitmap);
@@ -48,7 +48,7 @@ public:
     CImageList m_ilSystemSmall; // the shell's list: attached, never destroyed here
 
 protected:
-    int OnCreate(CREATESTRUCTA* cs);
+    int OnCreate(CREATESTRUCTW* cs);
     void OnDestroy();
     // While a scan runs further down the stack, closing asks the drive
     // windows to close (the scans end as cancelled) and the window itself

@@ -6,6 +6,7 @@
 #include "framework/CSplitterWnd.h"
 #include "framework/CView.h"
 #include "framework/CWinApp.h"
+#include "framework/Utf16.h"
 
 #include <algorithm>
 #include <cstring>
@@ -34,7 +35,6 @@ const MessageMap* CFrameWnd::GetThisMessageMap()
         on::UpdateCommand<&CFrameWnd::OnUpdateNextPane>(ID_PREV_PANE),
         on::Command<&CFrameWnd::OnWindowSplit>(ID_WINDOW_SPLIT),
         on::UpdateCommand<&CFrameWnd::OnUpdateWindowSplit>(ID_WINDOW_SPLIT),
-        on::NotifyEx<&CFrameWnd::OnToolTipText>(static_cast<int>(TTN_NEEDTEXTA), 0, 0xFFFF),
         on::NotifyEx<&CFrameWnd::OnToolTipText>(static_cast<int>(TTN_NEEDTEXTW), 0, 0xFFFF),
     };
     static const MessageMap map = MessageMap::Of(&CWnd::GetThisMessageMap, entries);
@@ -43,29 +43,30 @@ const MessageMap* CFrameWnd::GetThisMessageMap()
 
 CFrameWnd::~CFrameWnd() = default;
 
-BOOL CFrameWnd::PreCreateWindow(CREATESTRUCTA&)
+BOOL CFrameWnd::PreCreateWindow(CREATESTRUCTW&)
 {
     return TRUE;
 }
 
 BOOL CFrameWnd::LoadFrame(UINT nIDResource, DWORD dwDefaultStyle, CWnd* pParentWnd, CCreateContext* pContext)
 {
-    HINSTANCE hInst = GetModuleHandleA(nullptr);
+    HINSTANCE hInst = GetModuleHandleW(nullptr);
     m_nIDHelp = nIDResource;
     CString strings;
-    strings.LoadString(nIDResource);
+    strings.LoadFromResource(nIDResource);
     int newline = strings.Find('\n');
     m_strTitle = newline < 0 ? strings : strings.Left(newline);
 
-    HICON hIcon = LoadIconA(hInst, MAKEINTRESOURCEA(nIDResource));
-    const char* className = RegisterFrameworkClass(CS_DBLCLKS, LoadCursor(nullptr, IDC_ARROW),
+    HICON hIcon = LoadIconW(hInst, MAKEINTRESOURCEW(nIDResource));
+    const wchar_t* className = RegisterFrameworkClass(CS_DBLCLKS, LoadCursor(nullptr, IDC_ARROW),
                                                    reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1), hIcon);
-    m_hMenuDefault = LoadMenuA(hInst, MAKEINTRESOURCEA(nIDResource));
-    m_hAccelTable = LoadAcceleratorsA(hInst, MAKEINTRESOURCEA(nIDResource));
+    m_hMenuDefault = LoadMenuW(hInst, MAKEINTRESOURCEW(nIDResource));
+    m_hAccelTable = LoadAcceleratorsW(hInst, MAKEINTRESOURCEW(nIDResource));
 
-    CREATESTRUCTA cs{};
+    const std::wstring wideTitle = Utf8ToWide(m_strTitle.str());
+    CREATESTRUCTW cs{};
     cs.lpszClass = className;
-    cs.lpszName = m_strTitle;
+    cs.lpszName = wideTitle.c_str();
     // The bars and the client area cover the frame's whole client area: the
     // frame's own background must never be painted over them.
     cs.style = dwDefaultStyle | WS_CLIPCHILDREN;
@@ -76,7 +77,7 @@ BOOL CFrameWnd::LoadFrame(UINT nIDResource, DWORD dwDefaultStyle, CWnd* pParentW
     m_pPendingContext = pContext;
     bool deleted = false;
     m_pDeletedFlag = &deleted;
-    HWND hWnd = CreateWindowExA(cs.dwExStyle, cs.lpszClass, cs.lpszName, cs.style & ~FWS_ADDTOTITLE, cs.x, cs.y,
+    HWND hWnd = CreateWindowExW(cs.dwExStyle, cs.lpszClass, cs.lpszName, cs.style & ~FWS_ADDTOTITLE, cs.x, cs.y,
                                 cs.cx, cs.cy, cs.hwndParent, cs.hMenu, hInst, this);
     if (deleted) return FALSE;
     m_pDeletedFlag = nullptr;
@@ -88,14 +89,14 @@ BOOL CFrameWnd::LoadFrame(UINT nIDResource, DWORD dwDefaultStyle, CWnd* pParentW
     return TRUE;
 }
 
-int CFrameWnd::OnCreate(CREATESTRUCTA* cs)
+int CFrameWnd::OnCreate(CREATESTRUCTW* cs)
 {
     if (Default() == -1) return -1;
     if (!OnCreateClient(cs, m_pPendingContext)) return -1;
     return 0;
 }
 
-BOOL CFrameWnd::OnCreateClient(CREATESTRUCTA*, CCreateContext* pContext)
+BOOL CFrameWnd::OnCreateClient(CREATESTRUCTW*, CCreateContext* pContext)
 {
     if (pContext && pContext->m_pNewViewClass) return CreateView(pContext) != nullptr;
     return TRUE;
@@ -332,7 +333,7 @@ void CFrameWnd::SetMessageText(const char* text)
 void CFrameWnd::SetMessageText(UINT nID)
 {
     CString text;
-    if (nID != 0) text.LoadString(nID);
+    if (nID != 0) text.LoadFromResource(nID);
     int newline = text.Find('\n');
     if (newline >= 0) text = text.Left(newline);
     m_nIDTracking = nID;
@@ -433,10 +434,9 @@ BOOL CFrameWnd::OnToolTipText(UINT id, NMHDR* pNMHDR, LRESULT* pResult)
 {
     // A tooltip that names its window by handle is not a command button.
     UINT nID = id;
-    if (pNMHDR->code == TTN_NEEDTEXTA && (reinterpret_cast<NMTTDISPINFOA*>(pNMHDR)->uFlags & TTF_IDISHWND)) return FALSE;
-    if (pNMHDR->code == TTN_NEEDTEXTW && (reinterpret_cast<NMTTDISPINFOW*>(pNMHDR)->uFlags & TTF_IDISHWND)) return FALSE;
+    if (reinterpret_cast<NMTTDISPINFOW*>(pNMHDR)->uFlags & TTF_IDISHWND) return FALSE;
     CString text;
-    if (nID != 0 && text.LoadString(nID)) {
+    if (nID != 0 && text.LoadFromResource(nID)) {
         int newline = text.Find('\n');
         text = newline >= 0 ? text.Mid(newline + 1) : CString();
     }
@@ -448,16 +448,8 @@ BOOL CFrameWnd::OnToolTipText(UINT id, NMHDR* pNMHDR, LRESULT* pResult)
 void CFrameWnd::SetToolTipText(NMHDR* pNMHDR, const char* text)
 {
     // The notification's own buffer holds 80 characters: longer texts are cut.
-    if (pNMHDR->code == TTN_NEEDTEXTA) {
-        auto* info = reinterpret_cast<NMTTDISPINFOA*>(pNMHDR);
-        lstrcpynA(info->szText, text, static_cast<int>(std::size(info->szText)));
-        return;
-    }
     auto* info = reinterpret_cast<NMTTDISPINFOW*>(pNMHDR);
-    int len = MultiByteToWideChar(CP_UTF8, 0, text, -1, nullptr, 0);
-    std::wstring wide(static_cast<size_t>(len > 0 ? len : 1), L'\0');
-    if (len > 0) MultiByteToWideChar(CP_UTF8, 0, text, -1, wide.data(), len);
-    lstrcpynW(info->szText, wide.c_str(), static_cast<int>(std::size(info->szText)));
+    CopyToWideBuffer(text ? text : "", info->szText, std::size(info->szText));
 }
 
 void CFrameWnd::OnIdleUpdateCmdUI()
@@ -479,7 +471,7 @@ BOOL CFrameWnd::OnCmdMsg(CmdMsg& cmd)
 BOOL CFrameWnd::PreTranslateMessage(MSG* pMsg)
 {
     if (pMsg->message >= WM_KEYFIRST && pMsg->message <= WM_KEYLAST && m_hAccelTable)
-        return TranslateAcceleratorA(m_hWnd, m_hAccelTable, pMsg);
+        return TranslateAcceleratorW(m_hWnd, m_hAccelTable, pMsg);
     return FALSE;
 }
 
@@ -498,27 +490,27 @@ const MessageMap* CMDIFrameWnd::GetThisMessageMap()
     return &map;
 }
 
-BOOL CMDIFrameWnd::OnCreateClient(CREATESTRUCTA*, CCreateContext*)
+BOOL CMDIFrameWnd::OnCreateClient(CREATESTRUCTW*, CCreateContext*)
 {
     CLIENTCREATESTRUCT ccs{};
     ccs.hWindowMenu = nullptr;
     ccs.idFirstChild = AFX_IDM_FIRST_MDICHILD;
-    m_hWndMDIClient = CreateWindowExA(WS_EX_CLIENTEDGE, "MDICLIENT", nullptr,
+    m_hWndMDIClient = CreateWindowExW(WS_EX_CLIENTEDGE, L"MDICLIENT", nullptr,
                                       WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN | WS_VSCROLL | WS_HSCROLL, 0, 0, 0, 0,
                                       m_hWnd, reinterpret_cast<HMENU>(static_cast<UINT_PTR>(AFX_IDW_PANE_FIRST)),
-                                      GetModuleHandleA(nullptr), &ccs);
+                                      GetModuleHandleW(nullptr), &ccs);
     return m_hWndMDIClient != nullptr;
 }
 
 LRESULT CMDIFrameWnd::DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam)
 {
-    return DefFrameProcA(m_hWnd, m_hWndMDIClient, message, wParam, lParam);
+    return DefFrameProcW(m_hWnd, m_hWndMDIClient, message, wParam, lParam);
 }
 
 CMDIChildWnd* CMDIFrameWnd::MDIGetActive() const
 {
     if (!m_hWndMDIClient) return nullptr;
-    HWND hChild = reinterpret_cast<HWND>(::SendMessageA(m_hWndMDIClient, WM_MDIGETACTIVE, 0, 0));
+    HWND hChild = reinterpret_cast<HWND>(::SendMessageW(m_hWndMDIClient, WM_MDIGETACTIVE, 0, 0));
     return dynamic_cast<CMDIChildWnd*>(FromHandlePermanent(hChild));
 }
 
@@ -550,7 +542,7 @@ BOOL CMDIFrameWnd::PreTranslateMessage(MSG* pMsg)
     if (pMsg->message >= WM_KEYFIRST && pMsg->message <= WM_KEYLAST) {
         // The hidden document windows take no keys while a preview shows.
         if (m_hWndMDIClient && !m_pPreviewView && TranslateMDISysAccel(m_hWndMDIClient, pMsg)) return TRUE;
-        if (m_hAccelTable && TranslateAcceleratorA(m_hWnd, m_hAccelTable, pMsg)) return TRUE;
+        if (m_hAccelTable && TranslateAcceleratorW(m_hWnd, m_hAccelTable, pMsg)) return TRUE;
     }
     return FALSE;
 }
@@ -579,7 +571,7 @@ void CMDIFrameWnd::SetFrameMenu(HMENU hMenu)
 {
     if (!hMenu) hMenu = m_hMenuDefault;
     if (::GetMenu(m_hWnd) == hMenu) return;
-    ::SendMessageA(m_hWndMDIClient, WM_MDISETMENU, reinterpret_cast<WPARAM>(hMenu),
+    ::SendMessageW(m_hWndMDIClient, WM_MDISETMENU, reinterpret_cast<WPARAM>(hMenu),
                    reinterpret_cast<LPARAM>(FindWindowMenu(hMenu)));
     DrawMenuBar(m_hWnd);
 }
@@ -587,10 +579,10 @@ void CMDIFrameWnd::SetFrameMenu(HMENU hMenu)
 BOOL CMDIFrameWnd::OnMDIWindowCmd(UINT nID)
 {
     switch (nID) {
-    case ID_WINDOW_ARRANGE: ::SendMessageA(m_hWndMDIClient, WM_MDIICONARRANGE, 0, 0); break;
-    case ID_WINDOW_CASCADE: ::SendMessageA(m_hWndMDIClient, WM_MDICASCADE, 0, 0); break;
-    case ID_WINDOW_TILE_HORZ: ::SendMessageA(m_hWndMDIClient, WM_MDITILE, MDITILE_HORIZONTAL, 0); break;
-    case ID_WINDOW_TILE_VERT: ::SendMessageA(m_hWndMDIClient, WM_MDITILE, MDITILE_VERTICAL, 0); break;
+    case ID_WINDOW_ARRANGE: ::SendMessageW(m_hWndMDIClient, WM_MDIICONARRANGE, 0, 0); break;
+    case ID_WINDOW_CASCADE: ::SendMessageW(m_hWndMDIClient, WM_MDICASCADE, 0, 0); break;
+    case ID_WINDOW_TILE_HORZ: ::SendMessageW(m_hWndMDIClient, WM_MDITILE, MDITILE_HORIZONTAL, 0); break;
+    case ID_WINDOW_TILE_VERT: ::SendMessageW(m_hWndMDIClient, WM_MDITILE, MDITILE_VERTICAL, 0); break;
     default: return FALSE;
     }
     return TRUE;
@@ -624,14 +616,14 @@ BOOL CMDIChildWnd::LoadFrame(UINT nIDResource, DWORD dwDefaultStyle, CWnd*, CCre
 {
     CMDIFrameWnd* frame = GetMDIFrame();
     if (!frame || !frame->m_hWndMDIClient) return FailLoad(false);
-    HINSTANCE hInst = GetModuleHandleA(nullptr);
+    HINSTANCE hInst = GetModuleHandleW(nullptr);
     m_nIDHelp = nIDResource;
-    HICON hIcon = LoadIconA(hInst, MAKEINTRESOURCEA(nIDResource));
-    const char* className = RegisterFrameworkClass(CS_DBLCLKS, LoadCursor(nullptr, IDC_ARROW),
+    HICON hIcon = LoadIconW(hInst, MAKEINTRESOURCEW(nIDResource));
+    const wchar_t* className = RegisterFrameworkClass(CS_DBLCLKS, LoadCursor(nullptr, IDC_ARROW),
                                                    reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1), hIcon);
     if (pContext && pContext->m_pNewDocTemplate) m_hMenuShared = pContext->m_pNewDocTemplate->m_hMenuShared;
 
-    CREATESTRUCTA cs{};
+    CREATESTRUCTW cs{};
     cs.lpszClass = className;
     cs.style = (dwDefaultStyle & ~(FWS_ADDTOTITLE | WS_VISIBLE)) | WS_CHILD | WS_CLIPCHILDREN;
     cs.x = cs.y = cs.cx = cs.cy = CW_USEDEFAULT;
@@ -639,9 +631,9 @@ BOOL CMDIChildWnd::LoadFrame(UINT nIDResource, DWORD dwDefaultStyle, CWnd*, CCre
     if (dwDefaultStyle & FWS_ADDTOTITLE) m_dwFrameStyle |= FWS_ADDTOTITLE;
 
     // Created hidden; InitialUpdateFrame shows it once its document is open.
-    MDICREATESTRUCTA mcs{};
+    MDICREATESTRUCTW mcs{};
     mcs.szClass = cs.lpszClass;
-    mcs.szTitle = "";
+    mcs.szTitle = L"";
     mcs.hOwner = hInst;
     mcs.x = cs.x;
     mcs.y = cs.y;
@@ -653,7 +645,7 @@ BOOL CMDIChildWnd::LoadFrame(UINT nIDResource, DWORD dwDefaultStyle, CWnd*, CCre
     bool deleted = false;
     m_pDeletedFlag = &deleted;
     HWND hWnd = reinterpret_cast<HWND>(
-        ::SendMessageA(frame->m_hWndMDIClient, WM_MDICREATE, 0, reinterpret_cast<LPARAM>(&mcs)));
+        ::SendMessageW(frame->m_hWndMDIClient, WM_MDICREATE, 0, reinterpret_cast<LPARAM>(&mcs)));
     if (deleted) return FALSE;
     m_pDeletedFlag = nullptr;
     m_pPendingContext = nullptr;
@@ -663,7 +655,7 @@ BOOL CMDIChildWnd::LoadFrame(UINT nIDResource, DWORD dwDefaultStyle, CWnd*, CCre
 
 LRESULT CMDIChildWnd::DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam)
 {
-    return DefMDIChildProcA(m_hWnd, message, wParam, lParam);
+    return DefMDIChildProcW(m_hWnd, message, wParam, lParam);
 }
 
 HWND CMDIChildWnd::GetClientArea() const
@@ -689,7 +681,7 @@ void CMDIChildWnd::ActivateFrame(int nCmdShow)
     CMDIFrameWnd* frame = GetMDIFrame();
     ShowWindow(nCmdShow == -1 ? SW_SHOW : nCmdShow);
     if (frame) {
-        ::SendMessageA(frame->m_hWndMDIClient, WM_MDIACTIVATE, reinterpret_cast<WPARAM>(m_hWnd), 0);
+        ::SendMessageW(frame->m_hWndMDIClient, WM_MDIACTIVATE, reinterpret_cast<WPARAM>(m_hWnd), 0);
         // A frame already active gets no WM_MDIACTIVATE: show its menu anyway.
         frame->SetFrameMenu(m_hMenuShared);
         if (::GetForegroundWindow() != frame->m_hWnd && frame->IsWindowVisible()) ::SetForegroundWindow(frame->m_hWnd);
@@ -714,7 +706,7 @@ void CMDIChildWnd::OnUpdateFrameTitle(BOOL)
         SetWindowText(title);
         // The Window menu lists the children by title, but the MDI client
         // takes a child's title only when the child is added to it.
-        if (HWND hClient = ::GetParent(m_hWnd)) ::SendMessageA(hClient, WM_MDIREFRESHMENU, 0, 0);
+        if (HWND hClient = ::GetParent(m_hWnd)) ::SendMessageW(hClient, WM_MDIREFRESHMENU, 0, 0);
     }
     if (CMDIFrameWnd* frame = GetMDIFrame()) frame->OnUpdateFrameTitle(TRUE);
 }
@@ -760,6 +752,6 @@ BOOL CMDIChildWnd::DestroyWindow()
     if (!m_hWnd) return FALSE;
     HWND hClient = ::GetParent(m_hWnd);
     if (!hClient) return CWnd::DestroyWindow();
-    ::SendMessageA(hClient, WM_MDIDESTROY, reinterpret_cast<WPARAM>(m_hWnd), 0);
+    ::SendMessageW(hClient, WM_MDIDESTROY, reinterpret_cast<WPARAM>(m_hWnd), 0);
     return TRUE;
 }

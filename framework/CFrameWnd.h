@@ -22,8 +22,8 @@ public:
     // Creates the frame's window. On failure the frame object is deleted.
     virtual BOOL LoadFrame(UINT nIDResource, DWORD dwDefaultStyle = WS_OVERLAPPEDWINDOW | FWS_ADDTOTITLE,
                            CWnd* pParentWnd = nullptr, CCreateContext* pContext = nullptr);
-    virtual BOOL PreCreateWindow(CREATESTRUCTA& cs);
-    virtual BOOL OnCreateClient(CREATESTRUCTA* cs, CCreateContext* pContext);
+    virtual BOOL PreCreateWindow(CREATESTRUCTW& cs);
+    virtual BOOL OnCreateClient(CREATESTRUCTW* cs, CCreateContext* pContext);
     // Creates the context's view as the pane with the given id.
     CView* CreateView(CCreateContext* pContext, UINT nID = AFX_IDW_PANE_FIRST);
 
@@ -69,7 +69,7 @@ public:
     UINT m_nIDHelp = 0;
 
 protected:
-    int OnCreate(CREATESTRUCTA* cs);
+    int OnCreate(CREATESTRUCTW* cs);
     void OnSize(UINT type, int cx, int cy);
     void OnSetFocus(HWND hwndOld);
     void OnDestroy();
@@ -113,7 +113,7 @@ protected:
 class CMDIFrameWnd : public CFrameWnd {
     DECLARE_MESSAGE_MAP()
 public:
-    BOOL OnCreateClient(CREATESTRUCTA* cs, CCreateContext* pContext) override;
+    BOOL OnCreateClient(CREATESTRUCTW* cs, CCreateContext* pContext) override;
     CFrameWnd* GetActiveFrame() override;
     CDocument* GetActiveDocument() override;
     class CMDIChildWnd* MDIGetActive() const;

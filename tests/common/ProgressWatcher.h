@@ -12,7 +12,7 @@ public:
     ProgressWatcher()
     {
         s_current = this;
-        m_hook = SetWindowsHookExA(WH_CALLWNDPROC, &ProgressWatcher::Hook, nullptr, GetCurrentThreadId());
+        m_hook = SetWindowsHookExW(WH_CALLWNDPROC, &ProgressWatcher::Hook, nullptr, GetCurrentThreadId());
     }
     ~ProgressWatcher()
     {

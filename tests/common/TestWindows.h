@@ -2,15 +2,19 @@
 // Small helpers for tests that drive real windows.
 #include <windows.h>
 
+#include <string>
+
+#include "framework/Utf16.h"
+
 // Dispatches everything waiting in this thread's queue (including the quit
 // message a destroyed main frame posts, which is dropped).
 inline void PumpPending()
 {
     MSG msg;
-    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
         if (msg.message == WM_QUIT) continue;
         TranslateMessage(&msg);
-        DispatchMessageA(&msg);
+        DispatchMessageW(&msg);
     }
 }
 
@@ -20,4 +24,14 @@ inline int CountChildren(HWND hParent)
     int count = 0;
     for (HWND h = GetWindow(hParent, GW_CHILD); h; h = GetWindow(h, GW_HWNDNEXT)) ++count;
     return count;
+}
+
+// The text of a menu's item at a position, as UTF-8 (with its "&" marks).
+inline std::string MenuItemText(HMENU hMenu, int position)
+{
+    const int length = GetMenuStringW(hMenu, static_cast<UINT>(position), nullptr, 0, MF_BYPOSITION);
+    if (length <= 0) return std::string();
+    std::wstring text(static_cast<size_t>(length) + 1, L'\0');
+    GetMenuStringW(hMenu, static_cast<UINT>(position), text.data(), length + 1, MF_BYPOSITION);
+    return WideToUtf8(text.c_str()).str();
 }

@@ -61,7 +61,7 @@ public:
     BOOL PreTranslateMessage(MSG* pMsg) override;
     // Default tooltip text of a command: the part of its string after the newline.
     BOOL OnToolTipText(UINT id, NMHDR* pNMHDR, LRESULT* pResult);
-    // Fills a tooltip notification's text buffer (narrow or wide).
+    // Fills a tooltip notification's text buffer (the windows are Unicode ones: the wide form).
     static void SetToolTipText(NMHDR* pNMHDR, const char* text);
 
     HMENU m_hMenuDefault = nullptr;

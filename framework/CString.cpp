@@ -69,8 +69,7 @@ static void MapAsciiCase(std::string& s, bool upper)
 }
 
 // Case mapping goes through UTF-16 on Windows so that letters outside ASCII
-// (the program runs with the UTF-8 code page) are mapped as the system maps
-// them; elsewhere only ASCII letters change.
+// are mapped as the system maps them; elsewhere only ASCII letters change.
 static void MapCase(std::string& s, bool upper)
 {
 #ifdef _WIN32

@@ -9,14 +9,13 @@
 const MessageMap* CChildFrame::GetThisMessageMap()
 {
     static const MsgMapEntry entries[] = {
-        on::NotifyEx<&CChildFrame::OnToolTipText>(TTN_NEEDTEXTA, 0, 0xFFFF),
         on::NotifyEx<&CChildFrame::OnToolTipText>(TTN_NEEDTEXTW, 0, 0xFFFF),
     };
     static const MessageMap map = MessageMap::Of(&CMDIChildWnd::GetThisMessageMap, entries);
     return &map;
 }
 
-BOOL CChildFrame::OnCreateClient(CREATESTRUCTA*, CCreateContext* pContext)
+BOOL CChildFrame::OnCreateClient(CREATESTRUCTW*, CCreateContext* pContext)
 {
     if (!m_wndSplitter.CreateStatic(this, 1, 2, WS_CHILD | WS_VISIBLE, AFX_IDW_PANE_FIRST)) return FALSE;
     // The tree starts 200 pixels wide at 96 DPI; the list takes the rest.

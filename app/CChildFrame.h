@@ -7,7 +7,7 @@
 class CChildFrame : public CMDIChildWnd {
     DECLARE_MESSAGE_MAP()
 public:
-    BOOL OnCreateClient(CREATESTRUCTA* cs, CCreateContext* pContext) override;
+    BOOL OnCreateClient(CREATESTRUCTW* cs, CCreateContext* pContext) override;
 
     // The shell's name of the drive whose button has this command id.
     static BOOL GetDriveToolTip(UINT nID, CString& text);

@@ -3,6 +3,7 @@
 #include "app/CHeftApp.h"
 #include "app/DriveList.h"
 #include "framework/CDC.h"
+#include "framework/CFileFind.h"
 #include "framework/CGdiObject.h"
 #include "framework/Dpi.h"
 #include "resources/resource.h"
@@ -37,7 +38,7 @@ CMainFrame::~CMainFrame()
     m_ilSystemSmall.Detach();
 }
 
-int CMainFrame::OnCreate(CREATESTRUCTA* cs)
+int CMainFrame::OnCreate(CREATESTRUCTW* cs)
 {
     if (CMDIFrameWnd::OnCreate(cs) == -1) return -1;
 
@@ -61,13 +62,10 @@ int CMainFrame::OnCreate(CREATESTRUCTA* cs)
     SetMessageText(AFX_IDS_IDLEMESSAGE);
 
     // The shell's small system image list, asked for by way of the system folder.
-    UINT length = GetSystemDirectoryA(nullptr, 0);
-    std::string systemDir(length > 0 ? length : 1, '\0');
-    UINT got = GetSystemDirectoryA(systemDir.data(), static_cast<UINT>(systemDir.size()));
-    systemDir.resize(got < systemDir.size() ? got : 0);
-    SHFILEINFOA sfi{};
-    auto hSystemList = reinterpret_cast<HIMAGELIST>(SHGetFileInfoA(
-        systemDir.c_str(), 0, &sfi, sizeof(sfi), SHGFI_SYSICONINDEX | SHGFI_ICON | SHGFI_SHELLICONSIZE | SHGFI_SMALLICON));
+    SHFILEINFOW sfi{};
+    auto hSystemList = reinterpret_cast<HIMAGELIST>(
+        SHGetFileInfoW(Utf8ToWide(GetSystemDirectoryUtf8().str()).c_str(), 0, &sfi, sizeof(sfi),
+                       SHGFI_SYSICONINDEX | SHGFI_ICON | SHGFI_SHELLICONSIZE | SHGFI_SMALLICON));
     // The query hands back an icon of its own as well; it is not needed.
     if (sfi.hIcon) DestroyIcon(sfi.hIcon);
     m_ilSystemSmall.Attach(hSystemList);
@@ -137,11 +135,11 @@ void CMainFrame::ReadLogicalDrives()
     for (int attempt = 0; attempt < 3; ++attempt) {
         mask = GetLogicalDrives();
         roots.clear();
-        std::string text;
-        DWORD needed = GetLogicalDriveStringsA(0, nullptr);
+        std::wstring text;
+        DWORD needed = GetLogicalDriveStringsW(0, nullptr);
         while (needed > 0) {
-            text.assign(static_cast<size_t>(needed) + 1, '\0');
-            DWORD got = GetLogicalDriveStringsA(static_cast<DWORD>(text.size()), text.data());
+            text.assign(static_cast<size_t>(needed) + 1, L'\0');
+            DWORD got = GetLogicalDriveStringsW(static_cast<DWORD>(text.size()), text.data());
             if (got == 0) {
                 text.clear();
                 break;
@@ -154,13 +152,13 @@ void CMainFrame::ReadLogicalDrives()
         }
         DWORD letters = 0;
         for (size_t start = 0; start < text.size();) {
-            size_t end = text.find('\0', start);
-            if (end == std::string::npos) end = text.size();
+            size_t end = text.find(L'\0', start);
+            if (end == std::wstring::npos) end = text.size();
             if (end > start) {
-                roots.emplace_back(text.substr(start, end - start));
-                char letter = text[start];
-                if (letter >= 'a' && letter <= 'z') letter = static_cast<char>(letter - 'a' + 'A');
-                if (letter >= 'A' && letter <= 'Z') letters |= 1u << (letter - 'A');
+                roots.push_back(WideToUtf8(std::wstring_view(text).substr(start, end - start)));
+                wchar_t letter = text[start];
+                if (letter >= L'a' && letter <= L'z') letter = static_cast<wchar_t>(letter - L'a' + L'A');
+                if (letter >= L'A' && letter <= L'Z') letters |= 1u << (letter - L'A');
             }
             start = end + 1;
         }
@@ -205,7 +203,7 @@ void CMainFrame::RebuildDriveBar()
         size_t k = buttons.size();
         if (k >= m_arrRootPaths.size()) break;
         TBBUTTON button{};
-        button.iBitmap = DriveImageOf(GetDriveTypeA(m_arrRootPaths[k]));
+        button.iBitmap = DriveImageOf(GetDriveTypeW(Utf8ToWide(m_arrRootPaths[k].str()).c_str()));
         button.idCommand = static_cast<int>(ID_DRIVE_A + letter);
         button.fsState = TBSTATE_ENABLED;
         button.fsStyle = TBSTYLE_BUTTON;
@@ -215,7 +213,7 @@ void CMainFrame::RebuildDriveBar()
         buttons.push_back(button);
     }
     if (!buttons.empty())
-        m_pDriveBar->SendMessage(TB_ADDBUTTONSA, buttons.size(), reinterpret_cast<LPARAM>(buttons.data()));
+        m_pDriveBar->SendMessage(TB_ADDBUTTONSW, buttons.size(), reinterpret_cast<LPARAM>(buttons.data()));
     DockControlBar(m_pDriveBar.get());
 }
 
@@ -238,7 +236,7 @@ BOOL CMainFrame::CreateToolbar(CToolBar& bar, UINT nID, CImageList& images, CIma
 void CMainFrame::MapSilverToButtonFace(HBITMAP hBitmap)
 {
     DIBSECTION dib{};
-    if (GetObjectA(hBitmap, sizeof(dib), &dib) != sizeof(dib) || !dib.dsBm.bmBits || dib.dsBm.bmBitsPixel != 24)
+    if (GetObjectW(hBitmap, sizeof(dib), &dib) != sizeof(dib) || !dib.dsBm.bmBits || dib.dsBm.bmBitsPixel != 24)
         return;
     COLORREF face = GetSysColor(COLOR_BTNFACE);
     BYTE blue = GetBValue(face), green = GetGValue(face), red = GetRValue(face);
@@ -265,7 +263,7 @@ SIZE CMainFrame::ToolbarImageSize()
 HBITMAP CMainFrame::ScaleImageStrip(HBITMAP hStrip, int cellWidth)
 {
     BITMAP source{};
-    if (!GetObjectA(hStrip, sizeof(source), &source) || source.bmWidth <= 0 || source.bmHeight <= 0) return nullptr;
+    if (!GetObjectW(hStrip, sizeof(source), &source) || source.bmWidth <= 0 || source.bmHeight <= 0) return nullptr;
     const int cells = source.bmWidth / 16;
     const int height = MulDiv(source.bmHeight, cellWidth, 16);
     BITMAPINFO info{};
@@ -293,7 +291,7 @@ HBITMAP CMainFrame::ScaleImageStrip(HBITMAP hStrip, int cellWidth)
 
 BOOL CMainFrame::LoadToolbarImageList(UINT nIDBitmap, CImageList& imageList)
 {
-    CBitmap bitmap(static_cast<HBITMAP>(LoadImageA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(nIDBitmap),
+    CBitmap bitmap(static_cast<HBITMAP>(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(nIDBitmap),
                                                    IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION | LR_DEFAULTSIZE)));
     if (!bitmap.GetSafeHandle()) return FALSE;
     MapSilverToButtonFace(bitmap);

@@ -57,7 +57,7 @@ public:
     CImageList m_ilSystemSmall; // the shell's list: attached, never destroyed here
 
 protected:
-    int OnCreate(CREATESTRUCTA* cs);
+    int OnCreate(CREATESTRUCTW* cs);
     void OnDestroy();
     // While a scan runs further down the stack, closing asks the drive
     // windows to close (the scans end as cancelled) and the window itself

@@ -3,6 +3,8 @@
 #include "framework/CFileFind.h"
 #include "framework/ComRef.h"
 
+#include <shlwapi.h>
+
 #include <algorithm>
 #include <cstring>
 #include <memory>
@@ -25,11 +27,13 @@ char DriveLetterOf(const char* path)
 
 int SmallIconOfPath(const char* path)
 {
-    SHFILEINFOA sfi{};
-    if (SHGetFileInfoA(path, 0, &sfi, sizeof(sfi), SHGFI_SYSICONINDEX | SHGFI_SMALLICON)) return sfi.iIcon;
+    const std::wstring widePath = Utf8ToWide(path);
+    SHFILEINFOW sfi{};
+    if (SHGetFileInfoW(widePath.c_str(), 0, &sfi, sizeof(sfi), SHGFI_SYSICONINDEX | SHGFI_SMALLICON))
+        return sfi.iIcon;
     // A drive that does not answer still gets the shell's picture of a drive.
-    sfi = SHFILEINFOA{};
-    SHGetFileInfoA(path, FILE_ATTRIBUTE_DIRECTORY, &sfi, sizeof(sfi),
+    sfi = SHFILEINFOW{};
+    SHGetFileInfoW(widePath.c_str(), FILE_ATTRIBUTE_DIRECTORY, &sfi, sizeof(sfi),
                    SHGFI_SYSICONINDEX | SHGFI_SMALLICON | SHGFI_USEFILEATTRIBUTES);
     return sfi.iIcon;
 }
@@ -40,20 +44,13 @@ BOOL GetShellDisplayName(IShellFolder* pFolder, LPCITEMIDLIST pidlItem, DWORD dw
 {
     STRRET str{};
     if (FAILED(pFolder->GetDisplayNameOf(pidlItem, dwFlags, &str))) return FALSE;
-    switch (str.uType) {
-    case STRRET_WSTR:
-        name = WideToUtf8(str.pOleStr ? str.pOleStr : L"");
-        CoTaskMemFree(str.pOleStr);
-        return TRUE;
-    case STRRET_OFFSET:
-        name = reinterpret_cast<const char*>(pidlItem) + str.uOffset;
-        return TRUE;
-    case STRRET_CSTR:
-        name = CString(str.cStr, strnlen(str.cStr, std::size(str.cStr)));
-        return TRUE;
-    default:
-        return FALSE;
-    }
+    // The shell's own conversion reads every form of answer (a narrow one in
+    // the code page it was written in) and frees what the answer held.
+    LPWSTR wide = nullptr;
+    if (FAILED(StrRetToStrW(&str, pidlItem, &wide)) || !wide) return FALSE;
+    name = WideToUtf8(wide);
+    CoTaskMemFree(wide);
+    return TRUE;
 }
 
 void EnumShellDriveItems(IShellFolder* pFolder, LPCITEMIDLIST pidlFolder, std::vector<ShellDriveItem>& items)
@@ -78,9 +75,9 @@ void EnumShellDriveItems(IShellFolder* pFolder, LPCITEMIDLIST pidlFolder, std::v
         if (!GetShellDisplayName(pFolder, item.get(), SHGDN_NORMAL, drive.strDisplayName))
             drive.strDisplayName.Empty();
         IdList absolute(ILCombine(pidlFolder, item.get()));
-        SHFILEINFOA sfi{};
+        SHFILEINFOW sfi{};
         if (absolute &&
-            SHGetFileInfoA(reinterpret_cast<const char*>(absolute.get()), 0, &sfi, sizeof(sfi),
+            SHGetFileInfoW(reinterpret_cast<LPCWSTR>(absolute.get()), 0, &sfi, sizeof(sfi),
                            SHGFI_PIDL | SHGFI_SYSICONINDEX | SHGFI_SMALLICON))
             drive.nIcon = sfi.iIcon;
         else

@@ -31,7 +31,7 @@ inline long SystemHandleCount()
 {
     using QueryFn = LONG(NTAPI*)(SYSTEM_INFORMATION_CLASS, PVOID, ULONG, PULONG);
     auto query = reinterpret_cast<QueryFn>(
-        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("ntdll.dll"), "NtQuerySystemInformation")));
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "NtQuerySystemInformation")));
     if (!query) return -1;
     std::vector<unsigned char> buffer(1 << 16);
     for (int attempt = 0; attempt < 8; ++attempt) {

@@ -133,7 +133,7 @@ int main()
         if (const char* warm = std::getenv("HEFT_BENCH_WARM")) {
             if (app.OpenDrive(warm)) app.CloseAllDocuments();
             MSG msg;
-            while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
+            while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
         }
         long long setBefore = 0, peakBefore = 0, setAfter = 0, peakAfter = 0;
         const long long heapBefore = HeapBytesInUse();
@@ -183,7 +183,7 @@ int main()
         }
         app.CloseAllDocuments();
         MSG msg;
-        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
+        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
 
         // The same open with the walk reading every listing itself.
         CFolderReader::SetScanWorkers(0);
@@ -192,7 +192,7 @@ int main()
         openAloneMs.push_back(NowMs() - start);
         CFolderReader::SetScanWorkers(-1);
         app.CloseAllDocuments();
-        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
+        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
     }
     std::printf("open_ms=%.1f open1_ms=%.1f walk_ms=%.1f walkw_ms=%.1f folders=%ld files=%ld bytes_per_folder=%lld "
                 "threads=%d\n",

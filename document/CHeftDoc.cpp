@@ -40,8 +40,8 @@ BOOL CHeftDoc::OnNewDocument()
 // The icon index the shell shows for a path in the small system image list.
 static int SmallIconIndex(const char* path, UINT extraFlags)
 {
-    SHFILEINFOA sfi{};
-    SHGetFileInfoA(path, 0, &sfi, sizeof(sfi), SHGFI_SYSICONINDEX | SHGFI_SMALLICON | extraFlags);
+    SHFILEINFOW sfi{};
+    SHGetFileInfoW(Utf8ToWide(path).c_str(), 0, &sfi, sizeof(sfi), SHGFI_SYSICONINDEX | SHGFI_SMALLICON | extraFlags);
     return sfi.iIcon;
 }
 
@@ -54,13 +54,10 @@ BOOL CHeftDoc::OnOpenDocument(const char* pathName)
     m_strDrive = CString(pathName).Left(2);
 
     // The system folder serves as a sample folder for the folder icons.
-    UINT length = GetSystemDirectoryA(nullptr, 0);
-    std::string systemDir(length > 0 ? length : 1, '\0');
-    UINT got = GetSystemDirectoryA(systemDir.data(), static_cast<UINT>(systemDir.size()));
-    systemDir.resize(got < systemDir.size() ? got : 0);
-    m_nFolderImage = SmallIconIndex(systemDir.c_str(), 0);
-    m_nOpenFolderImage = SmallIconIndex(systemDir.c_str(), SHGFI_OPENICON);
-    m_linkMark = AskShellLinkMark(CString(systemDir));
+    const CString systemDir = GetSystemDirectoryUtf8();
+    m_nFolderImage = SmallIconIndex(systemDir, 0);
+    m_nOpenFolderImage = SmallIconIndex(systemDir, SHGFI_OPENICON);
+    m_linkMark = AskShellLinkMark(systemDir);
 
     m_bCloseRequested = false;
     BOOL scanned = ScanDrive();
@@ -93,7 +90,7 @@ BOOL CHeftDoc::AskRetryDrive()
 {
     CWnd* main = AfxGetMainWnd();
     CString text = CString("Error reading drive ") + m_strDrive;
-    const int answer = MessageBoxA(main ? main->m_hWnd : nullptr, text, "Error", MB_RETRYCANCEL | MB_ICONSTOP);
+    const int answer = MessageBoxUtf8(main ? main->m_hWnd : nullptr, text, "Error", MB_RETRYCANCEL | MB_ICONSTOP);
     // The window may have been closed while the box was up.
     return answer == IDRETRY && !m_bCloseRequested;
 }

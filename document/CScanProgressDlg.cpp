@@ -24,15 +24,6 @@ int WrapMul(int a, int b)
     return static_cast<int>(static_cast<std::uint32_t>(a) * static_cast<std::uint32_t>(b));
 }
 
-std::string WindowText(HWND hWnd)
-{
-    int len = ::GetWindowTextLengthA(hWnd);
-    std::string text(static_cast<size_t>(len > 0 ? len : 0) + 1, '\0');
-    int got = ::GetWindowTextA(hWnd, text.data(), static_cast<int>(text.size()));
-    text.resize(static_cast<size_t>(got > 0 ? got : 0));
-    return text;
-}
-
 } // namespace
 
 CScanProgressDlg::CScanProgressDlg(UINT nCaptionID)
@@ -84,7 +75,7 @@ BOOL CScanProgressDlg::OnInitDialog()
     SendToBar(PBM_SETSTEP, static_cast<WPARAM>(m_nStep), 0);
     SendToBar(PBM_SETPOS, static_cast<WPARAM>(m_nLower), 0);
     CString caption;
-    caption.LoadString(m_nCaptionID);
+    caption.LoadFromResource(m_nCaptionID);
     SetWindowText(caption);
     return TRUE;
 }
@@ -151,7 +142,7 @@ void CScanProgressDlg::SetStatusText(const char* pszText)
 void CScanProgressDlg::FlushStatusText()
 {
     if (!m_bStatusPending || !m_hWnd) return;
-    ::SetDlgItemTextA(m_hWnd, IDC_STATUS, m_strStatus);
+    SetWindowTextUtf8(GetDlgItem(IDC_STATUS), m_strStatus);
     m_bStatusPending = FALSE;
     m_nLastStatusTick = ::GetTickCount64();
 }
@@ -168,7 +159,7 @@ void CScanProgressDlg::PumpMessages()
     MSG msg;
     bool bQuit = false;
     WPARAM nExitCode = 0;
-    while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+    while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
         // The quit request belongs to the application's own loop: keep it for
         // that loop instead of swallowing it here.
         if (msg.message == WM_QUIT) {
@@ -176,9 +167,9 @@ void CScanProgressDlg::PumpMessages()
             nExitCode = msg.wParam;
             continue;
         }
-        if (m_hWnd && ::IsDialogMessageA(m_hWnd, &msg)) continue;
+        if (m_hWnd && ::IsDialogMessageW(m_hWnd, &msg)) continue;
         ::TranslateMessage(&msg);
-        ::DispatchMessageA(&msg);
+        ::DispatchMessageW(&msg);
     }
     if (bQuit) ::PostQuitMessage(static_cast<int>(nExitCode));
     m_nLastPumpTick = ::GetTickCount64();
@@ -199,7 +190,7 @@ void CScanProgressDlg::UpdatePercent(int nPos)
     CString text;
     text.Format("%d%c", nPercent, '%');
     HWND hPercent = GetDlgItem(IDC_PERCENT);
-    if (WindowText(hPercent) != text.str()) ::SetWindowTextA(hPercent, text);
+    if (GetWindowTextUtf8(hPercent) != text) SetWindowTextUtf8(hPercent, text);
 }
 
 void CScanProgressDlg::OnOK()

@@ -40,11 +40,11 @@ void CMenuCmdUI::SetCheck(int nCheck)
 
 void CToolCmdUI::Enable(BOOL bOn)
 {
-    SendMessageA(m_hToolbar, TB_ENABLEBUTTON, m_nID, MAKELPARAM(bOn ? TRUE : FALSE, 0));
+    SendMessageW(m_hToolbar, TB_ENABLEBUTTON, m_nID, MAKELPARAM(bOn ? TRUE : FALSE, 0));
     m_bEnableChanged = true;
 }
 
 void CToolCmdUI::SetCheck(int nCheck)
 {
-    SendMessageA(m_hToolbar, TB_CHECKBUTTON, m_nID, MAKELPARAM(nCheck ? TRUE : FALSE, 0));
+    SendMessageW(m_hToolbar, TB_CHECKBUTTON, m_nID, MAKELPARAM(nCheck ? TRUE : FALSE, 0));
 }

@@ -3,6 +3,7 @@
 #include "framework/CCmdUI.h"
 #include "framework/CFrameWnd.h"
 #include "framework/Dpi.h"
+#include "framework/Utf16.h"
 
 #include <algorithm>
 #include <cstring>
@@ -46,7 +47,7 @@ BOOL CToolBar::CreateEx(HWND hParent, DWORD dwCtrlStyle, DWORD dwStyle, const RE
     // switched on and off with the bar style.
     wndStyle |= dwCtrlStyle | TBSTYLE_TOOLTIPS | CCS_NODIVIDER | CCS_NORESIZE | CCS_NOPARENTALIGN;
     RECT rc{0, 0, 100, 30};
-    if (!CreateControl(0, TOOLBARCLASSNAMEA, nullptr, wndStyle, rc, hParent, nID)) return FALSE;
+    if (!CreateControl(0, TOOLBARCLASSNAMEW, nullptr, wndStyle, rc, hParent, nID)) return FALSE;
     SendMessage(TB_BUTTONSTRUCTSIZE, sizeof(TBBUTTON));
     SetBarStyle(m_dwStyle);
     return TRUE;
@@ -54,8 +55,8 @@ BOOL CToolBar::CreateEx(HWND hParent, DWORD dwCtrlStyle, DWORD dwStyle, const RE
 
 BOOL CToolBar::LoadToolBar(UINT nIDResource)
 {
-    HMODULE hModule = GetModuleHandleA(nullptr);
-    HRSRC hRes = FindResourceA(hModule, MAKEINTRESOURCEA(nIDResource), MAKEINTRESOURCEA(RT_TOOLBAR_TYPE));
+    HMODULE hModule = GetModuleHandleW(nullptr);
+    HRSRC hRes = FindResourceW(hModule, MAKEINTRESOURCEW(nIDResource), MAKEINTRESOURCEW(RT_TOOLBAR_TYPE));
     if (!hRes) return FALSE;
     HGLOBAL hData = LoadResource(hModule, hRes);
     auto* data = static_cast<const WORD*>(LockResource(hData));
@@ -79,12 +80,13 @@ BOOL CToolBar::LoadToolBar(UINT nIDResource)
     }
     // The images are drawn at the screen's DPI, as large as the buttons they sit on.
     SendMessage(TB_SETBITMAPSIZE, 0, MAKELPARAM(ScaleToDpi(width), ScaleToDpi(height - 1)));
-    return SendMessage(TB_ADDBUTTONSA, count, reinterpret_cast<LPARAM>(buttons.data())) != 0;
+    return SendMessage(TB_ADDBUTTONSW, count, reinterpret_cast<LPARAM>(buttons.data())) != 0;
 }
 
 BOOL CToolBar::SetTextButtons(const UINT* ids, const char* const* texts, int nCount)
 {
     std::vector<TBBUTTON> buttons(static_cast<size_t>(nCount));
+    std::vector<std::wstring> wideTexts(static_cast<size_t>(nCount));
     for (int i = 0; i < nCount; ++i) {
         TBBUTTON& b = buttons[static_cast<size_t>(i)];
         b.iBitmap = I_IMAGENONE;
@@ -92,21 +94,23 @@ BOOL CToolBar::SetTextButtons(const UINT* ids, const char* const* texts, int nCo
         b.fsState = TBSTATE_ENABLED;
         b.fsStyle = BTNS_BUTTON | BTNS_AUTOSIZE | BTNS_SHOWTEXT;
         // The control keeps a copy of the text.
-        b.iString = reinterpret_cast<INT_PTR>(texts[i]);
+        wideTexts[static_cast<size_t>(i)] = Utf8ToWide(texts[i] ? texts[i] : "");
+        b.iString = reinterpret_cast<INT_PTR>(wideTexts[static_cast<size_t>(i)].c_str());
     }
     SendMessage(TB_SETBITMAPSIZE, 0, MAKELPARAM(0, 0));
-    if (!SendMessage(TB_ADDBUTTONSA, buttons.size(), reinterpret_cast<LPARAM>(buttons.data()))) return FALSE;
+    if (!SendMessage(TB_ADDBUTTONSW, buttons.size(), reinterpret_cast<LPARAM>(buttons.data()))) return FALSE;
     SendMessage(TB_AUTOSIZE);
     return TRUE;
 }
 
 void CToolBar::SetButtonText(UINT id, const char* text)
 {
-    TBBUTTONINFOA info{};
+    const std::wstring wide = Utf8ToWide(text ? text : "");
+    TBBUTTONINFOW info{};
     info.cbSize = sizeof(info);
     info.dwMask = TBIF_TEXT;
-    info.pszText = const_cast<char*>(text);
-    SendMessage(TB_SETBUTTONINFOA, id, reinterpret_cast<LPARAM>(&info));
+    info.pszText = const_cast<wchar_t*>(wide.c_str());
+    SendMessage(TB_SETBUTTONINFOW, id, reinterpret_cast<LPARAM>(&info));
     SendMessage(TB_AUTOSIZE);
 }
 
@@ -114,7 +118,7 @@ void CToolBar::SetBarStyle(DWORD dwStyle)
 {
     m_dwStyle = dwStyle;
     if (HWND hTips = reinterpret_cast<HWND>(SendMessage(TB_GETTOOLTIPS)))
-        ::SendMessageA(hTips, TTM_ACTIVATE, (dwStyle & CBRS_TOOLTIPS) ? TRUE : FALSE, 0);
+        ::SendMessageW(hTips, TTM_ACTIVATE, (dwStyle & CBRS_TOOLTIPS) ? TRUE : FALSE, 0);
 }
 
 int CToolBar::CalcHeight(int)
@@ -159,7 +163,7 @@ BOOL CStatusBar::Create(HWND hParent, DWORD dwStyle, UINT nID)
 {
     DWORD wndStyle = TakeBarStyle(dwStyle) | SBARS_SIZEGRIP | CCS_NORESIZE | CCS_NOPARENTALIGN | CCS_NODIVIDER;
     RECT rc{0, 0, 100, 20};
-    return CreateControl(0, STATUSCLASSNAMEA, nullptr, wndStyle, rc, hParent, nID);
+    return CreateControl(0, STATUSCLASSNAMEW, nullptr, wndStyle, rc, hParent, nID);
 }
 
 BOOL CStatusBar::SetIndicators(const UINT* ids, int nCount)
@@ -171,13 +175,14 @@ BOOL CStatusBar::SetIndicators(const UINT* ids, int nCount)
     for (int i = 0; i < nCount; ++i) {
         if (ids[i] == ID_SEPARATOR) continue;
         CString text;
-        if (!text.LoadString(ids[i])) {
+        if (!text.LoadFromResource(ids[i])) {
             SelectObject(hdc, old);
             ReleaseDC(m_hWnd, hdc);
             return FALSE;
         }
         SIZE size{};
-        GetTextExtentPoint32A(hdc, text, text.GetLength(), &size);
+        const std::wstring wide = Utf8ToWide(text.str());
+        GetTextExtentPoint32W(hdc, wide.c_str(), static_cast<int>(wide.size()), &size);
         m_widths[static_cast<size_t>(i)] = size.cx + 12;
     }
     SelectObject(hdc, old);
@@ -205,26 +210,26 @@ void CStatusBar::UpdatePanes()
 void CStatusBar::SetPaneText(int nIndex, const char* text)
 {
     if (GetPaneText(nIndex) == text) return;
-    SendMessage(SB_SETTEXTA, static_cast<WPARAM>(nIndex), reinterpret_cast<LPARAM>(text ? text : ""));
+    const std::wstring wide = Utf8ToWide(text ? text : "");
+    SendMessage(SB_SETTEXTW, static_cast<WPARAM>(nIndex), reinterpret_cast<LPARAM>(wide.c_str()));
 }
 
 CString CStatusBar::GetPaneText(int nIndex) const
 {
-    LRESULT info = SendMessage(SB_GETTEXTLENGTHA, static_cast<WPARAM>(nIndex));
-    std::string text(static_cast<size_t>(LOWORD(info)) + 1, '\0');
-    SendMessage(SB_GETTEXTA, static_cast<WPARAM>(nIndex), reinterpret_cast<LPARAM>(text.data()));
-    text.resize(std::strlen(text.c_str()));
-    return CString(std::move(text));
+    LRESULT info = SendMessage(SB_GETTEXTLENGTHW, static_cast<WPARAM>(nIndex));
+    std::wstring text(static_cast<size_t>(LOWORD(info)) + 1, L'\0');
+    SendMessage(SB_GETTEXTW, static_cast<WPARAM>(nIndex), reinterpret_cast<LPARAM>(text.data()));
+    return WideToUtf8(text.c_str());
 }
 
 int CStatusBar::CalcHeight(int)
 {
     // From the bar's font and borders alone: a height taken from the bar's
     // present size would grow by its borders at every layout.
-    TEXTMETRICA metrics{};
+    TEXTMETRICW metrics{};
     HDC hdc = GetDC(m_hWnd);
     HGDIOBJ old = SelectObject(hdc, reinterpret_cast<HGDIOBJ>(SendMessage(WM_GETFONT)));
-    const BOOL measured = GetTextMetricsA(hdc, &metrics);
+    const BOOL measured = GetTextMetricsW(hdc, &metrics);
     SelectObject(hdc, old);
     ReleaseDC(m_hWnd, hdc);
     int borders[3] = {}; // horizontal, vertical, between panes
@@ -246,7 +251,7 @@ void CStatusBar::OnUpdateCmdUI(CWnd*, BOOL)
         default: continue;
         }
         CString text;
-        if (GetKeyState(key) & 1) text.LoadString(m_ids[i]);
+        if (GetKeyState(key) & 1) text.LoadFromResource(m_ids[i]);
         SetPaneText(static_cast<int>(i), text);
     }
 }

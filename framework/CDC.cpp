@@ -1,6 +1,6 @@
 #include "framework/CDC.h"
 
-#include "framework/CFileFind.h"
+#include "framework/Utf16.h"
 
 #include <string>
 

@@ -1,20 +1,12 @@
 #include "framework/CDialog.h"
 
-#include <string>
 
 void DDX_Text(CDataExchange* pDX, int nIDC, CString& value)
 {
     HWND hCtrl = GetDlgItem(pDX->m_hDlg, nIDC);
     if (!hCtrl) return;
-    if (pDX->m_bSaveAndValidate) {
-        int len = GetWindowTextLengthA(hCtrl);
-        std::string text(static_cast<size_t>(len) + 1, '\0');
-        int got = GetWindowTextA(hCtrl, text.data(), len + 1);
-        text.resize(static_cast<size_t>(got > 0 ? got : 0));
-        value = CString(std::move(text));
-    } else {
-        SetWindowTextA(hCtrl, value);
-    }
+    if (pDX->m_bSaveAndValidate) value = GetWindowTextUtf8(hCtrl);
+    else SetWindowTextUtf8(hCtrl, value);
 }
 
 const MessageMap* CDialog::GetThisMessageMap()
@@ -31,7 +23,7 @@ INT_PTR CDialog::DoModal()
 {
     HWND hOwner = GetSafeOwner(m_pParentWnd ? m_pParentWnd->m_hWnd : nullptr);
     m_bModal = true;
-    INT_PTR result = DialogBoxParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(m_nIDTemplate), hOwner,
+    INT_PTR result = DialogBoxParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(m_nIDTemplate), hOwner,
                                      &CDialog::DialogProc, reinterpret_cast<LPARAM>(this));
     m_bModal = false;
     return result;
@@ -42,7 +34,7 @@ BOOL CDialog::Create(UINT nIDTemplate, CWnd* pParent)
     m_nIDTemplate = nIDTemplate;
     if (pParent) m_pParentWnd = pParent;
     HWND hParent = m_pParentWnd ? m_pParentWnd->m_hWnd : GetSafeOwner(nullptr);
-    HWND hWnd = CreateDialogParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(m_nIDTemplate), hParent,
+    HWND hWnd = CreateDialogParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(m_nIDTemplate), hParent,
                                    &CDialog::DialogProc, reinterpret_cast<LPARAM>(this));
     return hWnd != nullptr;
 }
@@ -82,7 +74,7 @@ BOOL CDialog::PreTranslateMessage(MSG* pMsg)
 {
     if (!m_hWnd || m_bModal) return FALSE;
     if (pMsg->hwnd != m_hWnd && !IsChild(m_hWnd, pMsg->hwnd)) return FALSE;
-    return IsDialogMessageA(m_hWnd, pMsg);
+    return IsDialogMessageW(m_hWnd, pMsg);
 }
 
 LRESULT CDialog::DefWindowProc(UINT, WPARAM, LPARAM)
@@ -96,11 +88,11 @@ INT_PTR CALLBACK CDialog::DialogProc(HWND hWnd, UINT message, WPARAM wParam, LPA
 {
     if (message == WM_INITDIALOG) {
         auto* pDlg = reinterpret_cast<CDialog*>(lParam);
-        SetWindowLongPtrA(hWnd, DWLP_USER, reinterpret_cast<LONG_PTR>(pDlg));
+        SetWindowLongPtrW(hWnd, DWLP_USER, reinterpret_cast<LONG_PTR>(pDlg));
         pDlg->Bind(hWnd);
         return pDlg->OnInitDialog();
     }
-    auto* pDlg = reinterpret_cast<CDialog*>(GetWindowLongPtrA(hWnd, DWLP_USER));
+    auto* pDlg = reinterpret_cast<CDialog*>(GetWindowLongPtrW(hWnd, DWLP_USER));
     if (!pDlg) return FALSE;
     // What the message asks of the dialog manager is noted here, on this
     // call's own stack: the message may end the dialog (WM_NCDESTROY, or a
@@ -136,7 +128,7 @@ INT_PTR CALLBACK CDialog::DialogProc(HWND hWnd, UINT message, WPARAM wParam, LPA
     case WM_QUERYDRAGICON:
         return static_cast<INT_PTR>(result);
     default:
-        SetWindowLongPtrA(hWnd, DWLP_MSGRESULT, result);
+        SetWindowLongPtrW(hWnd, DWLP_MSGRESULT, result);
         return TRUE;
     }
 }

@@ -11,8 +11,8 @@ CDocTemplate::CDocTemplate(UINT nIDResource, DocFactory doc, FrameFactory frame,
       m_frameFactory(std::move(frame)),
       m_viewFactory(std::move(view))
 {
-    m_strDocStrings.LoadString(nIDResource);
-    m_hMenuShared = LoadMenuA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(nIDResource));
+    m_strDocStrings.LoadFromResource(nIDResource);
+    m_hMenuShared = LoadMenuW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(nIDResource));
 }
 
 CDocTemplate::~CDocTemplate()

@@ -3,28 +3,6 @@
 #include <climits>
 #include <vector>
 
-std::wstring Utf8ToWide(std::string_view utf8)
-{
-    if (utf8.empty() || utf8.size() > static_cast<size_t>(INT_MAX)) return std::wstring();
-    const int inLen = static_cast<int>(utf8.size());
-    const int len = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), inLen, nullptr, 0);
-    if (len <= 0) return std::wstring();
-    std::wstring wide(static_cast<size_t>(len), L'\0');
-    MultiByteToWideChar(CP_UTF8, 0, utf8.data(), inLen, wide.data(), len);
-    return wide;
-}
-
-CString WideToUtf8(std::wstring_view wide)
-{
-    if (wide.empty() || wide.size() > static_cast<size_t>(INT_MAX)) return CString();
-    const int inLen = static_cast<int>(wide.size());
-    const int len = WideCharToMultiByte(CP_UTF8, 0, wide.data(), inLen, nullptr, 0, nullptr, nullptr);
-    if (len <= 0) return CString();
-    std::string utf8(static_cast<size_t>(len), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, wide.data(), inLen, utf8.data(), len, nullptr, nullptr);
-    return CString(std::move(utf8));
-}
-
 namespace {
 
 bool IsSeparator(wchar_t c) { return c == L'\\'; }
@@ -95,7 +73,7 @@ bool CFileFind::FindFile(const CString& pattern)
 bool CFileFind::FindNextFile()
 {
     if (m_hFind == INVALID_HANDLE_VALUE) return false;
-    return FindNextFileW(m_hFind, &m_data) != FALSE;
+    return ::FindNextFileW(m_hFind, &m_data) != FALSE;
 }
 
 void CFileFind::Close()
@@ -221,4 +199,30 @@ bool GetVolumeInformationUtf8(const CString& rootPath, CString* volumeName, DWOR
     if (fileSystemFlags) *fileSystemFlags = flags;
     if (fileSystemName) *fileSystemName = WideToUtf8(fileSystem.data());
     return true;
+}
+
+CString GetSystemDirectoryUtf8()
+{
+    UINT length = GetSystemDirectoryW(nullptr, 0);
+    if (length == 0) return CString();
+    std::wstring folder(length, L'\0');
+    UINT got = GetSystemDirectoryW(folder.data(), length);
+    folder.resize(got < length ? got : 0);
+    return WideToUtf8(folder);
+}
+
+CString GetModuleFileNameUtf8(HMODULE hModule)
+{
+    // The call says only that the buffer was too small: grow it until the name fits.
+    std::wstring path(MAX_PATH, L'\0');
+    for (;;) {
+        DWORD got = GetModuleFileNameW(hModule, path.data(), static_cast<DWORD>(path.size()));
+        if (got == 0) return CString();
+        if (got < path.size()) {
+            path.resize(got);
+            return WideToUtf8(path);
+        }
+        if (path.size() >= 32768) return CString();
+        path.resize(path.size() * 2);
+    }
 }

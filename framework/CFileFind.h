@@ -11,10 +11,7 @@
 #include <string_view>
 
 #include "framework/CString.h"
-
-// UTF-8 <-> UTF-16 for texts that the wide functions take or return.
-std::wstring Utf8ToWide(std::string_view utf8);
-CString WideToUtf8(std::wstring_view wide);
+#include "framework/Utf16.h"
 
 // The wide form of a path, with the "\\?\" prefix when the path is one the
 // prefix can carry: an absolute drive path ("C:\a\b" -> "\\?\C:\a\b") or a UNC
@@ -78,3 +75,8 @@ bool GetDiskFreeSpaceExUtf8(const CString& path, std::uint64_t* freeBytesAvailab
 // Volume information of a root path such as "C:\"; any pointer may be null.
 bool GetVolumeInformationUtf8(const CString& rootPath, CString* volumeName, DWORD* serialNumber,
                               DWORD* maxComponentLength, DWORD* fileSystemFlags, CString* fileSystemName);
+
+// The system folder ("C:\Windows\system32"), or empty if the system does not say.
+CString GetSystemDirectoryUtf8();
+// The full path of a loaded module's file (null: the program itself), or empty.
+CString GetModuleFileNameUtf8(HMODULE hModule);

@@ -6,6 +6,7 @@
 #include "framework/CSplitterWnd.h"
 #include "framework/CView.h"
 #include "framework/CWinApp.h"
+#include "framework/Utf16.h"
 
 #include <algorithm>
 #include <cstring>
@@ -34,7 +35,6 @@ const MessageMap* CFrameWnd::GetThisMessageMap()
         on::UpdateCommand<&CFrameWnd::OnUpdateNextPane>(ID_PREV_PANE),
         on::Command<&CFrameWnd::OnWindowSplit>(ID_WINDOW_SPLIT),
         on::UpdateCommand<&CFrameWnd::OnUpdateWindowSplit>(ID_WINDOW_SPLIT),
-        on::NotifyEx<&CFrameWnd::OnToolTipText>(TTN_NEEDTEXTA, 0, 0xFFFF),
         on::NotifyEx<&CFrameWnd::OnToolTipText>(TTN_NEEDTEXTW, 0, 0xFFFF),
     };
     static const MessageMap map = MessageMap::Of(&CWnd::GetThisMessageMap, entries);
@@ -43,23 +43,24 @@ const MessageMap* CFrameWnd::GetThisMessageMap()
 
 CFrameWnd::~CFrameWnd() = default;
 
-BOOL CFrameWnd::PreCreateWindow(CREATESTRUCTA&)
+BOOL CFrameWnd::PreCreateWindow(CREATESTRUCTW&)
 {
     return TRUE;
 }
 
 BOOL CFrameWnd::LoadFrame(UINT nIDResource, DWORD dwDefaultStyle, CWnd* pParentWnd, CCreateContext* pContext)
 {
-    HINSTANCE hInst = GetModuleHandleA(nullptr);
+    HINSTANCE hInst = GetModuleHandleW(nullptr);
     CString strings;
-    strings.LoadString(nIDResource);
+    strings.LoadFromResource(nIDResource);
     int newline = strings.Find('\n');
     m_strTitle = newline < 0 ? strings : strings.Left(newline);
-    m_hMenuDefault = LoadMenuA(hInst, MAKEINTRESOURCEA(nIDResource));
-    m_hAccelTable = LoadAcceleratorsA(hInst, MAKEINTRESOURCEA(nIDResource));
+    m_hMenuDefault = LoadMenuW(hInst, MAKEINTRESOURCEW(nIDResource));
+    m_hAccelTable = LoadAcceleratorsW(hInst, MAKEINTRESOURCEW(nIDResource));
 
-    CREATESTRUCTA cs{};
-    cs.lpszName = m_strTitle;
+    const std::wstring wideTitle = Utf8ToWide(m_strTitle.str());
+    CREATESTRUCTW cs{};
+    cs.lpszName = wideTitle.c_str();
     // The bars and the client area cover the frame's whole client area: the
     // frame's own background must never be painted over them.
     cs.style = dwDefaultStyle | WS_CLIPCHILDREN;
@@ -70,10 +71,10 @@ BOOL CFrameWnd::LoadFrame(UINT nIDResource, DWORD dwDefaultStyle, CWnd* pParentW
     return TRUE;
 }
 
-BOOL CFrameWnd::CreateFrame(UINT nIDResource, CREATESTRUCTA& cs, CCreateContext* pContext)
+BOOL CFrameWnd::CreateFrame(UINT nIDResource, CREATESTRUCTW& cs, CCreateContext* pContext)
 {
     m_nIDHelp = nIDResource;
-    HICON hIcon = LoadIconA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(nIDResource));
+    HICON hIcon = LoadIconW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(nIDResource));
     cs.lpszClass = RegisterFrameworkClass(CS_DBLCLKS, LoadCursor(nullptr, IDC_ARROW),
                                           reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1), hIcon);
     cs.x = cs.y = cs.cx = cs.cy = CW_USEDEFAULT;
@@ -92,20 +93,20 @@ BOOL CFrameWnd::CreateFrame(UINT nIDResource, CREATESTRUCTA& cs, CCreateContext*
     return TRUE;
 }
 
-HWND CFrameWnd::CreateFrameWindow(const CREATESTRUCTA& cs)
+HWND CFrameWnd::CreateFrameWindow(const CREATESTRUCTW& cs)
 {
-    return CreateWindowExA(cs.dwExStyle, cs.lpszClass, cs.lpszName, cs.style, cs.x, cs.y, cs.cx, cs.cy,
-                           cs.hwndParent, cs.hMenu, GetModuleHandleA(nullptr), this);
+    return CreateWindowExW(cs.dwExStyle, cs.lpszClass, cs.lpszName, cs.style, cs.x, cs.y, cs.cx, cs.cy,
+                           cs.hwndParent, cs.hMenu, GetModuleHandleW(nullptr), this);
 }
 
-int CFrameWnd::OnCreate(CREATESTRUCTA* cs)
+int CFrameWnd::OnCreate(CREATESTRUCTW* cs)
 {
     if (Default() == -1) return -1;
     if (!OnCreateClient(cs, m_pPendingContext)) return -1;
     return 0;
 }
 
-BOOL CFrameWnd::OnCreateClient(CREATESTRUCTA*, CCreateContext* pContext)
+BOOL CFrameWnd::OnCreateClient(CREATESTRUCTW*, CCreateContext* pContext)
 {
     if (pContext && pContext->m_pNewViewClass) return CreateView(pContext) != nullptr;
     return TRUE;
@@ -339,7 +340,7 @@ void CFrameWnd::SetMessageText(const char* text)
 void CFrameWnd::SetMessageText(UINT nID)
 {
     CString text;
-    if (nID != 0) text.LoadString(nID);
+    if (nID != 0) text.LoadFromResource(nID);
     int newline = text.Find('\n');
     if (newline >= 0) text = text.Left(newline);
     m_nIDTracking = nID;
@@ -440,10 +441,9 @@ BOOL CFrameWnd::OnToolTipText(UINT id, NMHDR* pNMHDR, LRESULT* pResult)
 {
     // A tooltip that names its window by handle is not a command button.
     UINT nID = id;
-    if (pNMHDR->code == TTN_NEEDTEXTA && (reinterpret_cast<NMTTDISPINFOA*>(pNMHDR)->uFlags & TTF_IDISHWND)) return FALSE;
-    if (pNMHDR->code == TTN_NEEDTEXTW && (reinterpret_cast<NMTTDISPINFOW*>(pNMHDR)->uFlags & TTF_IDISHWND)) return FALSE;
+    if (reinterpret_cast<NMTTDISPINFOW*>(pNMHDR)->uFlags & TTF_IDISHWND) return FALSE;
     CString text;
-    if (nID != 0 && text.LoadString(nID)) {
+    if (nID != 0 && text.LoadFromResource(nID)) {
         int newline = text.Find('\n');
         text = newline >= 0 ? text.Mid(newline + 1) : CString();
     }
@@ -455,16 +455,8 @@ BOOL CFrameWnd::OnToolTipText(UINT id, NMHDR* pNMHDR, LRESULT* pResult)
 void CFrameWnd::SetToolTipText(NMHDR* pNMHDR, const char* text)
 {
     // The notification's own buffer holds 80 characters: longer texts are cut.
-    if (pNMHDR->code == TTN_NEEDTEXTA) {
-        auto* info = reinterpret_cast<NMTTDISPINFOA*>(pNMHDR);
-        lstrcpynA(info->szText, text, static_cast<int>(std::size(info->szText)));
-        return;
-    }
     auto* info = reinterpret_cast<NMTTDISPINFOW*>(pNMHDR);
-    int len = MultiByteToWideChar(CP_UTF8, 0, text, -1, nullptr, 0);
-    std::wstring wide(static_cast<size_t>(len > 0 ? len : 1), L'\0');
-    if (len > 0) MultiByteToWideChar(CP_UTF8, 0, text, -1, wide.data(), len);
-    lstrcpynW(info->szText, wide.c_str(), static_cast<int>(std::size(info->szText)));
+    CopyToWideBuffer(text ? text : "", info->szText, std::size(info->szText));
 }
 
 void CFrameWnd::OnIdleUpdateCmdUI()
@@ -477,7 +469,7 @@ void CFrameWnd::OnIdleUpdateCmdUI()
 BOOL CFrameWnd::PreTranslateMessage(MSG* pMsg)
 {
     if (pMsg->message >= WM_KEYFIRST && pMsg->message <= WM_KEYLAST && m_hAccelTable)
-        return TranslateAcceleratorA(m_hWnd, m_hAccelTable, pMsg);
+        return TranslateAcceleratorW(m_hWnd, m_hAccelTable, pMsg);
     return FALSE;
 }
 
@@ -496,27 +488,27 @@ const MessageMap* CMDIFrameWnd::GetThisMessageMap()
     return &map;
 }
 
-BOOL CMDIFrameWnd::OnCreateClient(CREATESTRUCTA*, CCreateContext*)
+BOOL CMDIFrameWnd::OnCreateClient(CREATESTRUCTW*, CCreateContext*)
 {
     CLIENTCREATESTRUCT ccs{};
     ccs.hWindowMenu = nullptr;
     ccs.idFirstChild = AFX_IDM_FIRST_MDICHILD;
-    m_hWndMDIClient = CreateWindowExA(WS_EX_CLIENTEDGE, "MDICLIENT", nullptr,
+    m_hWndMDIClient = CreateWindowExW(WS_EX_CLIENTEDGE, L"MDICLIENT", nullptr,
                                       WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN | WS_VSCROLL | WS_HSCROLL, 0, 0, 0, 0,
                                       m_hWnd, reinterpret_cast<HMENU>(static_cast<UINT_PTR>(AFX_IDW_PANE_FIRST)),
-                                      GetModuleHandleA(nullptr), &ccs);
+                                      GetModuleHandleW(nullptr), &ccs);
     return m_hWndMDIClient != nullptr;
 }
 
 LRESULT CMDIFrameWnd::DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam)
 {
-    return DefFrameProcA(m_hWnd, m_hWndMDIClient, message, wParam, lParam);
+    return DefFrameProcW(m_hWnd, m_hWndMDIClient, message, wParam, lParam);
 }
 
 CMDIChildWnd* CMDIFrameWnd::MDIGetActive() const
 {
     if (!m_hWndMDIClient) return nullptr;
-    HWND hChild = reinterpret_cast<HWND>(::SendMessageA(m_hWndMDIClient, WM_MDIGETACTIVE, 0, 0));
+    HWND hChild = reinterpret_cast<HWND>(::SendMessageW(m_hWndMDIClient, WM_MDIGETACTIVE, 0, 0));
     return dynamic_cast<CMDIChildWnd*>(FromHandlePermanent(hChild));
 }
 
@@ -537,7 +529,7 @@ BOOL CMDIFrameWnd::PreTranslateMessage(MSG* pMsg)
     if (pMsg->message >= WM_KEYFIRST && pMsg->message <= WM_KEYLAST) {
         // The hidden document windows take no keys while a preview shows.
         if (m_hWndMDIClient && !m_pPreviewView && TranslateMDISysAccel(m_hWndMDIClient, pMsg)) return TRUE;
-        if (m_hAccelTable && TranslateAcceleratorA(m_hWnd, m_hAccelTable, pMsg)) return TRUE;
+        if (m_hAccelTable && TranslateAcceleratorW(m_hWnd, m_hAccelTable, pMsg)) return TRUE;
     }
     return FALSE;
 }
@@ -557,7 +549,7 @@ void CMDIFrameWnd::SetFrameMenu(HMENU hMenu)
 {
     if (!hMenu) hMenu = m_hMenuDefault;
     if (::GetMenu(m_hWnd) == hMenu) return;
-    ::SendMessageA(m_hWndMDIClient, WM_MDISETMENU, reinterpret_cast<WPARAM>(hMenu),
+    ::SendMessageW(m_hWndMDIClient, WM_MDISETMENU, reinterpret_cast<WPARAM>(hMenu),
                    reinterpret_cast<LPARAM>(FindWindowMenu(hMenu)));
     DrawMenuBar(m_hWnd);
 }
@@ -565,10 +557,10 @@ void CMDIFrameWnd::SetFrameMenu(HMENU hMenu)
 BOOL CMDIFrameWnd::OnMDIWindowCmd(UINT nID)
 {
     switch (nID) {
-    case ID_WINDOW_ARRANGE: ::SendMessageA(m_hWndMDIClient, WM_MDIICONARRANGE, 0, 0); break;
-    case ID_WINDOW_CASCADE: ::SendMessageA(m_hWndMDIClient, WM_MDICASCADE, 0, 0); break;
-    case ID_WINDOW_TILE_HORZ: ::SendMessageA(m_hWndMDIClient, WM_MDITILE, MDITILE_HORIZONTAL, 0); break;
-    case ID_WINDOW_TILE_VERT: ::SendMessageA(m_hWndMDIClient, WM_MDITILE, MDITILE_VERTICAL, 0); break;
+    case ID_WINDOW_ARRANGE: ::SendMessageW(m_hWndMDIClient, WM_MDIICONARRANGE, 0, 0); break;
+    case ID_WINDOW_CASCADE: ::SendMessageW(m_hWndMDIClient, WM_MDICASCADE, 0, 0); break;
+    case ID_WINDOW_TILE_HORZ: ::SendMessageW(m_hWndMDIClient, WM_MDITILE, MDITILE_HORIZONTAL, 0); break;
+    case ID_WINDOW_TILE_VERT: ::SendMessageW(m_hWndMDIClient, WM_MDITILE, MDITILE_VERTICAL, 0); break;
     default: return FALSE;
     }
     return TRUE;
@@ -604,18 +596,18 @@ BOOL CMDIChildWnd::LoadFrame(UINT nIDResource, DWORD dwDefaultStyle, CWnd*, CCre
     if (!frame || !frame->m_hWndMDIClient) return FailLoad(false);
     if (pContext && pContext->m_pNewDocTemplate) m_hMenuShared = pContext->m_pNewDocTemplate->m_hMenuShared;
     // Created hidden; InitialUpdateFrame shows it once its document is open.
-    CREATESTRUCTA cs{};
+    CREATESTRUCTW cs{};
     cs.style = (dwDefaultStyle & ~WS_VISIBLE) | WS_CHILD | WS_CLIPCHILDREN;
     return CreateFrame(nIDResource, cs, pContext);
 }
 
-HWND CMDIChildWnd::CreateFrameWindow(const CREATESTRUCTA& cs)
+HWND CMDIChildWnd::CreateFrameWindow(const CREATESTRUCTW& cs)
 {
     CMDIFrameWnd* frame = GetMDIFrame();
-    MDICREATESTRUCTA mcs{};
+    MDICREATESTRUCTW mcs{};
     mcs.szClass = cs.lpszClass;
-    mcs.szTitle = "";
-    mcs.hOwner = GetModuleHandleA(nullptr);
+    mcs.szTitle = L"";
+    mcs.hOwner = GetModuleHandleW(nullptr);
     mcs.x = cs.x;
     mcs.y = cs.y;
     mcs.cx = cs.cx;
@@ -623,12 +615,12 @@ HWND CMDIChildWnd::CreateFrameWindow(const CREATESTRUCTA& cs)
     mcs.style = cs.style & ~(WS_CHILD | WS_VISIBLE);
     mcs.lParam = reinterpret_cast<LPARAM>(this);
     return reinterpret_cast<HWND>(
-        ::SendMessageA(frame->m_hWndMDIClient, WM_MDICREATE, 0, reinterpret_cast<LPARAM>(&mcs)));
+        ::SendMessageW(frame->m_hWndMDIClient, WM_MDICREATE, 0, reinterpret_cast<LPARAM>(&mcs)));
 }
 
 LRESULT CMDIChildWnd::DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam)
 {
-    return DefMDIChildProcA(m_hWnd, message, wParam, lParam);
+    return DefMDIChildProcW(m_hWnd, message, wParam, lParam);
 }
 
 BOOL CMDIChildWnd::PreTranslateMessage(MSG*)
@@ -641,7 +633,7 @@ void CMDIChildWnd::ActivateFrame(int nCmdShow)
     CMDIFrameWnd* frame = GetMDIFrame();
     ShowWindow(nCmdShow == -1 ? SW_SHOW : nCmdShow);
     if (frame) {
-        ::SendMessageA(frame->m_hWndMDIClient, WM_MDIACTIVATE, reinterpret_cast<WPARAM>(m_hWnd), 0);
+        ::SendMessageW(frame->m_hWndMDIClient, WM_MDIACTIVATE, reinterpret_cast<WPARAM>(m_hWnd), 0);
         // A frame already active gets no WM_MDIACTIVATE: show its menu anyway.
         frame->SetFrameMenu(m_hMenuShared);
         if (::GetForegroundWindow() != frame->m_hWnd && frame->IsWindowVisible()) ::SetForegroundWindow(frame->m_hWnd);
@@ -666,7 +658,7 @@ void CMDIChildWnd::OnUpdateFrameTitle(BOOL)
         SetWindowText(title);
         // The Window menu lists the children by title, but the MDI client
         // takes a child's title only when the child is added to it.
-        if (HWND hClient = ::GetParent(m_hWnd)) ::SendMessageA(hClient, WM_MDIREFRESHMENU, 0, 0);
+        if (HWND hClient = ::GetParent(m_hWnd)) ::SendMessageW(hClient, WM_MDIREFRESHMENU, 0, 0);
     }
     if (CMDIFrameWnd* frame = GetMDIFrame()) frame->OnUpdateFrameTitle(TRUE);
 }
@@ -712,6 +704,6 @@ BOOL CMDIChildWnd::DestroyWindow()
     if (!m_hWnd) return FALSE;
     HWND hClient = ::GetParent(m_hWnd);
     if (!hClient) return CWnd::DestroyWindow();
-    ::SendMessageA(hClient, WM_MDIDESTROY, reinterpret_cast<WPARAM>(m_hWnd), 0);
+    ::SendMessageW(hClient, WM_MDIDESTROY, reinterpret_cast<WPARAM>(m_hWnd), 0);
     return TRUE;
 }

@@ -22,8 +22,8 @@ public:
     // Creates the frame's window. On failure the frame object is deleted.
     virtual BOOL LoadFrame(UINT nIDResource, DWORD dwDefaultStyle = WS_OVERLAPPEDWINDOW | FWS_ADDTOTITLE,
                            CWnd* pParentWnd = nullptr, CCreateContext* pContext = nullptr);
-    virtual BOOL PreCreateWindow(CREATESTRUCTA& cs);
-    virtual BOOL OnCreateClient(CREATESTRUCTA* cs, CCreateContext* pContext);
+    virtual BOOL PreCreateWindow(CREATESTRUCTW& cs);
+    virtual BOOL OnCreateClient(CREATESTRUCTW* cs, CCreateContext* pContext);
     // Creates the context's view as the pane with the given id.
     CView* CreateView(CCreateContext* pContext, UINT nID = AFX_IDW_PANE_FIRST);
 
@@ -60,7 +60,7 @@ public:
     BOOL PreTranslateMessage(MSG* pMsg) override;
     // Default tooltip text of a command: the part of its string after the newline.
     BOOL OnToolTipText(UINT id, NMHDR* pNMHDR, LRESULT* pResult);
-    // Fills a tooltip notification's text buffer (narrow or wide).
+    // Fills a tooltip notification's text buffer (the windows are Unicode ones: the wide form).
     static void SetToolTipText(NMHDR* pNMHDR, const char* text);
 
     HMENU m_hMenuDefault = nullptr;
@@ -68,7 +68,7 @@ public:
     UINT m_nIDHelp = 0;
 
 protected:
-    int OnCreate(CREATESTRUCTA* cs);
+    int OnCreate(CREATESTRUCTW* cs);
     void OnSize(UINT type, int cx, int cy);
     void OnSetFocus(HWND hwndOld);
     void OnDestroy();
@@ -107,9 +107,9 @@ protected:
     BOOL FailLoad(bool deleted);
     // The part of LoadFrame every frame shares: icon, class, PreCreateWindow
     // and the window itself, with the frame deleted when it fails.
-    BOOL CreateFrame(UINT nIDResource, CREATESTRUCTA& cs, CCreateContext* pContext);
+    BOOL CreateFrame(UINT nIDResource, CREATESTRUCTW& cs, CCreateContext* pContext);
     // Makes the frame's window from the finished creation structure.
-    virtual HWND CreateFrameWindow(const CREATESTRUCTA& cs);
+    virtual HWND CreateFrameWindow(const CREATESTRUCTW& cs);
 };
 
 // The main frame of a multiple-document program: an MDI client area, its
@@ -117,7 +117,7 @@ protected:
 class CMDIFrameWnd : public CFrameWnd {
     DECLARE_MESSAGE_MAP()
 public:
-    BOOL OnCreateClient(CREATESTRUCTA* cs, CCreateContext* pContext) override;
+    BOOL OnCreateClient(CREATESTRUCTW* cs, CCreateContext* pContext) override;
     CFrameWnd* GetActiveFrame() override;
     CDocument* GetActiveDocument() override;
     class CMDIChildWnd* MDIGetActive() const;
@@ -154,5 +154,5 @@ protected:
     void OnChildClose();
     void OnChildDestroy();
     void OnFileClose();
-    HWND CreateFrameWindow(const CREATESTRUCTA& cs) override;
+    HWND CreateFrameWindow(const CREATESTRUCTW& cs) override;
 };

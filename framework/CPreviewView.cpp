@@ -94,7 +94,7 @@ BOOL CPreviewView::Show(CView* pView, std::unique_ptr<CPrintInfo> pInfo)
     auto* preview = new CPreviewView(pView, std::move(pInfo));
     bool gone = false;
     preview->m_pGoneFlag = &gone;
-    const char* className = RegisterFrameworkClass(CS_DBLCLKS, LoadCursor(nullptr, IDC_ARROW), nullptr, nullptr);
+    const wchar_t* className = RegisterFrameworkClass(CS_DBLCLKS, LoadCursor(nullptr, IDC_ARROW), nullptr, nullptr);
     RECT none{0, 0, 0, 0};
     const BOOL created =
         preview->CreateEx(0, className, nullptr, WS_CHILD | WS_CLIPSIBLINGS, none, frame->m_hWnd, AFX_IDW_PANE_LAST);
@@ -453,7 +453,7 @@ void CPreviewView::OnPreviewPrint()
     // The job takes the view's printing state for itself: the preview ends first.
     const HWND hView = m_pPrintView ? m_pPrintView->m_hWnd : nullptr;
     Close();
-    if (hView && ::IsWindow(hView)) ::PostMessageA(hView, WM_COMMAND, ID_FILE_PRINT, 0);
+    if (hView && ::IsWindow(hView)) ::PostMessageW(hView, WM_COMMAND, ID_FILE_PRINT, 0);
 }
 
 void CPreviewView::OnNextPage()

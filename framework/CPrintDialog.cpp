@@ -1,5 +1,7 @@
 #include "framework/CPrintDialog.h"
 
+#include "framework/Utf16.h"
+
 CPrintDialog::CPrintDialog(BOOL bPrintSetupOnly, DWORD dwFlags)
 {
     m_pd.lStructSize = sizeof(m_pd);
@@ -25,7 +27,7 @@ void CPrintDialog::DeletePrinterDC()
 INT_PTR CPrintDialog::DoModal()
 {
     DeletePrinterDC();
-    return PrintDlgA(&m_pd) ? IDOK : IDCANCEL;
+    return PrintDlgW(&m_pd) ? IDOK : IDCANCEL;
 }
 
 CString CPrintDialog::GetDeviceName() const
@@ -33,7 +35,8 @@ CString CPrintDialog::GetDeviceName() const
     if (!m_pd.hDevNames) return CString();
     const auto* names = static_cast<const DEVNAMES*>(GlobalLock(m_pd.hDevNames));
     if (!names) return CString();
-    CString device(reinterpret_cast<const char*>(names) + names->wDeviceOffset);
+    // The offsets count characters from the block's start.
+    CString device = WideToUtf8(reinterpret_cast<const wchar_t*>(names) + names->wDeviceOffset);
     GlobalUnlock(m_pd.hDevNames);
     return device;
 }
@@ -44,9 +47,9 @@ HDC CPrintDialog::CreatePrinterDC()
     if (!m_pd.hDevNames) return nullptr;
     const auto* names = static_cast<const DEVNAMES*>(GlobalLock(m_pd.hDevNames));
     if (!names) return nullptr;
-    const auto* base = reinterpret_cast<const char*>(names);
-    const auto* mode = m_pd.hDevMode ? static_cast<const DEVMODEA*>(GlobalLock(m_pd.hDevMode)) : nullptr;
-    m_pd.hDC = CreateDCA(base + names->wDriverOffset, base + names->wDeviceOffset, base + names->wOutputOffset, mode);
+    const auto* base = reinterpret_cast<const wchar_t*>(names);
+    const auto* mode = m_pd.hDevMode ? static_cast<const DEVMODEW*>(GlobalLock(m_pd.hDevMode)) : nullptr;
+    m_pd.hDC = CreateDCW(base + names->wDriverOffset, base + names->wDeviceOffset, base + names->wOutputOffset, mode);
     if (mode) GlobalUnlock(m_pd.hDevMode);
     GlobalUnlock(m_pd.hDevNames);
     return m_pd.hDC;

@@ -29,7 +29,7 @@ public:
     // The printer's name as DEVNAMES gives it.
     CString GetDeviceName() const;
 
-    PRINTDLGA m_pd{};
+    PRINTDLGW m_pd{};
 
 private:
     void DeletePrinterDC();

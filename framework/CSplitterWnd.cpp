@@ -26,7 +26,7 @@ BOOL CSplitterWnd::CreateStatic(CWnd* pParent, int nRows, int nCols, DWORD dwSty
     m_nCols = nCols;
     m_idealWidths.assign(static_cast<size_t>(nCols), 0);
     m_widths.assign(static_cast<size_t>(nCols), 0);
-    const char* className = RegisterFrameworkClass(CS_DBLCLKS, LoadCursor(nullptr, IDC_ARROW),
+    const wchar_t* className = RegisterFrameworkClass(CS_DBLCLKS, LoadCursor(nullptr, IDC_ARROW),
                                                    reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1), nullptr);
     RECT rc{0, 0, 0, 0};
     return CreateEx(0, className, nullptr, dwStyle | WS_CLIPCHILDREN, rc, pParent->m_hWnd, nID);

@@ -8,6 +8,8 @@
 
 #ifdef _WIN32
 #include <windows.h>
+
+#include "framework/Utf16.h"
 #endif
 
 CString CString::Left(int n) const
@@ -67,8 +69,7 @@ static void MapAsciiCase(std::string& s, bool upper)
 }
 
 // Case mapping goes through UTF-16 on Windows so that letters outside ASCII
-// (the program runs with the UTF-8 code page) are mapped as the system maps
-// them; elsewhere only ASCII letters change.
+// are mapped as the system maps them; elsewhere only ASCII letters change.
 static void MapCase(std::string& s, bool upper)
 {
 #ifdef _WIN32
@@ -78,17 +79,13 @@ static void MapCase(std::string& s, bool upper)
         MapAsciiCase(s, upper);
         return;
     }
-    int wideLen = MultiByteToWideChar(CP_UTF8, 0, s.data(), static_cast<int>(s.size()), nullptr, 0);
-    if (wideLen > 0) {
-        std::vector<wchar_t> wide(static_cast<size_t>(wideLen));
-        MultiByteToWideChar(CP_UTF8, 0, s.data(), static_cast<int>(s.size()), wide.data(), wideLen);
-        if (upper) CharUpperBuffW(wide.data(), static_cast<DWORD>(wideLen));
-        else CharLowerBuffW(wide.data(), static_cast<DWORD>(wideLen));
-        int len = WideCharToMultiByte(CP_UTF8, 0, wide.data(), wideLen, nullptr, 0, nullptr, nullptr);
-        if (len > 0) {
-            std::string out(static_cast<size_t>(len), '\0');
-            WideCharToMultiByte(CP_UTF8, 0, wide.data(), wideLen, out.data(), len, nullptr, nullptr);
-            s.swap(out);
+    std::wstring wide = Utf8ToWide(s);
+    if (!wide.empty()) {
+        if (upper) CharUpperBuffW(wide.data(), static_cast<DWORD>(wide.size()));
+        else CharLowerBuffW(wide.data(), static_cast<DWORD>(wide.size()));
+        CString mapped = WideToUtf8(wide);
+        if (!mapped.IsEmpty()) {
+            s.swap(mapped.str());
             return;
         }
     }
@@ -154,7 +151,7 @@ void CString::FormatV(const char* fmt, va_list args)
     m_str.swap(out);
 }
 
-bool CString::LoadString(unsigned id)
+bool CString::LoadFromResource(unsigned id)
 {
 #ifdef _WIN32
     // A pointer to the resource's own UTF-16 text avoids guessing a length.
@@ -164,10 +161,7 @@ bool CString::LoadString(unsigned id)
         m_str.clear();
         return false;
     }
-    int bytes = WideCharToMultiByte(CP_UTF8, 0, text, len, nullptr, 0, nullptr, nullptr);
-    std::string out(static_cast<size_t>(bytes > 0 ? bytes : 0), '\0');
-    if (bytes > 0) WideCharToMultiByte(CP_UTF8, 0, text, len, out.data(), bytes, nullptr, nullptr);
-    m_str.swap(out);
+    *this = WideToUtf8(std::wstring_view(text, static_cast<size_t>(len)));
     return true;
 #else
     (void)id;

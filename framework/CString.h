@@ -1,11 +1,8 @@
 #pragma once
 // Narrow (UTF-8) string of the framework. It wraps std::string so that no
-// caller ever needs a fixed-size buffer; LoadString is defined in a separate
-// source so that pure logic can use this class without windows.h.
-#ifdef _WIN32
-// Windows renames some members (LoadString) by macro; every file must see the same names.
-#include <windows.h>
-#endif
+// caller ever needs a fixed-size buffer. It needs no windows.h, so that pure
+// logic can use it; for the same reason no member bears a name that a Windows
+// macro renames (LoadString would become LoadStringW in some files only).
 
 #include <cstdarg>
 #include <string>
@@ -54,8 +51,9 @@ public:
 
     void Format(const char* fmt, ...) HEFT_PRINTF_FORMAT(2, 3);
     void FormatV(const char* fmt, va_list args);
-    // Loads a string resource of the running module; false when it is absent.
-    bool LoadString(unsigned id);
+    // Loads a string resource of the running module; false when it is absent
+    // (and always on a system without resources).
+    bool LoadFromResource(unsigned id);
 
     CString& operator=(const char* psz) { m_str = psz ? psz : ""; return *this; }
     CString& operator+=(const CString& s) { m_str += s.m_str; return *this; }

@@ -51,7 +51,7 @@ public:
 // A view whose window is a tree control.
 class CTreeView : public CCtrlView {
 public:
-    CTreeView() : CCtrlView(WC_TREEVIEWA, 0) {}
+    CTreeView() : CCtrlView(WC_TREEVIEWW, 0) {}
     CTreeCtrl& GetTreeCtrl()
     {
         m_tree.m_hWnd = m_hWnd;
@@ -82,7 +82,7 @@ public:
 // A view whose window is a list control.
 class CListView : public CCtrlView {
 public:
-    CListView() : CCtrlView(WC_LISTVIEWA, 0) {}
+    CListView() : CCtrlView(WC_LISTVIEWW, 0) {}
     CListCtrl& GetListCtrl()
     {
         m_list.m_hWnd = m_hWnd;

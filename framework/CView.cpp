@@ -29,14 +29,14 @@ CView::~CView()
     if (m_pDocument) m_pDocument->RemoveView(this);
 }
 
-BOOL CView::PreCreateWindow(CREATESTRUCTA&)
+BOOL CView::PreCreateWindow(CREATESTRUCTW&)
 {
     return TRUE;
 }
 
 BOOL CView::Create(HWND hParent, UINT nID, const RECT& rect, CCreateContext* pContext)
 {
-    CREATESTRUCTA cs{};
+    CREATESTRUCTW cs{};
     cs.style = WS_CHILD | WS_VISIBLE | WS_BORDER;
     cs.lpszClass = RegisterFrameworkClass(CS_DBLCLKS | CS_HREDRAW | CS_VREDRAW, LoadCursor(nullptr, IDC_ARROW),
                                           nullptr, nullptr);
@@ -47,7 +47,7 @@ BOOL CView::Create(HWND hParent, UINT nID, const RECT& rect, CCreateContext* pCo
     return ok;
 }
 
-int CView::OnCreate(CREATESTRUCTA*)
+int CView::OnCreate(CREATESTRUCTW*)
 {
     if (Default() == -1) return -1;
     AttachToContext(m_pendingContext);
@@ -229,16 +229,16 @@ const MessageMap* CCtrlView::GetThisMessageMap()
     return &map;
 }
 
-BOOL CCtrlView::PreCreateWindow(CREATESTRUCTA& cs)
+BOOL CCtrlView::PreCreateWindow(CREATESTRUCTW& cs)
 {
-    cs.lpszClass = m_strClass;
+    cs.lpszClass = m_strClass.c_str();
     cs.style |= m_dwDefaultStyle;
     return TRUE;
 }
 
 BOOL CCtrlView::Create(HWND hParent, UINT nID, const RECT& rect, CCreateContext* pContext)
 {
-    CREATESTRUCTA cs{};
+    CREATESTRUCTW cs{};
     cs.style = WS_CHILD | WS_VISIBLE | WS_BORDER;
     if (!PreCreateWindow(cs)) return FALSE;
     if (!CreateControl(cs.dwExStyle, cs.lpszClass, nullptr, cs.style, rect, hParent, nID)) return FALSE;

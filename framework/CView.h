@@ -12,7 +12,7 @@ public:
     CDocument* GetDocument() const { return m_pDocument; }
     // Creates the view as a child of hParent for the context's document.
     virtual BOOL Create(HWND hParent, UINT nID, const RECT& rect, CCreateContext* pContext);
-    virtual BOOL PreCreateWindow(CREATESTRUCTA& cs);
+    virtual BOOL PreCreateWindow(CREATESTRUCTW& cs);
     virtual void OnInitialUpdate();
     virtual void OnUpdate(CView* pSender, LPARAM lHint, CObject* pHint);
     virtual void OnDraw(CDC* pDC);
@@ -37,7 +37,7 @@ public:
     void OnFilePrintPreview();
 
 protected:
-    int OnCreate(CREATESTRUCTA* cs);
+    int OnCreate(CREATESTRUCTW* cs);
     void OnPaint();
     void OnSetFocus(HWND hwndOld);
     void OnDestroy();
@@ -57,14 +57,14 @@ protected:
 class CCtrlView : public CView {
     DECLARE_MESSAGE_MAP()
 public:
-    CCtrlView(const char* className, DWORD dwStyle) : m_strClass(className), m_dwDefaultStyle(dwStyle) {}
+    CCtrlView(const wchar_t* className, DWORD dwStyle) : m_strClass(className), m_dwDefaultStyle(dwStyle) {}
     BOOL Create(HWND hParent, UINT nID, const RECT& rect, CCreateContext* pContext) override;
-    BOOL PreCreateWindow(CREATESTRUCTA& cs) override;
+    BOOL PreCreateWindow(CREATESTRUCTW& cs) override;
     void OnDraw(CDC*) override {}
 
 protected:
     void OnCtrlPaint();
 
-    CString m_strClass;
+    std::wstring m_strClass;
     DWORD m_dwDefaultStyle;
 };

@@ -1,9 +1,12 @@
 #include "framework/CWinApp.h"
 
+#include "framework/CFileFind.h"
 #include "framework/CFrameWnd.h"
 #include "framework/CPrintDialog.h"
+#include "framework/CRegKey.h"
 #include "framework/CView.h"
 #include "framework/ShellOpen.h"
+#include "framework/Utf16.h"
 
 #include <commdlg.h>
 
@@ -107,20 +110,11 @@ const MessageMap* CWinApp::GetThisMessageMap()
 CWinApp::CWinApp(const char* appName) : m_strAppName(appName)
 {
     g_pApp = this;
-    m_hInstance = GetModuleHandleA(nullptr);
+    m_hInstance = GetModuleHandleW(nullptr);
     // Without a name of its own the application takes the framework's title string.
-    if (m_strAppName.IsEmpty()) m_strAppName.LoadString(AFX_IDS_APP_TITLE);
+    if (m_strAppName.IsEmpty()) m_strAppName.LoadFromResource(AFX_IDS_APP_TITLE);
     // The help file sits beside the program, named after it.
-    std::string module(MAX_PATH, '\0');
-    for (;;) {
-        DWORD got = GetModuleFileNameA(nullptr, module.data(), static_cast<DWORD>(module.size()));
-        if (got < module.size()) {
-            module.resize(got);
-            break;
-        }
-        module.resize(module.size() * 2);
-    }
-    CString helpPath(module);
+    CString helpPath = GetModuleFileNameUtf8(nullptr);
     int dot = helpPath.ReverseFind('.');
     if (dot > helpPath.ReverseFind('\\')) helpPath = helpPath.Left(dot);
     m_strHelpFilePath = helpPath + ".htm";
@@ -133,7 +127,7 @@ CWinApp::~CWinApp()
 
 void CWinApp::ParseCommandLine(CCommandLineInfo& info)
 {
-    std::vector<CString> args = SplitCommandLine(GetCommandLineA());
+    std::vector<CString> args = SplitCommandLine(WideToUtf8(GetCommandLineW()));
     if (!args.empty()) args.erase(args.begin()); // the program itself
     ParseCommandLine(info, args);
 }
@@ -175,73 +169,47 @@ CString CWinApp::GetProfileKeyPath() const
     return CString("Software\\") + m_strRegistryKey + "\\" + m_strProfileName;
 }
 
-// An open key of the profile; closed when it goes.
-class ProfileKey {
-public:
-    ProfileKey(const CString& path, const char* section, bool create)
-    {
-        CString full = path + "\\" + section;
-        if (create)
-            RegCreateKeyExA(HKEY_CURRENT_USER, full, 0, nullptr, 0, KEY_READ | KEY_WRITE, nullptr, &m_hKey, nullptr);
-        else
-            RegOpenKeyExA(HKEY_CURRENT_USER, full, 0, KEY_READ, &m_hKey);
-    }
-    ~ProfileKey()
-    {
-        if (m_hKey) RegCloseKey(m_hKey);
-    }
-    ProfileKey(const ProfileKey&) = delete;
-    ProfileKey& operator=(const ProfileKey&) = delete;
-    HKEY get() const { return m_hKey; }
-
-private:
-    HKEY m_hKey = nullptr;
-};
+// A section of the profile, opened for reading or (made if need be) for writing.
+static bool OpenProfileSection(CRegKey& key, const CString& path, const char* section, bool create)
+{
+    const CString full = path + "\\" + section;
+    return create ? key.Create(HKEY_CURRENT_USER, full) : key.Open(HKEY_CURRENT_USER, full);
+}
 
 CString CWinApp::GetProfileString(const char* section, const char* entry, const char* defaultValue)
 {
-    ProfileKey key(GetProfileKeyPath(), section, false);
-    DWORD type = 0, bytes = 0;
-    if (!key.get() || RegQueryValueExA(key.get(), entry, nullptr, &type, nullptr, &bytes) != ERROR_SUCCESS ||
-        type != REG_SZ)
+    CRegKey key;
+    CString value;
+    if (!OpenProfileSection(key, GetProfileKeyPath(), section, false) || !key.QueryStringValue(entry, value))
         return CString(defaultValue);
-    std::string value(bytes + 1, '\0');
-    if (RegQueryValueExA(key.get(), entry, nullptr, &type, reinterpret_cast<BYTE*>(value.data()), &bytes) !=
-        ERROR_SUCCESS)
-        return CString(defaultValue);
-    value.resize(std::strlen(value.c_str()));
-    return CString(std::move(value));
+    return value;
 }
 
 BOOL CWinApp::WriteProfileString(const char* section, const char* entry, const char* value)
 {
-    ProfileKey key(GetProfileKeyPath(), section, true);
-    if (!key.get()) return FALSE;
+    CRegKey key;
+    if (!OpenProfileSection(key, GetProfileKeyPath(), section, true)) return FALSE;
     if (!value) {
-        LONG r = RegDeleteValueA(key.get(), entry);
+        LONG r = key.DeleteValue(entry);
         return r == ERROR_SUCCESS || r == ERROR_FILE_NOT_FOUND;
     }
-    return RegSetValueExA(key.get(), entry, 0, REG_SZ, reinterpret_cast<const BYTE*>(value),
-                          static_cast<DWORD>(std::strlen(value) + 1)) == ERROR_SUCCESS;
+    return key.SetStringValue(entry, value);
 }
 
 UINT CWinApp::GetProfileInt(const char* section, const char* entry, int defaultValue)
 {
-    ProfileKey key(GetProfileKeyPath(), section, false);
-    DWORD type = 0, value = 0, bytes = sizeof(value);
-    if (!key.get() || RegQueryValueExA(key.get(), entry, nullptr, &type, reinterpret_cast<BYTE*>(&value), &bytes) !=
-                          ERROR_SUCCESS ||
-        type != REG_DWORD)
+    CRegKey key;
+    DWORD value = 0;
+    if (!OpenProfileSection(key, GetProfileKeyPath(), section, false) || !key.QueryDWORDValue(entry, value))
         return static_cast<UINT>(defaultValue);
     return value;
 }
 
 BOOL CWinApp::WriteProfileInt(const char* section, const char* entry, int value)
 {
-    ProfileKey key(GetProfileKeyPath(), section, true);
-    DWORD v = static_cast<DWORD>(value);
-    return key.get() && RegSetValueExA(key.get(), entry, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&v),
-                                       sizeof(v)) == ERROR_SUCCESS;
+    CRegKey key;
+    return OpenProfileSection(key, GetProfileKeyPath(), section, true) &&
+           key.SetDWORDValue(entry, static_cast<DWORD>(value));
 }
 
 void CWinApp::LoadStdProfileSettings(UINT nMaxMRU)
@@ -274,13 +242,14 @@ CDocument* CWinApp::OpenDocumentFile(const char* fileName)
     // The full path names the document; an open document with the same path
     // (compared without regard to case) is brought forward instead.
     CString full(fileName);
-    DWORD needed = GetFullPathNameA(fileName, 0, nullptr, nullptr);
+    const std::wstring wideName = Utf8ToWide(fileName);
+    DWORD needed = GetFullPathNameW(wideName.c_str(), 0, nullptr, nullptr);
     if (needed > 0) {
-        std::string buffer(needed, '\0');
-        DWORD got = GetFullPathNameA(fileName, needed, buffer.data(), nullptr);
+        std::wstring buffer(needed, L'\0');
+        DWORD got = GetFullPathNameW(wideName.c_str(), needed, buffer.data(), nullptr);
         if (got > 0 && got < needed) {
             buffer.resize(got);
-            full = CString(std::move(buffer));
+            full = WideToUtf8(buffer);
         }
     }
     for (const auto& tmpl : m_templates) {
@@ -310,17 +279,16 @@ void CWinApp::OnFileNew()
 
 void CWinApp::OnFileOpen()
 {
-    std::string buffer(32768, '\0');
-    OPENFILENAMEA ofn{};
+    std::wstring buffer(32768, L'\0');
+    OPENFILENAMEW ofn{};
     ofn.lStructSize = sizeof(ofn);
     ofn.hwndOwner = m_pMainWnd ? m_pMainWnd->m_hWnd : nullptr;
     ofn.lpstrFile = buffer.data();
     ofn.nMaxFile = static_cast<DWORD>(buffer.size());
-    ofn.lpstrFilter = "All Files (*.*)\0*.*\0";
+    ofn.lpstrFilter = L"All Files (*.*)\0*.*\0";
     ofn.Flags = OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY | OFN_EXPLORER;
-    if (!GetOpenFileNameA(&ofn)) return;
-    buffer.resize(std::strlen(buffer.c_str()));
-    OpenDocumentFile(buffer.c_str());
+    if (!GetOpenFileNameW(&ofn)) return;
+    OpenDocumentFile(WideToUtf8(buffer.c_str()));
 }
 
 void CWinApp::SetPrinter(HGLOBAL hDevMode, HGLOBAL hDevNames)
@@ -332,11 +300,11 @@ void CWinApp::SetPrinter(HGLOBAL hDevMode, HGLOBAL hDevNames)
 static bool AnyPrinterInstalled()
 {
     DWORD needed = 0, count = 0;
-    EnumPrintersA(PRINTER_ENUM_LOCAL | PRINTER_ENUM_CONNECTIONS, nullptr, 4, nullptr, 0, &needed, &count);
+    EnumPrintersW(PRINTER_ENUM_LOCAL | PRINTER_ENUM_CONNECTIONS, nullptr, 4, nullptr, 0, &needed, &count);
     return needed > 0;
 }
 
-BOOL CWinApp::GetPrinterDeviceDefaults(PRINTDLGA* pPrintDlg)
+BOOL CWinApp::GetPrinterDeviceDefaults(PRINTDLGW* pPrintDlg)
 {
     // A printer chosen earlier may have gone with the last of them.
     if (!AnyPrinterInstalled()) {
@@ -344,10 +312,10 @@ BOOL CWinApp::GetPrinterDeviceDefaults(PRINTDLGA* pPrintDlg)
         return FALSE;
     }
     if (!m_hDevNames.Get()) {
-        PRINTDLGA defaults{};
+        PRINTDLGW defaults{};
         defaults.lStructSize = sizeof(defaults);
         defaults.Flags = PD_RETURNDEFAULT;
-        if (!PrintDlgA(&defaults)) return FALSE;
+        if (!PrintDlgW(&defaults)) return FALSE;
         SetPrinter(defaults.hDevMode, defaults.hDevNames);
     }
     pPrintDlg->hDevMode = m_hDevMode.Get();
@@ -367,8 +335,8 @@ INT_PTR CWinApp::DoPrintDialog(CPrintDialog* pPD)
 
 void CWinApp::ReportNoPrinter(HWND hOwner, const char* caption) const
 {
-    MessageBoxA(CWnd::GetSafeOwner(hOwner), "No printer is installed.\n\nAdd a printer, then try again.", caption,
-                MB_OK | MB_ICONEXCLAMATION);
+    MessageBoxUtf8(CWnd::GetSafeOwner(hOwner), "No printer is installed.\n\nAdd a printer, then try again.", caption,
+                   MB_OK | MB_ICONEXCLAMATION);
 }
 
 void CWinApp::OnFilePrintSetup()
@@ -408,7 +376,7 @@ BOOL CWinApp::PreTranslateMessage(MSG* pMsg)
 {
     // From the window the message is for up to its top-level window: each
     // window of the framework may take it (dialog keys, accelerators).
-    for (HWND h = pMsg->hwnd; h; h = (GetWindowLongPtrA(h, GWL_STYLE) & WS_CHILD) ? ::GetParent(h) : nullptr) {
+    for (HWND h = pMsg->hwnd; h; h = (GetWindowLongPtrW(h, GWL_STYLE) & WS_CHILD) ? ::GetParent(h) : nullptr) {
         CWnd* pWnd = CWnd::FromHandlePermanent(h);
         if (pWnd && pWnd->PreTranslateMessage(pMsg)) return TRUE;
     }
@@ -443,15 +411,15 @@ int CWinApp::Run()
     long idleCount = 0;
     MSG msg;
     for (;;) {
-        while (idle && !PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE)) {
+        while (idle && !PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE)) {
             if (!OnIdle(idleCount++)) idle = false;
         }
-        BOOL got = GetMessageA(&msg, nullptr, 0, 0);
+        BOOL got = GetMessageW(&msg, nullptr, 0, 0);
         if (got == 0) break;
         if (got == -1) continue;
         if (!PreTranslateMessage(&msg)) {
             TranslateMessage(&msg);
-            DispatchMessageA(&msg);
+            DispatchMessageW(&msg);
         }
         if (IsIdleMessage(msg)) {
             idle = true;

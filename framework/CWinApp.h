@@ -120,7 +120,7 @@ public:
     // Lends the printer choice to a print dialog's record, taking the
     // system's default printer when none was chosen. FALSE when no printer
     // is installed.
-    BOOL GetPrinterDeviceDefaults(PRINTDLGA* pPrintDlg);
+    BOOL GetPrinterDeviceDefaults(PRINTDLGW* pPrintDlg);
     // Shows a print or print-setup dialog on the chosen printer and keeps
     // what the user chose in it, printer and settings, for the next job.
     // IDOK or IDCANCEL; -1 when no printer is installed (nothing shown).

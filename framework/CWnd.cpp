@@ -5,6 +5,7 @@
 #include "framework/CFileFind.h"
 #include "framework/CFrameWnd.h"
 #include "framework/CWinApp.h"
+#include "framework/Utf16.h"
 
 #include <map>
 #include <tuple>
@@ -17,7 +18,7 @@ bool CWnd::QuerySubclassRef(HWND hWnd, DWORD_PTR* ref)
 {
     using GetWindowSubclassFn = BOOL(WINAPI*)(HWND, SUBCLASSPROC, UINT_PTR, DWORD_PTR*);
     static const auto getWindowSubclass = reinterpret_cast<GetWindowSubclassFn>(reinterpret_cast<void*>(
-        GetProcAddress(GetModuleHandleA("comctl32.dll"), MAKEINTRESOURCEA(411))));
+        GetProcAddress(GetModuleHandleW(L"comctl32.dll"), MAKEINTRESOURCEA(411))));
     return getWindowSubclass && getWindowSubclass(hWnd, &CWnd::SubclassProc, kSubclassId, ref);
 }
 
@@ -42,10 +43,10 @@ void CWnd::Unbind()
 {
     HWND hWnd = m_hWnd;
     if (m_bSubclassed) RemoveWindowSubclass(hWnd, &CWnd::SubclassProc, kSubclassId);
-    else if (reinterpret_cast<WNDPROC>(GetWindowLongPtrA(hWnd, GWLP_WNDPROC)) == &CWnd::WndProc)
-        SetWindowLongPtrA(hWnd, 0, 0);
+    else if (reinterpret_cast<WNDPROC>(GetWindowLongPtrW(hWnd, GWLP_WNDPROC)) == &CWnd::WndProc)
+        SetWindowLongPtrW(hWnd, 0, 0);
     else if (FromHandlePermanent(hWnd) == this)
-        SetWindowLongPtrA(hWnd, DWLP_USER, 0);
+        SetWindowLongPtrW(hWnd, DWLP_USER, 0);
     m_hWnd = nullptr;
     m_bSubclassed = false;
 }
@@ -53,60 +54,61 @@ void CWnd::Unbind()
 CWnd* CWnd::FromHandlePermanent(HWND hWnd)
 {
     if (!hWnd || !::IsWindow(hWnd)) return nullptr;
-    if (reinterpret_cast<WNDPROC>(GetWindowLongPtrA(hWnd, GWLP_WNDPROC)) == &CWnd::WndProc)
-        return reinterpret_cast<CWnd*>(GetWindowLongPtrA(hWnd, 0));
+    if (reinterpret_cast<WNDPROC>(GetWindowLongPtrW(hWnd, GWLP_WNDPROC)) == &CWnd::WndProc)
+        return reinterpret_cast<CWnd*>(GetWindowLongPtrW(hWnd, 0));
     DWORD_PTR ref = 0;
     if (QuerySubclassRef(hWnd, &ref)) return reinterpret_cast<CWnd*>(ref);
-    if (GetClassLongPtrA(hWnd, GCW_ATOM) == reinterpret_cast<ULONG_PTR>(WC_DIALOG) &&
-        reinterpret_cast<DLGPROC>(GetWindowLongPtrA(hWnd, DWLP_DLGPROC)) == &CDialog::DialogProc)
-        return reinterpret_cast<CWnd*>(GetWindowLongPtrA(hWnd, DWLP_USER));
+    if (GetClassLongPtrW(hWnd, GCW_ATOM) == reinterpret_cast<ULONG_PTR>(WC_DIALOG) &&
+        reinterpret_cast<DLGPROC>(GetWindowLongPtrW(hWnd, DWLP_DLGPROC)) == &CDialog::DialogProc)
+        return reinterpret_cast<CWnd*>(GetWindowLongPtrW(hWnd, DWLP_USER));
     return nullptr;
 }
 
-const char* CWnd::RegisterFrameworkClass(UINT style, HCURSOR hCursor, HBRUSH hBackground, HICON hIcon)
+const wchar_t* CWnd::RegisterFrameworkClass(UINT style, HCURSOR hCursor, HBRUSH hBackground, HICON hIcon)
 {
     // One class per combination, named after it, registered on first use.
-    static std::map<std::tuple<UINT, HCURSOR, HBRUSH, HICON>, std::string> classes;
+    static std::map<std::tuple<UINT, HCURSOR, HBRUSH, HICON>, std::wstring> classes;
     auto key = std::make_tuple(style, hCursor, hBackground, hIcon);
     auto it = classes.find(key);
     if (it != classes.end()) return it->second.c_str();
     CString name;
     name.Format("AfxWnd:%x:%p:%p:%p", style, static_cast<void*>(hCursor), static_cast<void*>(hBackground),
                 static_cast<void*>(hIcon));
-    WNDCLASSEXA wc{};
+    std::wstring wideName = Utf8ToWide(name.str());
+    WNDCLASSEXW wc{};
     wc.cbSize = sizeof(wc);
     wc.style = style;
     wc.lpfnWndProc = &CWnd::WndProc;
     wc.cbWndExtra = sizeof(CWnd*);
-    wc.hInstance = GetModuleHandleA(nullptr);
+    wc.hInstance = GetModuleHandleW(nullptr);
     wc.hCursor = hCursor;
     wc.hbrBackground = hBackground;
     wc.hIcon = hIcon;
-    wc.lpszClassName = name;
-    WNDCLASSEXA existing{};
+    wc.lpszClassName = wideName.c_str();
+    WNDCLASSEXW existing{};
     existing.cbSize = sizeof(existing);
-    if (!GetClassInfoExA(wc.hInstance, name, &existing) && !RegisterClassExA(&wc)) return nullptr;
-    return classes.emplace(key, name.str()).first->second.c_str();
+    if (!GetClassInfoExW(wc.hInstance, wc.lpszClassName, &existing) && !RegisterClassExW(&wc)) return nullptr;
+    return classes.emplace(key, std::move(wideName)).first->second.c_str();
 }
 
-BOOL CWnd::CreateEx(DWORD dwExStyle, const char* className, const char* windowName, DWORD dwStyle,
+BOOL CWnd::CreateEx(DWORD dwExStyle, const wchar_t* className, const char* windowName, DWORD dwStyle,
                     const RECT& rect, HWND hParent, UINT nID, HMENU hMenu)
 {
     if (!className) className = RegisterFrameworkClass(CS_DBLCLKS, LoadCursor(nullptr, IDC_ARROW),
                                                        reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1), nullptr);
     if (dwStyle & WS_CHILD) hMenu = reinterpret_cast<HMENU>(static_cast<UINT_PTR>(nID));
-    HWND hWnd = CreateWindowExA(dwExStyle, className, windowName, dwStyle, rect.left, rect.top,
-                                rect.right - rect.left, rect.bottom - rect.top, hParent, hMenu,
-                                GetModuleHandleA(nullptr), this);
+    HWND hWnd = CreateWindowExW(dwExStyle, className, Utf8ToWide(windowName ? windowName : "").c_str(), dwStyle,
+                                rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top, hParent, hMenu,
+                                GetModuleHandleW(nullptr), this);
     return hWnd != nullptr && m_hWnd == hWnd;
 }
 
-BOOL CWnd::CreateControl(DWORD dwExStyle, const char* className, const char* windowName, DWORD dwStyle,
+BOOL CWnd::CreateControl(DWORD dwExStyle, const wchar_t* className, const char* windowName, DWORD dwStyle,
                          const RECT& rect, HWND hParent, UINT nID)
 {
-    HWND hWnd = CreateWindowExA(dwExStyle, className, windowName, dwStyle, rect.left, rect.top,
-                                rect.right - rect.left, rect.bottom - rect.top, hParent,
-                                reinterpret_cast<HMENU>(static_cast<UINT_PTR>(nID)), GetModuleHandleA(nullptr),
+    HWND hWnd = CreateWindowExW(dwExStyle, className, Utf8ToWide(windowName ? windowName : "").c_str(), dwStyle,
+                                rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top, hParent,
+                                reinterpret_cast<HMENU>(static_cast<UINT_PTR>(nID)), GetModuleHandleW(nullptr),
                                 nullptr);
     if (!hWnd) return FALSE;
     if (!SubclassWindow(hWnd)) {
@@ -132,20 +134,20 @@ BOOL CWnd::DestroyWindow()
 
 LRESULT CALLBACK CWnd::WndProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam)
 {
-    CWnd* pWnd = reinterpret_cast<CWnd*>(GetWindowLongPtrA(hWnd, 0));
+    CWnd* pWnd = reinterpret_cast<CWnd*>(GetWindowLongPtrW(hWnd, 0));
     if (!pWnd && message == WM_NCCREATE) {
-        auto* cs = reinterpret_cast<CREATESTRUCTA*>(lParam);
+        auto* cs = reinterpret_cast<CREATESTRUCTW*>(lParam);
         void* param = cs->lpCreateParams;
         // An MDI child receives its creation parameter through MDICREATESTRUCT.
         if ((cs->dwExStyle & WS_EX_MDICHILD) && param) param = reinterpret_cast<void*>(
-            reinterpret_cast<MDICREATESTRUCTA*>(param)->lParam);
+            reinterpret_cast<MDICREATESTRUCTW*>(param)->lParam);
         pWnd = static_cast<CWnd*>(param);
         if (pWnd) {
-            SetWindowLongPtrA(hWnd, 0, reinterpret_cast<LONG_PTR>(pWnd));
+            SetWindowLongPtrW(hWnd, 0, reinterpret_cast<LONG_PTR>(pWnd));
             pWnd->Bind(hWnd);
         }
     }
-    if (!pWnd) return ::DefWindowProcA(hWnd, message, wParam, lParam);
+    if (!pWnd) return ::DefWindowProcW(hWnd, message, wParam, lParam);
     return Dispatch(pWnd, hWnd, message, wParam, lParam);
 }
 
@@ -193,7 +195,7 @@ LRESULT CWnd::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
 LRESULT CWnd::DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam)
 {
     if (m_bSubclassed) return DefSubclassProc(m_hWnd, message, wParam, lParam);
-    return ::DefWindowProcA(m_hWnd, message, wParam, lParam);
+    return ::DefWindowProcW(m_hWnd, message, wParam, lParam);
 }
 
 LRESULT CWnd::Default()
@@ -300,18 +302,30 @@ BOOL CWnd::PreTranslateMessage(MSG*)
     return FALSE;
 }
 
+void SetWindowTextUtf8(HWND hWnd, const char* text)
+{
+    ::SetWindowTextW(hWnd, Utf8ToWide(text ? text : "").c_str());
+}
+
+CString GetWindowTextUtf8(HWND hWnd)
+{
+    // The length is an upper bound (it may count a text that shrinks meanwhile).
+    int len = ::GetWindowTextLengthW(hWnd);
+    if (len <= 0) return CString();
+    std::wstring text(static_cast<size_t>(len) + 1, L'\0');
+    int got = ::GetWindowTextW(hWnd, text.data(), len + 1);
+    text.resize(static_cast<size_t>(got > 0 ? got : 0));
+    return WideToUtf8(text);
+}
+
 void CWnd::SetWindowText(const char* text)
 {
-    ::SetWindowTextA(m_hWnd, text ? text : "");
+    SetWindowTextUtf8(m_hWnd, text);
 }
 
 CString CWnd::GetWindowText() const
 {
-    int len = ::GetWindowTextLengthA(m_hWnd);
-    std::string text(static_cast<size_t>(len) + 1, '\0');
-    int got = ::GetWindowTextA(m_hWnd, text.data(), len + 1);
-    text.resize(static_cast<size_t>(got > 0 ? got : 0));
-    return CString(std::move(text));
+    return GetWindowTextUtf8(m_hWnd);
 }
 
 void CWnd::MoveWindow(const RECT& rc, BOOL bRepaint)
@@ -337,7 +351,7 @@ void CWnd::CenterWindow(HWND hAlternateOwner)
     RECT self{};
     GetWindowRect(&self);
     RECT area{};
-    SystemParametersInfoA(SPI_GETWORKAREA, 0, &area, 0);
+    SystemParametersInfoW(SPI_GETWORKAREA, 0, &area, 0);
     RECT around = area;
     if (hOwner && ::IsWindowVisible(hOwner) && !::IsIconic(hOwner)) ::GetWindowRect(hOwner, &around);
     int width = self.right - self.left;
@@ -373,12 +387,17 @@ HWND CWnd::GetSafeOwner(HWND hParent)
         CWnd* main = AfxGetMainWnd();
         h = main ? main->m_hWnd : nullptr;
     }
-    while (h && (GetWindowLongPtrA(h, GWL_STYLE) & WS_CHILD)) h = ::GetParent(h);
+    while (h && (GetWindowLongPtrW(h, GWL_STYLE) & WS_CHILD)) h = ::GetParent(h);
     return h;
+}
+
+int MessageBoxUtf8(HWND hOwner, const char* text, const char* caption, UINT type)
+{
+    return ::MessageBoxW(hOwner, Utf8ToWide(text ? text : "").c_str(), Utf8ToWide(caption ? caption : "").c_str(),
+                         type);
 }
 
 int CWnd::MessageBox(const char* text, const char* caption, UINT type) const
 {
-    return ::MessageBoxW(GetSafeOwner(m_hWnd), Utf8ToWide(text ? text : "").c_str(),
-                         Utf8ToWide(caption ? caption : "").c_str(), type);
+    return MessageBoxUtf8(GetSafeOwner(m_hWnd), text, caption, type);
 }

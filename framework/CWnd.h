@@ -4,6 +4,13 @@
 class CFrameWnd;
 class CWinApp;
 
+// The text of any window or control (caption, edit text, static text), as
+// UTF-8; the one way the program reads and sets window texts.
+CString GetWindowTextUtf8(HWND hWnd);
+void SetWindowTextUtf8(HWND hWnd, const char* text);
+// A message box with UTF-8 texts, owned by hOwner (may be null).
+int MessageBoxUtf8(HWND hOwner, const char* text, const char* caption, UINT type);
+
 // The application object and its main window.
 CWinApp* AfxGetApp();
 CWnd* AfxGetMainWnd();
@@ -28,17 +35,17 @@ public:
     static CWnd* FromHandlePermanent(HWND hWnd);
 
     // Creates a window of a framework class (registered on demand) bound to this object.
-    BOOL CreateEx(DWORD dwExStyle, const char* className, const char* windowName, DWORD dwStyle,
+    BOOL CreateEx(DWORD dwExStyle, const wchar_t* className, const char* windowName, DWORD dwStyle,
                   const RECT& rect, HWND hParent, UINT nID, HMENU hMenu = nullptr);
     // Creates a window of a system class (a common control) and binds it by subclassing.
-    BOOL CreateControl(DWORD dwExStyle, const char* className, const char* windowName, DWORD dwStyle,
+    BOOL CreateControl(DWORD dwExStyle, const wchar_t* className, const char* windowName, DWORD dwStyle,
                        const RECT& rect, HWND hParent, UINT nID);
     // Binds an existing window of a system class to this object.
     BOOL SubclassWindow(HWND hWnd);
     virtual BOOL DestroyWindow();
 
     // Registers (once) a window class of the framework that dispatches to its objects.
-    static const char* RegisterFrameworkClass(UINT style, HCURSOR hCursor, HBRUSH hBackground, HICON hIcon);
+    static const wchar_t* RegisterFrameworkClass(UINT style, HCURSOR hCursor, HBRUSH hBackground, HICON hIcon);
 
     // Message handling.
     virtual LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam);
@@ -70,13 +77,13 @@ public:
     void Invalidate(BOOL bErase = TRUE) { ::InvalidateRect(m_hWnd, nullptr, bErase); }
     LRESULT SendMessage(UINT message, WPARAM wParam = 0, LPARAM lParam = 0) const
     {
-        return ::SendMessageA(m_hWnd, message, wParam, lParam);
+        return ::SendMessageW(m_hWnd, message, wParam, lParam);
     }
     BOOL PostMessage(UINT message, WPARAM wParam = 0, LPARAM lParam = 0) const
     {
-        return ::PostMessageA(m_hWnd, message, wParam, lParam);
+        return ::PostMessageW(m_hWnd, message, wParam, lParam);
     }
-    DWORD GetStyle() const { return static_cast<DWORD>(::GetWindowLongPtrA(m_hWnd, GWL_STYLE)); }
+    DWORD GetStyle() const { return static_cast<DWORD>(::GetWindowLongPtrW(m_hWnd, GWL_STYLE)); }
     void SetRedraw(BOOL bRedraw = TRUE) { SendMessage(WM_SETREDRAW, bRedraw, 0); }
     // Moves a child window (rc in its parent's client coordinates) and has it
     // and its own children drawn afresh when it moved or changed size. Wine

@@ -124,9 +124,9 @@ HEFT_MSG_VOID(WM_EXITMENULOOP)
 
 template <>
 struct MsgTraits<WM_CREATE> {
-    template <class C> using Sig = int (C::*)(CREATESTRUCTA*);
+    template <class C> using Sig = int (C::*)(CREATESTRUCTW*);
     template <class C, Sig<C> F>
-    static LRESULT Call(C* c, const WndMsg& m) { return (c->*F)(reinterpret_cast<CREATESTRUCTA*>(m.lParam)); }
+    static LRESULT Call(C* c, const WndMsg& m) { return (c->*F)(reinterpret_cast<CREATESTRUCTW*>(m.lParam)); }
 };
 
 template <>

@@ -36,8 +36,7 @@ void ReportCannotOpen(HWND hOwner, const CString& path, DWORD error)
     if (auto* frame = dynamic_cast<CFrameWnd*>(AfxGetMainWnd())) caption = frame->GetTitle();
     if (caption.IsEmpty() && AfxGetApp()) caption = AfxGetApp()->m_strAppName;
     const CString text = "Cannot open \"" + path + "\".\n\n" + SystemErrorText(error);
-    MessageBoxW(CWnd::GetSafeOwner(hOwner), Utf8ToWide(text.str()).c_str(), Utf8ToWide(caption.str()).c_str(),
-                MB_OK | MB_ICONEXCLAMATION);
+    MessageBoxUtf8(CWnd::GetSafeOwner(hOwner), text, caption, MB_OK | MB_ICONEXCLAMATION);
 }
 
 } // namespace

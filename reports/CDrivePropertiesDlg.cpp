@@ -84,7 +84,7 @@ int CDrivePropertiesDlg::DialogDpi(HDC hdc) const
     // elsewhere every window has the screen's, which the paint DC reports.
     using GetDpiForWindowFn = UINT(WINAPI*)(HWND);
     static const auto getDpiForWindow = reinterpret_cast<GetDpiForWindowFn>(
-        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("user32.dll"), "GetDpiForWindow")));
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"user32.dll"), "GetDpiForWindow")));
     int dpi = getDpiForWindow ? static_cast<int>(getDpiForWindow(m_hWnd)) : 0;
     if (dpi <= 0) dpi = GetDeviceCaps(hdc, LOGPIXELSY);
     return dpi > 0 ? dpi : 96;

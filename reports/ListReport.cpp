@@ -46,8 +46,8 @@ void CHeftList::OnBeginPrinting(CDC* pDC, CPrintInfo* pInfo)
     // of the last one say nothing about this one.
     const int pageHeight = pDC->GetDeviceCaps(VERTRES);
     const int fontHeight = MulDiv(11, pDC->GetDeviceCaps(LOGPIXELSY), 72);
-    m_fontReport.Attach(CreateFontA(-fontHeight, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, ANSI_CHARSET,
-                                    OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, FF_SWISS, "Arial"));
+    m_fontReport.Attach(CreateFontW(-fontHeight, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, ANSI_CHARSET,
+                                    OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, FF_SWISS, L"Arial"));
     m_nReportLineHeight = -report::LineHeight(fontHeight);
     m_nRowsPerPage = report::RowsPerPage(pageHeight, -m_nReportLineHeight);
     pInfo->SetMinPage(1);

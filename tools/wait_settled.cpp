@@ -5,8 +5,9 @@
 // apart. Exit code 0 once settled, 1 after the time given in seconds by the
 // second argument (default 600).
 #include <windows.h>
+#include <shellapi.h>
 
-#include <cstdlib>
+#include <cwchar>
 #include <memory>
 #include <string>
 
@@ -41,7 +42,7 @@ bool Settled()
 // The desktop the program runs in, open while this helper runs.
 class Desktop {
 public:
-    explicit Desktop(const char* name) : m_h(OpenDesktopA(name, 0, FALSE, GENERIC_ALL)) {}
+    explicit Desktop(const wchar_t* name) : m_h(OpenDesktopW(name, 0, FALSE, GENERIC_ALL)) {}
     ~Desktop()
     {
         if (m_h) CloseDesktop(m_h);
@@ -55,10 +56,18 @@ private:
     HDESK m_h;
 };
 
-int main(int argc, char** argv)
+int main()
 {
+    // The arguments as the system holds them, in UTF-16 (a desktop's name need not be ASCII).
+    int argc = 0;
+    wchar_t** argv = CommandLineToArgvW(GetCommandLineW(), &argc);
+    if (!argv) return 2;
+    struct ArgvHolder {
+        wchar_t** argv;
+        ~ArgvHolder() { LocalFree(argv); }
+    } holder{argv};
     if (argc < 2) return 2;
-    const int limit = argc > 2 ? std::atoi(argv[2]) : 600;
+    const int limit = argc > 2 ? static_cast<int>(std::wcstol(argv[2], nullptr, 10)) : 600;
     int waited = 0;
     // The desktop appears with the program.
     std::unique_ptr<Desktop> desktop;

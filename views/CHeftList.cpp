@@ -37,10 +37,9 @@ const MessageMap* CHeftList::GetThisMessageMap()
         on::Command<&CHeftList::OnUpOneLevel>(ID_UP_ONE_LEVEL),
         on::NotifyReflect<&CHeftList::OnItemChanged>(LVN_ITEMCHANGED),
         // The control asks for what it shows of a row (the name and the icon)
-        // and for the row a typed name starts.
-        on::NotifyReflect<&CHeftList::OnGetDispInfo>(LVN_GETDISPINFOA),
+        // and for the row a typed name starts. It is a Unicode window: it asks
+        // in UTF-16, also when a narrow caller asked it.
         on::NotifyReflect<&CHeftList::OnGetDispInfo>(LVN_GETDISPINFOW),
-        on::NotifyReflect<&CHeftList::OnFindItem>(LVN_ODFINDITEMA),
         on::NotifyReflect<&CHeftList::OnFindItem>(LVN_ODFINDITEMW),
         // The header asks its parent, the list, for the notification format;
         // the version-6 list answers Unicode, so both codes can arrive.
@@ -58,7 +57,7 @@ const MessageMap* CHeftList::GetThisMessageMap()
 CHeftList::CHeftList() = default;
 CHeftList::~CHeftList() = default;
 
-BOOL CHeftList::PreCreateWindow(CREATESTRUCTA& cs)
+BOOL CHeftList::PreCreateWindow(CREATESTRUCTW& cs)
 {
     // The rows live in the view (see the class), which keeps them in order
     // itself: a list of that kind takes no sort style.
@@ -82,12 +81,13 @@ void CHeftList::OnInitialUpdate()
     };
     static const Column columns[] = {{"Name", 150}, {"Size", 100}, {"Size", 150}, {"Percent", 50}};
     for (int i = 0; i < 4; ++i) {
-        LVCOLUMNA column{};
+        const std::wstring text = Utf8ToWide(columns[i].text);
+        LVCOLUMNW column{};
         column.mask = LVCF_WIDTH | LVCF_TEXT | LVCF_SUBITEM;
         column.cx = ScaleToDpi(columns[i].width);
-        column.pszText = const_cast<char*>(columns[i].text);
+        column.pszText = const_cast<wchar_t*>(text.c_str());
         column.iSubItem = i;
-        SendMessage(LVM_INSERTCOLUMNA, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&column));
+        SendMessage(LVM_INSERTCOLUMNW, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&column));
     }
 
     // System colours are taken once; a later change of them is not followed.
@@ -244,36 +244,11 @@ void CHeftList::ReleaseRowRecords()
 
 namespace {
 
-// Copies a name into a buffer the control supplied, shortened to its size if
-// need be without splitting a character.
-void CopyNameNarrow(const CString& name, char* buffer, int size)
-{
-    if (!buffer || size <= 0) return;
-    size_t length = std::min(name.str().size(), static_cast<size_t>(size - 1));
-    if (length < name.str().size()) {
-        // Back to the start of the UTF-8 sequence that did not fit whole.
-        while (length > 0 && (static_cast<unsigned char>(name.str()[length]) & 0xC0) == 0x80) --length;
-    }
-    memcpy(buffer, name.GetString(), length);
-    buffer[length] = '\0';
-}
-
-void CopyNameWide(const CString& name, wchar_t* buffer, int size)
-{
-    if (!buffer || size <= 0) return;
-    const std::wstring wide = Utf8ToWide(name.str());
-    size_t length = std::min(wide.size(), static_cast<size_t>(size - 1));
-    if (length < wide.size() && length > 0 && IS_HIGH_SURROGATE(wide[length - 1])) --length;
-    wmemcpy(buffer, wide.data(), length);
-    buffer[length] = L'\0';
-}
-
 } // namespace
 
 void CHeftList::OnGetDispInfo(NMHDR* pNMHDR, LRESULT* pResult)
 {
     *pResult = 0;
-    // The narrow and the wide block differ only in the text's type.
     auto* info = reinterpret_cast<NMLVDISPINFOW*>(pNMHDR);
     LVITEMW& item = info->item;
     const CDirEntry* record = GetRowRecord(item.iItem);
@@ -282,8 +257,7 @@ void CHeftList::OnGetDispInfo(NMHDR* pNMHDR, LRESULT* pResult)
     if (item.mask & LVIF_TEXT) {
         // Only the name column has a text; the other cells are drawn.
         const CString text = item.iSubItem == 0 ? record->GetName() : CString();
-        if (pNMHDR->code == static_cast<UINT>(LVN_GETDISPINFOW)) CopyNameWide(text, item.pszText, item.cchTextMax);
-        else CopyNameNarrow(text, reinterpret_cast<char*>(item.pszText), item.cchTextMax);
+        if (item.cchTextMax > 0) CopyToWideBuffer(text.str(), item.pszText, static_cast<size_t>(item.cchTextMax));
     }
 }
 
@@ -295,8 +269,7 @@ void CHeftList::OnFindItem(NMHDR* pNMHDR, LRESULT* pResult)
     auto* find = reinterpret_cast<NMLVFINDITEMW*>(pNMHDR);
     const LVFINDINFOW& how = find->lvfi;
     if (!(how.flags & (LVFI_STRING | LVFI_PARTIAL)) || !how.psz || m_nShownRows == 0) return;
-    CString wanted = pNMHDR->code == static_cast<UINT>(LVN_ODFINDITEMW) ? WideToUtf8(how.psz)
-                                                     : CString(reinterpret_cast<const char*>(how.psz));
+    CString wanted = WideToUtf8(how.psz);
     wanted.MakeUpper();
     const bool partial = (how.flags & LVFI_PARTIAL) != 0;
     const size_t count = m_nShownRows;
@@ -367,12 +340,12 @@ void CHeftList::OnDividerDblClick(NMHDR* pNMHDR, LRESULT* pResult)
 {
     *pResult = 0;
     // The item index sits at the same place in the narrow and the wide block.
-    const int column = reinterpret_cast<NMHEADERA*>(pNMHDR)->iItem;
+    const int column = reinterpret_cast<NMHEADERW*>(pNMHDR)->iItem;
     if (column < 0 || column >= kColumnCount) return;
-    HDITEMA item{};
+    HDITEMW item{};
     item.mask = HDI_WIDTH;
     item.cxy = listrules::DividerWidth(column, m_nTextWidth[column], ScaleToDpi(4), IconSize().cx, ScaleToDpi(125));
-    ::SendMessageA(pNMHDR->hwndFrom, HDM_SETITEMA, static_cast<WPARAM>(column), reinterpret_cast<LPARAM>(&item));
+    ::SendMessageW(pNMHDR->hwndFrom, HDM_SETITEMW, static_cast<WPARAM>(column), reinterpret_cast<LPARAM>(&item));
 }
 
 void CHeftList::OnContextMenu(HWND, POINT point)
@@ -393,7 +366,7 @@ void CHeftList::OnContextMenu(HWND, POINT point)
         {
             if (h) DestroyMenu(h);
         }
-    } menu{LoadMenuA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDR_CONTEXTMENU))};
+    } menu{LoadMenuW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDR_CONTEXTMENU))};
     if (!menu.h) return;
     HMENU popup = GetSubMenu(menu.h, 0);
     if (!popup) return;

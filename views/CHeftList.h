@@ -27,7 +27,7 @@ public:
     CHeftList();
     ~CHeftList() override;
 
-    BOOL PreCreateWindow(CREATESTRUCTA& cs) override;
+    BOOL PreCreateWindow(CREATESTRUCTW& cs) override;
     void OnInitialUpdate() override;
     void OnDraw(CDC*) override {}
     CHeftDoc* GetDocument() const;

@@ -13,7 +13,7 @@
 const MessageMap* CHeftTree::GetThisMessageMap()
 {
     static const MsgMapEntry entries[] = {
-        on::NotifyReflect<&CHeftTree::OnSelChanged>(TVN_SELCHANGEDA),
+        on::NotifyReflect<&CHeftTree::OnSelChanged>(TVN_SELCHANGEDW),
         on::NotifyReflect<&CHeftTree::OnCustomDraw>(NM_CUSTOMDRAW),
         on::Message<WM_DESTROY, &CHeftTree::OnDestroy>(),
         on::Command<&CHeftTree::OnUpOneLevel>(ID_UP_ONE_LEVEL),
@@ -27,7 +27,7 @@ const MessageMap* CHeftTree::GetThisMessageMap()
     return &map;
 }
 
-BOOL CHeftTree::PreCreateWindow(CREATESTRUCTA& cs)
+BOOL CHeftTree::PreCreateWindow(CREATESTRUCTW& cs)
 {
     cs.style |= TVS_HASBUTTONS | TVS_HASLINES | TVS_LINESATROOT | TVS_SHOWSELALWAYS;
     return CTreeView::PreCreateWindow(cs);
@@ -162,7 +162,7 @@ void CHeftTree::PassToList(UINT nID)
     // Before the first fill the document has no list yet: its second view is that list.
     HWND hList = doc->m_pListCtrl ? doc->m_pListCtrl->m_hWnd : nullptr;
     if (!hList && doc->GetView(1)) hList = doc->GetView(1)->m_hWnd;
-    if (hList) ::PostMessageA(hList, WM_COMMAND, nID, 0);
+    if (hList) ::PostMessageW(hList, WM_COMMAND, nID, 0);
 }
 
 void CHeftTree::OnFilePrint()

@@ -8,7 +8,7 @@ class CHeftDoc;
 class CHeftTree : public CTreeView {
     DECLARE_MESSAGE_MAP()
 public:
-    BOOL PreCreateWindow(CREATESTRUCTA& cs) override;
+    BOOL PreCreateWindow(CREATESTRUCTW& cs) override;
     void OnInitialUpdate() override;
     CHeftDoc* GetDocument() const;
 

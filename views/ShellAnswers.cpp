@@ -4,6 +4,7 @@
 
 #include "framework/CFileFind.h"
 #include "framework/ComRef.h"
+#include "framework/CRegKey.h"
 
 #include <commctrl.h>
 #include <shellapi.h>
@@ -46,38 +47,21 @@ std::string ExtensionOf(const CString& name)
     return name.str().substr(static_cast<size_t>(dot));
 }
 
-class RegKey {
-public:
-    RegKey(HKEY parent, const std::wstring& path)
-    {
-        if (RegOpenKeyExW(parent, path.c_str(), 0, KEY_READ, &m_hKey) != ERROR_SUCCESS) m_hKey = nullptr;
-    }
-    ~RegKey()
-    {
-        if (m_hKey) RegCloseKey(m_hKey);
-    }
-    RegKey(const RegKey&) = delete;
-    RegKey& operator=(const RegKey&) = delete;
-    bool IsOpen() const { return m_hKey != nullptr; }
-    // The key's default value as text, or empty.
-    std::wstring DefaultValue() const
-    {
-        if (!m_hKey) return std::wstring();
-        DWORD type = 0, bytes = 0;
-        if (RegQueryValueExW(m_hKey, nullptr, nullptr, &type, nullptr, &bytes) != ERROR_SUCCESS) return {};
-        if (type != REG_SZ && type != REG_EXPAND_SZ) return {};
-        std::wstring value(bytes / sizeof(wchar_t) + 1, L'\0');
-        bytes = static_cast<DWORD>(value.size() * sizeof(wchar_t));
-        if (RegQueryValueExW(m_hKey, nullptr, nullptr, &type, reinterpret_cast<BYTE*>(value.data()), &bytes) !=
-            ERROR_SUCCESS)
-            return {};
-        value.resize(wcsnlen(value.c_str(), value.size()));
-        return value;
-    }
+// Whether a key of the classes root exists.
+bool ClassKeyExists(const CString& path)
+{
+    CRegKey key;
+    return key.Open(HKEY_CLASSES_ROOT, path);
+}
 
-private:
-    HKEY m_hKey = nullptr;
-};
+// The default value of a key of the classes root as text, or empty.
+CString ClassKeyDefault(const CString& path)
+{
+    CRegKey key;
+    CString value;
+    if (!key.Open(HKEY_CLASSES_ROOT, path) || !key.QueryStringValue(nullptr, value, true)) return CString();
+    return value;
+}
 
 // Whether files of this extension may show icons of their own: programs,
 // shortcuts, icon and cursor files and the like carry or point at their own
@@ -93,16 +77,14 @@ bool IconIsPerFile(const std::string& extension)
     for (const char* own : ownIcons) {
         if (lower == own) return true;
     }
-    const std::wstring ext = Utf8ToWide(extension);
-    if (ext.empty()) return false;
-    if (RegKey(HKEY_CLASSES_ROOT, ext + L"\\ShellEx\\IconHandler").IsOpen()) return true;
-    if (RegKey(HKEY_CLASSES_ROOT, L"SystemFileAssociations\\" + ext + L"\\ShellEx\\IconHandler").IsOpen())
-        return true;
-    const std::wstring progId = RegKey(HKEY_CLASSES_ROOT, ext).DefaultValue();
-    if (progId.empty()) return false;
-    if (RegKey(HKEY_CLASSES_ROOT, progId + L"\\ShellEx\\IconHandler").IsOpen()) return true;
-    const std::wstring icon = RegKey(HKEY_CLASSES_ROOT, progId + L"\\DefaultIcon").DefaultValue();
-    return icon.find(L"%1") != std::wstring::npos;
+    const CString ext(extension);
+    if (ext.IsEmpty()) return false;
+    if (ClassKeyExists(ext + "\\ShellEx\\IconHandler")) return true;
+    if (ClassKeyExists("SystemFileAssociations\\" + ext + "\\ShellEx\\IconHandler")) return true;
+    const CString progId = ClassKeyDefault(ext);
+    if (progId.IsEmpty()) return false;
+    if (ClassKeyExists(progId + "\\ShellEx\\IconHandler")) return true;
+    return ClassKeyDefault(progId + "\\DefaultIcon").Find("%1") >= 0;
 }
 
 } // namespace

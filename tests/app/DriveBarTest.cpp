@@ -4,6 +4,7 @@
 #include "app/CHeftApp.h"
 #include "app/CMainFrame.h"
 #include "app/DriveList.h"
+#include "framework/Utf16.h"
 #include "resources/resource.h"
 #include "tests/common/FixtureDrive.h"
 #include "tests/common/TestWindows.h"
@@ -196,12 +197,12 @@ TEST_F(DriveBarTest, WithoutADriveWindowTooltipsAreTheDriveLetters)
     HWND tips = reinterpret_cast<HWND>(frame->m_pDriveBar->SendMessage(TB_GETTOOLTIPS));
     for (int letter : PresentLetters()) {
         UINT id = ID_DRIVE_A + static_cast<UINT>(letter);
-        NMTTDISPINFOA info{};
+        NMTTDISPINFOW info{};
         info.hdr.hwndFrom = tips;
         info.hdr.idFrom = id;
-        info.hdr.code = TTN_NEEDTEXTA;
+        info.hdr.code = TTN_NEEDTEXTW;
         frame->SendMessage(WM_NOTIFY, id, reinterpret_cast<LPARAM>(&info));
-        EXPECT_EQ(std::string(info.szText), DriveText(letter));
+        EXPECT_EQ(WideToUtf8(info.szText).str(), DriveText(letter));
     }
 }
 

@@ -2,6 +2,7 @@
 // icon of each drive at the drive's position.
 #include "app/CMainFrame.h"
 #include "app/DriveList.h"
+#include "framework/Utf16.h"
 #include "tests/common/FixtureDrive.h"
 
 #include <gtest/gtest.h>
@@ -35,8 +36,8 @@ bool Contains(const std::vector<std::string>& list, const std::string& item)
 
 int SmallIconOf(const char* path)
 {
-    SHFILEINFOA sfi{};
-    SHGetFileInfoA(path, 0, &sfi, sizeof(sfi), SHGFI_SYSICONINDEX | SHGFI_SMALLICON);
+    SHFILEINFOW sfi{};
+    SHGetFileInfoW(Utf8ToWide(path).c_str(), 0, &sfi, sizeof(sfi), SHGFI_SYSICONINDEX | SHGFI_SMALLICON);
     return sfi.iIcon;
 }
 

@@ -4,6 +4,7 @@
 #include "app/CChildFrame.h"
 #include "resources/resource.h"
 #include "tests/common/HeftAppTest.h"
+#include "tests/common/TestWindows.h"
 #include "views/CHeftList.h"
 
 #include <gtest/gtest.h>
@@ -29,9 +30,7 @@ protected:
     {
         HMENU bar = ::GetMenu(main->m_hWnd);
         for (int i = 0; i < GetMenuItemCount(bar); ++i) {
-            char text[64] = {};
-            GetMenuStringA(bar, static_cast<UINT>(i), text, sizeof(text), MF_BYPOSITION);
-            if (std::string(text) == title) return GetSubMenu(bar, i);
+            if (MenuItemText(bar, i) == title) return GetSubMenu(bar, i);
         }
         return nullptr;
     }
@@ -51,8 +50,7 @@ protected:
         for (int i = 0; popup && i < GetMenuItemCount(popup); ++i) {
             UINT id = GetMenuItemID(popup, i);
             if (id < AFX_IDM_FIRST_MDICHILD || id == static_cast<UINT>(-1)) continue;
-            char text[128] = {};
-            GetMenuStringA(popup, static_cast<UINT>(i), text, sizeof(text), MF_BYPOSITION);
+            const std::string text = MenuItemText(popup, i);
             bool checked = (GetMenuState(popup, static_cast<UINT>(i), MF_BYPOSITION) & MF_CHECKED) != 0;
             items.push_back(std::string(checked ? "* " : "") + text);
         }
@@ -127,7 +125,7 @@ TEST_F(FrameBehaviourTest, ToolbarAndStatusBarTogglesWorkAndShowTheirStateWithOr
     expectShown(true, true);
 
     // A maximised drive window changes the menu bar, not the commands.
-    ::SendMessageA(main->m_hWndMDIClient, WM_MDIMAXIMIZE, reinterpret_cast<WPARAM>(ActiveChild()->m_hWnd), 0);
+    ::SendMessageW(main->m_hWndMDIClient, WM_MDIMAXIMIZE, reinterpret_cast<WPARAM>(ActiveChild()->m_hWnd), 0);
     main->SendMessage(WM_COMMAND, ID_VIEW_STATUS_BAR);
     expectShown(true, false);
 
@@ -179,7 +177,7 @@ TEST_F(FrameBehaviourTest, MovingTheSplitBarRedrawsTheListAndItsHeaderWhole)
     ASSERT_NE(doc, nullptr);
     CSplitterWnd& splitter = ActiveChild()->m_wndSplitter;
     HWND list = splitter.GetPane(0, 1);
-    HWND header = reinterpret_cast<HWND>(::SendMessageA(list, LVM_GETHEADER, 0, 0));
+    HWND header = reinterpret_cast<HWND>(::SendMessageW(list, LVM_GETHEADER, 0, 0));
     const int bar = splitter.GetColumnWidth(0) + CSplitterWnd::BarWidth() / 2;
 
     // Dragged with the mouse.
@@ -210,7 +208,7 @@ TEST_F(FrameBehaviourTest, LayoutChangesRedrawWhatTheyUncover)
     EXPECT_TRUE(main->GetStyle() & WS_CLIPCHILDREN) << "the frame never paints its background over its bars";
     EXPECT_TRUE(ActiveChild()->GetStyle() & WS_CLIPCHILDREN);
     HWND list = ActiveChild()->m_wndSplitter.GetPane(0, 1);
-    HWND header = reinterpret_cast<HWND>(::SendMessageA(list, LVM_GETHEADER, 0, 0));
+    HWND header = reinterpret_cast<HWND>(::SendMessageW(list, LVM_GETHEADER, 0, 0));
 
     // The toolbar off and on: the windows below it move up and back down.
     for (int i = 0; i < 2; ++i) {

@@ -21,9 +21,7 @@ std::vector<std::string> MenuTexts(HMENU hMenu)
     std::vector<std::string> texts;
     int count = GetMenuItemCount(hMenu);
     for (int i = 0; i < count; ++i) {
-        char text[256] = {};
-        GetMenuStringA(hMenu, static_cast<UINT>(i), text, sizeof(text), MF_BYPOSITION);
-        texts.emplace_back(text);
+        texts.push_back(MenuItemText(hMenu, i));
     }
     return texts;
 }
@@ -38,7 +36,7 @@ TEST_F(StartupTest, MainWindowOpensWithMenu128ToolbarStatusBarAndNoDocument)
     EXPECT_EQ(main->GetWindowText(), "Heftscope");
     EXPECT_EQ(CountChildren(main->m_hWndMDIClient), 0);
 
-    HMENU expected = LoadMenuA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDR_MAINFRAME));
+    HMENU expected = LoadMenuW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDR_MAINFRAME));
     EXPECT_EQ(MenuTexts(::GetMenu(main->m_hWnd)), MenuTexts(expected));
     DestroyMenu(expected);
 
@@ -94,7 +92,7 @@ TEST_F(StartupTest, StatusBarShowsCommandPromptsAndReadyAgain)
 {
     main->SendMessage(WM_MENUSELECT, MAKEWPARAM(ID_APP_ABOUT, MF_STRING), 0);
     CString prompt;
-    prompt.LoadString(ID_APP_ABOUT);
+    prompt.LoadFromResource(ID_APP_ABOUT);
     EXPECT_EQ(main->m_wndStatusBar.GetPaneText(0), prompt.Left(prompt.Find('\n')));
     main->SendMessage(WM_MENUSELECT, MAKEWPARAM(0, 0xFFFF), 0);
     EXPECT_EQ(main->m_wndStatusBar.GetPaneText(0), "Ready");
@@ -102,12 +100,12 @@ TEST_F(StartupTest, StatusBarShowsCommandPromptsAndReadyAgain)
 
 TEST_F(StartupTest, ToolbarTooltipIsTheSecondLineOfTheCommandString)
 {
-    NMTTDISPINFOA info{};
+    NMTTDISPINFOW info{};
     info.hdr.hwndFrom = reinterpret_cast<HWND>(main->m_wndToolBar.SendMessage(TB_GETTOOLTIPS));
     info.hdr.idFrom = ID_REFRESH;
-    info.hdr.code = TTN_NEEDTEXTA;
+    info.hdr.code = TTN_NEEDTEXTW;
     main->SendMessage(WM_NOTIFY, ID_REFRESH, reinterpret_cast<LPARAM>(&info));
-    EXPECT_STREQ(info.szText, "Refresh");
+    EXPECT_STREQ(info.szText, L"Refresh");
 }
 
 TEST_F(StartupTest, HelpContentsOpensContextOneOfTheHelpFileBesideTheProgram)
@@ -136,10 +134,10 @@ TEST_F(StartupTest, HelpContentsThatCannotBeShownSaysSoWithTheFileAndTheReason)
     ASSERT_EQ(answer.Answered(), 1);
     EXPECT_NE(answer.LastText().find("\"" + drive.Path("missing.htm").str() + "\""), std::string::npos)
         << answer.LastText();
-    char reason[256] = {};
-    FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, ERROR_FILE_NOT_FOUND, 0,
-                   reason, sizeof(reason), nullptr);
-    std::string firstLine(reason);
+    wchar_t reason[256] = {};
+    FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, ERROR_FILE_NOT_FOUND, 0,
+                   reason, static_cast<DWORD>(std::size(reason)), nullptr);
+    std::string firstLine = WideToUtf8(reason).str();
     firstLine = firstLine.substr(0, firstLine.find_first_of("\r\n"));
     EXPECT_NE(answer.LastText().find(firstLine), std::string::npos) << answer.LastText();
 }
@@ -166,7 +164,7 @@ TEST_F(StartupTest, ExitClosesTheMainWindowAndWritesTheRecentFileList)
     main->SendMessage(WM_COMMAND, ID_APP_EXIT);
     EXPECT_EQ(app.m_pMainWnd, nullptr);
     MSG msg;
-    EXPECT_TRUE(PeekMessageA(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) << "the message loop is told to end";
+    EXPECT_TRUE(PeekMessageW(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) << "the message loop is told to end";
     app.ExitInstance();
     EXPECT_EQ(app.GetProfileString("Recent File List", "File1"), "Q:\\");
 }

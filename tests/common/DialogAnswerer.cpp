@@ -1,5 +1,7 @@
 #include "tests/common/DialogAnswerer.h"
 
+#include "framework/CWnd.h"
+
 #include <map>
 
 // Thread timers carry no data of their own: find the answerer by timer id.
@@ -36,9 +38,7 @@ struct FindContext {
 static BOOL CALLBACK FindByCaption(HWND hWnd, LPARAM lParam)
 {
     auto* ctx = reinterpret_cast<FindContext*>(lParam);
-    char text[512] = {};
-    GetWindowTextA(hWnd, text, sizeof(text));
-    if (IsWindowVisible(hWnd) && *ctx->caption == text) {
+    if (IsWindowVisible(hWnd) && GetWindowTextUtf8(hWnd).str() == *ctx->caption) {
         ctx->found = hWnd;
         return FALSE;
     }
@@ -51,12 +51,10 @@ void DialogAnswerer::Poll()
     EnumThreadWindows(GetCurrentThreadId(), &FindByCaption, reinterpret_cast<LPARAM>(&ctx));
     if (!ctx.found || ctx.found == m_lastAnswered) return;
     m_lastAnswered = ctx.found;
-    char text[2048] = {};
-    GetDlgItemTextA(ctx.found, 0xFFFF, text, sizeof(text));
-    m_lastText = text;
+    m_lastText = GetWindowTextUtf8(GetDlgItem(ctx.found, 0xFFFF)).str();
     if (m_inspect) m_inspect(ctx.found);
     ++m_answered;
     // Pressing the button as the user would: the dialog gets its command.
-    PostMessageA(ctx.found, WM_COMMAND, MAKEWPARAM(m_buttonId, BN_CLICKED),
+    PostMessageW(ctx.found, WM_COMMAND, MAKEWPARAM(m_buttonId, BN_CLICKED),
                  reinterpret_cast<LPARAM>(GetDlgItem(ctx.found, m_buttonId)));
 }

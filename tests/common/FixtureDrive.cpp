@@ -1,5 +1,7 @@
 #include "tests/common/FixtureDrive.h"
 
+#include "framework/Utf16.h"
+
 #include <winioctl.h>
 
 #include <cctype>
@@ -48,33 +50,11 @@ std::runtime_error Failure(const std::string& what, DWORD error = GetLastError()
     return std::runtime_error("FixtureDrive: " + what + " (error " + std::to_string(error) + ")");
 }
 
-std::wstring Widen(const std::string& text)
-{
-    if (text.empty())
-        return {};
-    const int count = MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-    std::wstring wide(static_cast<size_t>(count), L'\0');
-    MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), wide.data(), count);
-    return wide;
-}
-
-std::string Narrow(const std::wstring& wide)
-{
-    if (wide.empty())
-        return {};
-    const int count = WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), nullptr, 0,
-                                          nullptr, nullptr);
-    std::string text(static_cast<size_t>(count), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), text.data(), count, nullptr,
-                        nullptr);
-    return text;
-}
-
 std::wstring Environment(const wchar_t* name)
 {
     const DWORD size = GetEnvironmentVariableW(name, nullptr, 0);
     if (size == 0)
-        throw std::runtime_error("FixtureDrive: " + Narrow(name)
+        throw std::runtime_error("FixtureDrive: " + WideToUtf8(name).str()
                                  + " is not set; run the test executable through tests/wine-run.sh");
     std::wstring value(size, L'\0');
     value.resize(GetEnvironmentVariableW(name, value.data(), size));
@@ -153,13 +133,13 @@ FixtureDrive::FixtureDrive(char letter)
         throw std::runtime_error(std::string("FixtureDrive: drive ") + m_letter + ": exists already");
 
     const std::wstring fixtures = Environment(L"HEFT_FIXTURES");
-    const std::string fixturesUnix = Narrow(Environment(L"HEFT_FIXTURES_UNIX"));
+    const std::string fixturesUnix = WideToUtf8(Environment(L"HEFT_FIXTURES_UNIX")).str();
     const std::string name = std::string(1, static_cast<char>(std::tolower(static_cast<unsigned char>(m_letter))))
         + "-" + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(++g_folderSerial);
-    m_host = L"\\\\?\\" + fixtures + L"\\" + Widen(name);
+    m_host = L"\\\\?\\" + fixtures + L"\\" + Utf8ToWide(name);
     m_hostUnix = fixturesUnix + "/" + name;
     if (!CreateDirectoryW(m_host.c_str(), nullptr))
-        throw Failure("cannot create the folder " + Narrow(m_host));
+        throw Failure("cannot create the folder " + WideToUtf8(m_host).str());
 
     g_lettersInUse |= bit;
     try {
@@ -204,7 +184,7 @@ CString FixtureDrive::Path(const char* rel) const
 std::wstring FixtureDrive::HostPath(const char* rel) const
 {
     const std::string components = Components(rel, '\\');
-    return components.empty() ? m_host : m_host + L"\\" + Widen(components);
+    return components.empty() ? m_host : m_host + L"\\" + Utf8ToWide(components);
 }
 
 // The mount manager takes NT paths: \??\ instead of \\?\.
@@ -291,7 +271,7 @@ void FixtureDrive::RemoveLink(const std::wstring& path)
     header->folderOffset = sizeof(ShellFolderRequest);
     header->folderSize = static_cast<ULONG>(folderBytes);
     std::memcpy(request.data() + header->folderOffset, folder.data(), folderBytes);
-    Control(kDefineShellFolder, request, "cannot remove the link " + Narrow(path));
+    Control(kDefineShellFolder, request, "cannot remove the link " + WideToUtf8(path).str());
     RemoveDirectoryW(path.c_str());
 }
 

@@ -1,6 +1,8 @@
 #pragma once
 #include <windows.h>
 
+#include "framework/Utf16.h"
+
 #include <functional>
 #include <string>
 #include <vector>
@@ -12,7 +14,7 @@ public:
     ProgressWatcher()
     {
         s_current = this;
-        m_hook = SetWindowsHookExA(WH_CALLWNDPROC, &ProgressWatcher::Hook, nullptr, GetCurrentThreadId());
+        m_hook = SetWindowsHookExW(WH_CALLWNDPROC, &ProgressWatcher::Hook, nullptr, GetCurrentThreadId());
     }
     ~ProgressWatcher()
     {
@@ -45,7 +47,8 @@ private:
         auto* msg = reinterpret_cast<CWPSTRUCT*>(lParam);
         if (code == HC_ACTION && s_current && msg->message == WM_SETTEXT && msg->lParam) {
             int id = GetDlgCtrlID(msg->hwnd);
-            std::string text = reinterpret_cast<const char*>(msg->lParam);
+            // The hook is a wide one: the text comes in UTF-16.
+            std::string text = WideToUtf8(reinterpret_cast<const wchar_t*>(msg->lParam)).str();
             if (id == 1004) {
                 s_current->percents.push_back(text);
                 if (s_current->onPercent) s_current->onPercent(GetParent(msg->hwnd), text);

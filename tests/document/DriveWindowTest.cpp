@@ -265,7 +265,7 @@ TEST_F(DriveWindowTest, OpenCommandOpensTheDriveOfTheChosenFileUnderTheFilesTitl
     DialogAnswerer open("Open", IDOK, [&](HWND dialog) {
         HWND name = GetDlgItem(dialog, 0x47C); // the combo box of the file name
         if (!name) name = GetDlgItem(dialog, 0x480);
-        SetWindowTextA(name, drive.Path("a\\chosen.bin"));
+        SetWindowTextUtf8(name, drive.Path("a\\chosen.bin"));
     });
     main->SendMessage(WM_COMMAND, ID_FILE_OPEN);
     ASSERT_EQ(open.Answered(), 1);

@@ -165,7 +165,7 @@ TEST_F(ParallelScanTest, CancelAtTheFirstAMiddleAndTheLastRootFolderLeavesNoThre
             pressed = true;
             threadsDuring = ThreadCount();
             workersDuring = CFolderReader::LiveWorkers();
-            SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+            SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
         };
         watcher.onStatus = [&](HWND dialog, const std::string&) {
             if (!strcmp(when, "status")) press(dialog);

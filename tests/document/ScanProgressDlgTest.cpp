@@ -11,15 +11,6 @@
 
 namespace {
 
-std::string TextOf(HWND hWnd)
-{
-    int len = GetWindowTextLengthA(hWnd);
-    std::string text(static_cast<size_t>(len > 0 ? len : 0) + 1, '\0');
-    int got = GetWindowTextA(hWnd, text.data(), static_cast<int>(text.size()));
-    text.resize(static_cast<size_t>(got > 0 ? got : 0));
-    return text;
-}
-
 // A top-level window of the test's own class, with a child that stands for
 // the view asking for the dialog: the dialog must find the top-level owner.
 class OwnerWindow {
@@ -27,18 +18,18 @@ public:
     OwnerWindow()
     {
         static const ATOM atom = [] {
-            WNDCLASSEXA wc{};
+            WNDCLASSEXW wc{};
             wc.cbSize = sizeof(wc);
             wc.lpfnWndProc = &OwnerWindow::WndProc;
             wc.cbWndExtra = sizeof(OwnerWindow*);
-            wc.hInstance = GetModuleHandleA(nullptr);
-            wc.lpszClassName = "HeftTestOwner";
-            return RegisterClassExA(&wc);
+            wc.hInstance = GetModuleHandleW(nullptr);
+            wc.lpszClassName = L"HeftTestOwner";
+            return RegisterClassExW(&wc);
         }();
-        m_hWnd = CreateWindowExA(0, MAKEINTATOM(atom), "Owner", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 400, 300,
-                                 nullptr, nullptr, GetModuleHandleA(nullptr), this);
+        m_hWnd = CreateWindowExW(0, reinterpret_cast<LPCWSTR>(static_cast<ULONG_PTR>(atom)), L"Owner", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 400, 300,
+                                 nullptr, nullptr, GetModuleHandleW(nullptr), this);
         RECT rc{0, 0, 100, 20};
-        m_asker.CreateControl(0, "STATIC", "", WS_CHILD | WS_VISIBLE, rc, m_hWnd, 100);
+        m_asker.CreateControl(0, L"STATIC", "", WS_CHILD | WS_VISIBLE, rc, m_hWnd, 100);
     }
     ~OwnerWindow()
     {
@@ -57,16 +48,16 @@ private:
     static LRESULT CALLBACK WndProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam)
     {
         if (message == WM_NCCREATE) {
-            auto* cs = reinterpret_cast<CREATESTRUCTA*>(lParam);
-            SetWindowLongPtrA(hWnd, 0, reinterpret_cast<LONG_PTR>(cs->lpCreateParams));
+            auto* cs = reinterpret_cast<CREATESTRUCTW*>(lParam);
+            SetWindowLongPtrW(hWnd, 0, reinterpret_cast<LONG_PTR>(cs->lpCreateParams));
         }
-        auto* self = reinterpret_cast<OwnerWindow*>(GetWindowLongPtrA(hWnd, 0));
+        auto* self = reinterpret_cast<OwnerWindow*>(GetWindowLongPtrW(hWnd, 0));
         if (self && message == WM_ENABLE) ++(wParam ? self->m_nEnables : self->m_nDisables);
         if (self && message == WM_NCDESTROY) {
-            SetWindowLongPtrA(hWnd, 0, 0);
+            SetWindowLongPtrW(hWnd, 0, 0);
             self->m_hWnd = nullptr;
         }
-        return DefWindowProcA(hWnd, message, wParam, lParam);
+        return DefWindowProcW(hWnd, message, wParam, lParam);
     }
 };
 
@@ -90,7 +81,7 @@ LRESULT CALLBACK WatchDestroy(HWND hWnd, UINT message, WPARAM wParam, LPARAM lPa
 // Makes every dialog window of this thread fail to be created while it exists.
 class DialogCreationBlocker {
 public:
-    DialogCreationBlocker() : m_hHook(SetWindowsHookExA(WH_CBT, &Hook, nullptr, GetCurrentThreadId())) {}
+    DialogCreationBlocker() : m_hHook(SetWindowsHookExW(WH_CBT, &Hook, nullptr, GetCurrentThreadId())) {}
     ~DialogCreationBlocker()
     {
         if (m_hHook) UnhookWindowsHookEx(m_hHook);
@@ -103,9 +94,9 @@ private:
     static LRESULT CALLBACK Hook(int code, WPARAM wParam, LPARAM lParam)
     {
         if (code == HCBT_CREATEWND) {
-            char name[16] = {};
-            GetClassNameA(reinterpret_cast<HWND>(wParam), name, sizeof(name));
-            if (std::string(name) == "#32770") return 1;
+            wchar_t name[16] = {};
+            GetClassNameW(reinterpret_cast<HWND>(wParam), name, static_cast<int>(std::size(name)));
+            if (std::wstring_view(name) == L"#32770") return 1;
         }
         return CallNextHookEx(nullptr, code, wParam, lParam);
     }
@@ -122,8 +113,8 @@ protected:
     }
     HWND Dlg() const { return m_pDlg->m_hWnd; }
     HWND Item(int id) const { return GetDlgItem(Dlg(), id); }
-    std::string Percent() const { return TextOf(Item(IDC_PERCENT)); }
-    LRESULT BarPos() const { return SendMessageA(Item(IDC_PROGRESS), PBM_GETPOS, 0, 0); }
+    std::string Percent() const { return GetWindowTextUtf8(Item(IDC_PERCENT)).str(); }
+    LRESULT BarPos() const { return SendMessageW(Item(IDC_PROGRESS), PBM_GETPOS, 0, 0); }
 
     OwnerWindow m_owner;
     std::unique_ptr<CScanProgressDlg> m_pDlg; // declared after the owner: goes first
@@ -136,9 +127,9 @@ TEST_F(ScanProgressDlgTest, StartsWithStoredRangeStepAndLowerBoundAndDefaultCapt
     m_pDlg->SetStep(3);
     ASSERT_TRUE(m_pDlg->Create(&m_owner.m_asker));
 
-    EXPECT_EQ(TextOf(Dlg()), "Scanning Drive");
+    EXPECT_EQ(GetWindowTextUtf8(Dlg()).str(), "Scanning Drive");
     PBRANGE range{};
-    SendMessageA(Item(IDC_PROGRESS), PBM_GETRANGE, FALSE, reinterpret_cast<LPARAM>(&range));
+    SendMessageW(Item(IDC_PROGRESS), PBM_GETRANGE, FALSE, reinterpret_cast<LPARAM>(&range));
     EXPECT_EQ(range.iLow, 5);
     EXPECT_EQ(range.iHigh, 50);
     EXPECT_EQ(BarPos(), 5);
@@ -151,9 +142,9 @@ TEST_F(ScanProgressDlgTest, StartsWithStoredRangeStepAndLowerBoundAndDefaultCapt
 TEST_F(ScanProgressDlgTest, DefaultsAndGivenCaption)
 {
     Open(IDR_MAINFRAME);
-    EXPECT_EQ(TextOf(Dlg()), "Heftscope");
+    EXPECT_EQ(GetWindowTextUtf8(Dlg()).str(), "Heftscope");
     PBRANGE range{};
-    SendMessageA(Item(IDC_PROGRESS), PBM_GETRANGE, FALSE, reinterpret_cast<LPARAM>(&range));
+    SendMessageW(Item(IDC_PROGRESS), PBM_GETRANGE, FALSE, reinterpret_cast<LPARAM>(&range));
     EXPECT_EQ(range.iLow, 0);
     EXPECT_EQ(range.iHigh, 100);
     EXPECT_EQ(m_pDlg->StepIt(), 0);
@@ -236,7 +227,7 @@ TEST_F(ScanProgressDlgTest, StatusTextShowsLastTextAfterPump)
     m_pDlg->SetStatusText("C:\\WINDOWS");
     m_pDlg->SetStatusText("C:\\WINDOWS\\SYSTEM");
     m_pDlg->PumpMessages();
-    EXPECT_EQ(TextOf(Item(IDC_STATUS)), "C:\\WINDOWS\\SYSTEM");
+    EXPECT_EQ(GetWindowTextUtf8(Item(IDC_STATUS)).str(), "C:\\WINDOWS\\SYSTEM");
 }
 
 TEST_F(ScanProgressDlgTest, OwnerDisabledWhileOpenAndEnabledOnceBeforeWindowGoes)
@@ -323,8 +314,8 @@ TEST_F(ScanProgressDlgTest, CancelButtonSetsFlagThatCheckCancelReportsOnce)
     EXPECT_FALSE(m_pDlg->CheckCancel());
     // Pressed twice before the scan looks: still one report. The flag is read
     // on every call, whether or not that call pumps.
-    SendMessageA(Item(IDCANCEL), BM_CLICK, 0, 0);
-    SendMessageA(Item(IDCANCEL), BM_CLICK, 0, 0);
+    SendMessageW(Item(IDCANCEL), BM_CLICK, 0, 0);
+    SendMessageW(Item(IDCANCEL), BM_CLICK, 0, 0);
     EXPECT_TRUE(m_pDlg->CheckCancel());
     EXPECT_FALSE(m_pDlg->CheckCancel());
     EXPECT_TRUE(IsWindow(Dlg())); // cancelling only asks; the scan closes the dialog
@@ -338,7 +329,7 @@ TEST_F(ScanProgressDlgTest, EscapeAndEnterReachCancelThroughDialogKeys)
     ASSERT_TRUE(hFocus == Dlg() || IsChild(Dlg(), hFocus));
     for (WPARAM key : {VK_ESCAPE, VK_RETURN}) {
         SCOPED_TRACE(key == VK_ESCAPE ? "Escape" : "Enter");
-        ASSERT_TRUE(PostMessageA(hFocus, WM_KEYDOWN, key, 1));
+        ASSERT_TRUE(PostMessageW(hFocus, WM_KEYDOWN, key, 1));
         m_pDlg->PumpMessages();
         EXPECT_TRUE(m_pDlg->CheckCancel());
         EXPECT_FALSE(m_pDlg->CheckCancel());
@@ -349,12 +340,12 @@ TEST_F(ScanProgressDlgTest, EscapeAndEnterReachCancelThroughDialogKeys)
 TEST_F(ScanProgressDlgTest, CloseBoxReachesCancelAndOkDoesNothing)
 {
     Open();
-    SendMessageA(Dlg(), WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+    SendMessageW(Dlg(), WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
     m_pDlg->PumpMessages();
     EXPECT_FALSE(m_pDlg->CheckCancel());
     EXPECT_TRUE(IsWindow(Dlg()));
 
-    SendMessageA(Dlg(), WM_SYSCOMMAND, SC_CLOSE, 0);
+    SendMessageW(Dlg(), WM_SYSCOMMAND, SC_CLOSE, 0);
     m_pDlg->PumpMessages();
     EXPECT_TRUE(m_pDlg->CheckCancel());
     EXPECT_FALSE(m_pDlg->CheckCancel());
@@ -365,11 +356,11 @@ TEST_F(ScanProgressDlgTest, PumpLeavesQuitRequestForApplicationLoop)
 {
     Open();
     PostQuitMessage(7);
-    ASSERT_TRUE(PostMessageA(Item(IDCANCEL), WM_KEYDOWN, VK_ESCAPE, 1));
+    ASSERT_TRUE(PostMessageW(Item(IDCANCEL), WM_KEYDOWN, VK_ESCAPE, 1));
     m_pDlg->PumpMessages();
     EXPECT_TRUE(m_pDlg->CheckCancel()); // the rest of the queue was still served
     MSG msg{};
-    ASSERT_TRUE(PeekMessageA(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
+    ASSERT_TRUE(PeekMessageW(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
     EXPECT_EQ(msg.wParam, 7u);
 }
 

@@ -137,7 +137,7 @@ TEST_F(ScanTest, CancelDeepInTheTreeFailsTheOpenAndLeavesNothing)
     watcher.onStatus = [&](HWND dialog, const std::string& status) {
         if (!pressed && status.find("LEVEL1\\LEAF") != std::string::npos) {
             pressed = true;
-            PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+            PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
         }
     };
     EXPECT_EQ(Open(drive), nullptr);

@@ -85,14 +85,6 @@ CString UnusedDrive()
     return CString();
 }
 
-std::string Narrow(const std::wstring& wide)
-{
-    int len = WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), nullptr, 0, nullptr, nullptr);
-    std::string out(static_cast<size_t>(len > 0 ? len : 0), '\0');
-    if (len > 0) WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), out.data(), len, nullptr, nullptr);
-    return out;
-}
-
 struct Found {
     std::int64_t size = 0;
     bool directory = false;
@@ -134,7 +126,7 @@ protected:
             if (CreateDirectoryW(candidate.c_str(), nullptr)) m_root = candidate;
         }
         ASSERT_FALSE(m_root.empty());
-        m_rootUtf8 = CString(Narrow(m_root));
+        m_rootUtf8 = WideToUtf8(m_root);
     }
 
     void TearDown() override
@@ -277,7 +269,7 @@ TEST_F(FileSystemLayer, ReachesAndDeletesBeyondTheLegacyPathLimit)
     }
     const std::wstring file = deep + L"\\deep-\u6587\u4EF6.txt";
     ASSERT_TRUE(MakeFile(file, 777));
-    const CString deepUtf8(Narrow(deep));
+    const CString deepUtf8 = WideToUtf8(deep);
     ASSERT_GT(deepUtf8.GetLength() + 20, 300);
 
     auto entries = List(deepUtf8 + "\\*.*");
@@ -286,8 +278,8 @@ TEST_F(FileSystemLayer, ReachesAndDeletesBeyondTheLegacyPathLimit)
 
     // The parent sees the deepest folder as a folder too.
     const size_t cut = deep.rfind(L'\\');
-    auto parent = List(CString(Narrow(deep.substr(0, cut))) + "\\*.*");
-    EXPECT_TRUE(parent[Narrow(deep.substr(cut + 1))].directory);
+    auto parent = List(WideToUtf8(deep.substr(0, cut)) + "\\*.*");
+    EXPECT_TRUE(parent[WideToUtf8(deep.substr(cut + 1)).str()].directory);
 
     EXPECT_FALSE(RemoveDirectoryUtf8(deepUtf8)); // not empty yet
     EXPECT_TRUE(Exists(deep));
@@ -338,7 +330,7 @@ TEST(ReparsePoints, ProfileLinksAreReportedAsLinks)
     wchar_t profile[32768] = {};
     DWORD len = GetEnvironmentVariableW(L"USERPROFILE", profile, 32768);
     if (len == 0 || len >= 32768) GTEST_SKIP() << "no user profile";
-    const CString pattern = CString(Narrow(std::wstring(profile, len))) + "\\*.*";
+    const CString pattern = WideToUtf8(std::wstring(profile, len)) + "\\*.*";
 
     int links = 0, folders = 0;
     CFileFind find;

@@ -339,7 +339,7 @@ TEST(Reflection, ControlGetsItsOwnNotificationBeforeItsParent)
     RECT rc{0, 0, 200, 100};
     ASSERT_TRUE(parent.CreateEx(0, nullptr, "parent", WS_OVERLAPPEDWINDOW, rc, nullptr, 0));
     ReflectingControl control;
-    ASSERT_TRUE(control.CreateControl(0, "STATIC", "", WS_CHILD | WS_VISIBLE, rc, parent.m_hWnd, 5));
+    ASSERT_TRUE(control.CreateControl(0, L"STATIC", "", WS_CHILD | WS_VISIBLE, rc, parent.m_hWnd, 5));
     EXPECT_EQ(CWnd::FromHandlePermanent(control.m_hWnd), &control);
     EXPECT_EQ(CWnd::FromHandlePermanent(parent.m_hWnd), &parent);
 
@@ -380,10 +380,8 @@ TEST(DialogExchange, FieldsGoToControlsOnInitAndBackOnSave)
     ExchangeDialog dialog;
     dialog.m_strName = "naïve-文件";
     ASSERT_TRUE(dialog.Create(IDD_ITEMPROPERTIES));
-    char text[64] = {};
-    GetDlgItemTextA(dialog.m_hWnd, IDC_ITEM_NAME, text, sizeof(text));
-    EXPECT_STREQ(text, "naïve-文件");
-    SetDlgItemTextA(dialog.m_hWnd, IDC_ITEM_NAME, "changed");
+    EXPECT_EQ(GetWindowTextUtf8(dialog.GetDlgItem(IDC_ITEM_NAME)), "naïve-文件");
+    SetWindowTextUtf8(dialog.GetDlgItem(IDC_ITEM_NAME), "changed");
     dialog.UpdateData(TRUE);
     EXPECT_EQ(dialog.m_strName, "changed");
     EXPECT_EQ(CWnd::FromHandlePermanent(dialog.m_hWnd), &dialog);

@@ -2,7 +2,6 @@
 // file-system calls the program makes, and every test executable carries the
 // program's resources and manifest.
 #include <windows.h>
-#include <shlwapi.h>
 
 #include <cstring>
 #include <map>
@@ -11,6 +10,7 @@
 
 #include <gtest/gtest.h>
 
+#include "framework/CFileFind.h"
 #include "tests/common/FixtureDrive.h"
 
 namespace {
@@ -279,12 +279,12 @@ TEST(TestExecutable, CarriesTheProgramsManifestAndResources)
     redirection.cbSize = sizeof(redirection);
     EXPECT_TRUE(FindActCtxSectionStringA(0, nullptr, ACTIVATION_CONTEXT_SECTION_DLL_REDIRECTION, "comctl32.dll",
                                          &redirection));
-    HMODULE comctl = GetModuleHandleA("comctl32.dll");
+    HMODULE comctl = GetModuleHandleW(L"comctl32.dll");
     ASSERT_NE(nullptr, comctl);
-    char path[MAX_PATH * 2] = "";
-    GetModuleFileNameA(comctl, path, sizeof(path));
-    EXPECT_NE(nullptr, StrStrIA(path, "common-controls")) << path;
+    CString path = GetModuleFileNameUtf8(comctl);
+    path.MakeLower();
+    EXPECT_NE(path.Find("common-controls"), -1) << path.str();
 
-    EXPECT_NE(nullptr, FindResourceA(nullptr, MAKEINTRESOURCEA(1), MAKEINTRESOURCEA(24)));
-    EXPECT_NE(nullptr, FindResourceA(nullptr, MAKEINTRESOURCEA(128), RT_MENU));
+    EXPECT_NE(nullptr, FindResourceW(nullptr, MAKEINTRESOURCEW(1), MAKEINTRESOURCEW(24)));
+    EXPECT_NE(nullptr, FindResourceW(nullptr, MAKEINTRESOURCEW(128), RT_MENU));
 }

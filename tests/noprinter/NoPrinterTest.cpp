@@ -18,7 +18,7 @@ class NoPrinterTest : public ListTest {};
 TEST_F(NoPrinterTest, PrintPreviewAndPrintSetupSayThatThereIsNoPrinter)
 {
     DWORD needed = 0, count = 0;
-    EnumPrintersA(PRINTER_ENUM_LOCAL | PRINTER_ENUM_CONNECTIONS, nullptr, 4, nullptr, 0, &needed, &count);
+    EnumPrintersW(PRINTER_ENUM_LOCAL | PRINTER_ENUM_CONNECTIONS, nullptr, 4, nullptr, 0, &needed, &count);
     ASSERT_EQ(needed, 0u) << "this test needs a process without printers: run it through ctest, which "
                              "puts the printing service out of reach";
     FixtureDrive drive('T');

@@ -38,9 +38,7 @@ std::string ControlText(HWND dlg, int id)
 {
     HWND control = GetDlgItem(dlg, id);
     if (!control) return "<no control>";
-    std::string text(static_cast<size_t>(GetWindowTextLengthA(control)) + 1, '\0');
-    text.resize(static_cast<size_t>(GetWindowTextA(control, text.data(), static_cast<int>(text.size()))));
-    return text;
+    return GetWindowTextUtf8(control).str();
 }
 
 // What one showing of the dialog held.
@@ -282,8 +280,8 @@ TEST(DrivePropertiesDlg, EachFieldGoesToItsOwnControl)
     // The two legend swatches carry their bitmaps.
     int bitmaps = 0;
     for (HWND child = GetWindow(dlg.m_hWnd, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
-        if ((GetWindowLongPtrA(child, GWL_STYLE) & SS_TYPEMASK) != SS_BITMAP) continue;
-        EXPECT_NE(SendMessageA(child, STM_GETIMAGE, IMAGE_BITMAP, 0), 0);
+        if ((GetWindowLongPtrW(child, GWL_STYLE) & SS_TYPEMASK) != SS_BITMAP) continue;
+        EXPECT_NE(SendMessageW(child, STM_GETIMAGE, IMAGE_BITMAP, 0), 0);
         ++bitmaps;
     }
     EXPECT_EQ(bitmaps, 2);
@@ -605,9 +603,7 @@ TEST(DrivePropertiesDlg, PaintDrawsThePieWhereTheLayoutExpectsIt)
     RECT legend{};
     HWND swatch = GetWindow(dlg.GetDlgItem(IDOK), GW_HWNDNEXT);
     HWND label = GetWindow(swatch, GW_HWNDNEXT);
-    char labelText[32] = {};
-    GetWindowTextA(label, labelText, sizeof(labelText));
-    EXPECT_STREQ(labelText, "Used Space");
+    EXPECT_EQ(GetWindowTextUtf8(label), "Used Space");
     GetWindowRect(label, &legend);
     MapWindowPoints(nullptr, dlg.m_hWnd, reinterpret_cast<POINT*>(&legend), 2);
     EXPECT_LT(legend.right, viewport.originX - 1.1 * radius);

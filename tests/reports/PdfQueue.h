@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -56,7 +57,8 @@ public:
     static bool PrinterExists(const char* name)
     {
         HANDLE printer = nullptr;
-        if (!OpenPrinterA(const_cast<char*>(name), &printer, nullptr)) return false;
+        std::wstring wide = Utf8ToWide(name);
+        if (!OpenPrinterW(wide.data(), &printer, nullptr)) return false;
         ClosePrinter(printer);
         return true;
     }
@@ -66,43 +68,42 @@ public:
     static bool Choose(CWinApp& app)
     {
         HANDLE printer = nullptr;
-        if (!OpenPrinterA(const_cast<char*>(kQueue), &printer, nullptr)) return false;
+        std::wstring device = Utf8ToWide(kQueue);
+        if (!OpenPrinterW(device.data(), &printer, nullptr)) return false;
         DWORD needed = 0;
-        GetPrinterA(printer, 2, nullptr, 0, &needed);
+        GetPrinterW(printer, 2, nullptr, 0, &needed);
         std::vector<BYTE> info(needed ? needed : 1);
-        bool ok = needed && GetPrinterA(printer, 2, info.data(), needed, &needed);
-        std::string driver, port;
+        bool ok = needed && GetPrinterW(printer, 2, info.data(), needed, &needed);
+        std::wstring driver, port;
         if (ok) {
-            const auto* p = reinterpret_cast<const PRINTER_INFO_2A*>(info.data());
-            driver = p->pDriverName ? p->pDriverName : "";
-            port = p->pPortName ? p->pPortName : "";
+            const auto* p = reinterpret_cast<const PRINTER_INFO_2W*>(info.data());
+            driver = p->pDriverName ? p->pDriverName : L"";
+            port = p->pPortName ? p->pPortName : L"";
         }
-        const LONG modeSize = DocumentPropertiesA(nullptr, printer, const_cast<char*>(kQueue), nullptr, nullptr, 0);
+        const LONG modeSize = DocumentPropertiesW(nullptr, printer, device.data(), nullptr, nullptr, 0);
         HGLOBAL mode = modeSize > 0 ? GlobalAlloc(GHND, static_cast<SIZE_T>(modeSize)) : nullptr;
         if (mode) {
-            auto* devmode = static_cast<DEVMODEA*>(GlobalLock(mode));
-            ok = ok && DocumentPropertiesA(nullptr, printer, const_cast<char*>(kQueue), devmode, nullptr,
-                                           DM_OUT_BUFFER) == IDOK;
+            auto* devmode = static_cast<DEVMODEW*>(GlobalLock(mode));
+            ok = ok && DocumentPropertiesW(nullptr, printer, device.data(), devmode, nullptr, DM_OUT_BUFFER) == IDOK;
             GlobalUnlock(mode);
         }
         ClosePrinter(printer);
-        // DEVNAMES: offsets in characters, then the three strings.
-        const std::string device = kQueue;
-        const size_t header = sizeof(DEVNAMES);
-        const size_t bytes = header + driver.size() + 1 + device.size() + 1 + port.size() + 1;
-        HGLOBAL names = GlobalAlloc(GHND, bytes);
+        // DEVNAMES: offsets in characters (wide ones), then the three strings.
+        const size_t header = sizeof(DEVNAMES) / sizeof(wchar_t);
+        const size_t chars = header + driver.size() + 1 + device.size() + 1 + port.size() + 1;
+        HGLOBAL names = GlobalAlloc(GHND, chars * sizeof(wchar_t));
         if (names) {
-            auto* block = static_cast<char*>(GlobalLock(names));
+            auto* block = static_cast<wchar_t*>(GlobalLock(names));
             auto* dn = reinterpret_cast<DEVNAMES*>(block);
             size_t at = header;
             dn->wDriverOffset = static_cast<WORD>(at);
-            memcpy(block + at, driver.c_str(), driver.size() + 1);
+            std::copy(driver.c_str(), driver.c_str() + driver.size() + 1, block + at);
             at += driver.size() + 1;
             dn->wDeviceOffset = static_cast<WORD>(at);
-            memcpy(block + at, device.c_str(), device.size() + 1);
+            std::copy(device.c_str(), device.c_str() + device.size() + 1, block + at);
             at += device.size() + 1;
             dn->wOutputOffset = static_cast<WORD>(at);
-            memcpy(block + at, port.c_str(), port.size() + 1);
+            std::copy(port.c_str(), port.c_str() + port.size() + 1, block + at);
             GlobalUnlock(names);
         }
         if (!ok || !mode || !names) {

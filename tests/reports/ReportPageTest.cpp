@@ -117,12 +117,12 @@ TEST_F(ReportPageTest, TheJobMeasuresItsDeviceAndCountsItsPages)
     const int fontHeight = MulDiv(11, GetDeviceCaps(canvas->Dc(), LOGPIXELSY), 72);
     EXPECT_EQ(list->m_nReportLineHeight, -(fontHeight * 6 / 5)) << "negative, like a font's height";
     ASSERT_NE(list->m_fontReport.GetSafeHandle(), nullptr);
-    LOGFONTA font{};
-    ASSERT_TRUE(GetObjectA(list->m_fontReport, sizeof(font), &font));
+    LOGFONTW font{};
+    ASSERT_TRUE(GetObjectW(list->m_fontReport, sizeof(font), &font));
     EXPECT_EQ(font.lfHeight, -fontHeight);
     EXPECT_EQ(font.lfWeight, FW_NORMAL);
     EXPECT_EQ(font.lfPitchAndFamily, FF_SWISS);
-    EXPECT_STREQ(font.lfFaceName, "Arial");
+    EXPECT_STREQ(font.lfFaceName, L"Arial");
 
     const int line = -list->m_nReportLineHeight;
     const int rows = (canvas->Height() - 7 * line) / line;

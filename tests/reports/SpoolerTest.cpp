@@ -227,12 +227,12 @@ TEST_F(SpoolerTest, PrintSetupKeepsThePrinterAndItsSettingsForTheNextJob)
 {
     {
         DialogAnswerer ok("Print Setup", IDOK,
-                          [](HWND dialog) { SendMessageA(GetDlgItem(dialog, kLandscape), BM_CLICK, 0, 0); });
+                          [](HWND dialog) { SendMessageW(GetDlgItem(dialog, kLandscape), BM_CLICK, 0, 0); });
         main->SendMessage(WM_COMMAND, ID_FILE_PRINT_SETUP);
         ASSERT_EQ(ok.Answered(), 1);
     }
     {
-        const auto* mode = static_cast<const DEVMODEA*>(GlobalLock(app.GetDevMode()));
+        const auto* mode = static_cast<const DEVMODEW*>(GlobalLock(app.GetDevMode()));
         ASSERT_NE(mode, nullptr);
         EXPECT_EQ(mode->dmOrientation, DMORIENT_LANDSCAPE);
         GlobalUnlock(app.GetDevMode());
@@ -249,7 +249,7 @@ TEST_F(SpoolerTest, PrintSetupKeepsThePrinterAndItsSettingsForTheNextJob)
         << size << ", turned " << turn;
     ExpectRows(RowLines({pages.at(0)}), 0, g.rows);
     // The print dialog handed the choice back unchanged: still across.
-    const auto* mode = static_cast<const DEVMODEA*>(GlobalLock(app.GetDevMode()));
+    const auto* mode = static_cast<const DEVMODEW*>(GlobalLock(app.GetDevMode()));
     ASSERT_NE(mode, nullptr);
     EXPECT_EQ(mode->dmOrientation, DMORIENT_LANDSCAPE);
     GlobalUnlock(app.GetDevMode());
@@ -262,9 +262,9 @@ TEST_F(SpoolerTest, APageRangeChosenInThePrintDialogPrintsThosePagesOnly)
     OpenFolderOfRows(rows);
     const std::vector<std::string> pages =
         PrintAndRead(*list, PdfQueue::UniqueTitle("range"), [](HWND dialog) {
-            SendMessageA(GetDlgItem(dialog, kPrintRangePages), BM_CLICK, 0, 0);
-            SetDlgItemTextA(dialog, kFromPage, "2");
-            SetDlgItemTextA(dialog, kToPage, "2");
+            SendMessageW(GetDlgItem(dialog, kPrintRangePages), BM_CLICK, 0, 0);
+            SetWindowTextUtf8(GetDlgItem(dialog, kFromPage), "2");
+            SetWindowTextUtf8(GetDlgItem(dialog, kToPage), "2");
         });
     ASSERT_EQ(pages.size(), 1u);
     ExpectHeaderAndFoot(pages, "T:\\rows", 2);

@@ -206,9 +206,7 @@ TEST_F(TopTenTest, DeleteOfARowRemovesTheFolderItStandsForNotANamesake)
     std::vector<std::string> asked;
     {
         DialogAnswerer yes("Delete", IDYES, [&asked](HWND box) {
-            char text[1024] = {};
-            GetDlgItemTextA(box, 0xFFFF, text, sizeof(text));
-            asked.push_back(text);
+            asked.push_back(GetWindowTextUtf8(GetDlgItem(box, 0xFFFF)).str());
         });
         list->SendMessage(WM_KEYDOWN, VK_DELETE, 0x00530001);
     }

@@ -14,7 +14,10 @@
 #include <string>
 #include <vector>
 
+#include "framework/CFileFind.h"
+#include "framework/CWnd.h"
 #include "resources/resource.h"
+#include "tests/common/TestWindows.h"
 
 namespace {
 
@@ -33,39 +36,13 @@ std::wstring ResourceString(UINT id)
     return std::wstring(text, static_cast<size_t>(length));
 }
 
-std::string Narrow(const std::wstring& text)
-{
-    int size = WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()),
-                                   nullptr, 0, nullptr, nullptr);
-    std::string out(static_cast<size_t>(size), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()),
-                        out.data(), size, nullptr, nullptr);
-    return out;
-}
-
 struct MenuHandle {
     HMENU menu;
-    explicit MenuHandle(UINT id) : menu(LoadMenuA(Module(), MAKEINTRESOURCEA(id))) {}
+    explicit MenuHandle(UINT id) : menu(LoadMenuW(Module(), MAKEINTRESOURCEW(id))) {}
     ~MenuHandle() { if (menu) DestroyMenu(menu); }
     MenuHandle(const MenuHandle&) = delete;
     MenuHandle& operator=(const MenuHandle&) = delete;
 };
-
-std::string MenuItemText(HMENU menu, UINT position)
-{
-    MENUITEMINFOA info{};
-    info.cbSize = sizeof(info);
-    info.fMask = MIIM_STRING;
-    if (!GetMenuItemInfoA(menu, position, TRUE, &info))
-        return "<error>";
-    std::string text(info.cch + 1, '\0');
-    info.dwTypeData = text.data();
-    info.cch = static_cast<UINT>(text.size());
-    if (!GetMenuItemInfoA(menu, position, TRUE, &info))
-        return "<error>";
-    text.resize(info.cch);
-    return text;
-}
 
 // One line per item: "text=id", "-" for a separator, popups indented.
 void DescribeMenu(HMENU menu, const std::string& indent, std::string& out,
@@ -73,10 +50,10 @@ void DescribeMenu(HMENU menu, const std::string& indent, std::string& out,
 {
     int count = GetMenuItemCount(menu);
     for (int i = 0; i < count; ++i) {
-        MENUITEMINFOA info{};
+        MENUITEMINFOW info{};
         info.cbSize = sizeof(info);
         info.fMask = MIIM_FTYPE | MIIM_ID | MIIM_SUBMENU;
-        ASSERT_TRUE(GetMenuItemInfoA(menu, static_cast<UINT>(i), TRUE, &info));
+        ASSERT_TRUE(GetMenuItemInfoW(menu, static_cast<UINT>(i), TRUE, &info));
         if (info.fType & MFT_SEPARATOR) {
             out += indent + "-\n";
         } else if (info.hSubMenu) {
@@ -109,8 +86,8 @@ MenuDescription Describe(UINT id)
 
 std::vector<WORD> ToolbarWords()
 {
-    HRSRC found = FindResourceA(Module(), MAKEINTRESOURCEA(IDR_MAINFRAME),
-                                MAKEINTRESOURCEA(RT_TOOLBAR_TYPE));
+    HRSRC found = FindResourceW(Module(), MAKEINTRESOURCEW(IDR_MAINFRAME),
+                                MAKEINTRESOURCEW(RT_TOOLBAR_TYPE));
     if (!found)
         return {};
     HGLOBAL loaded = LoadResource(Module(), found);
@@ -126,7 +103,7 @@ void ExpectPrompt(UINT id)
 {
     std::wstring prompt = ResourceString(id);
     size_t newline = prompt.find(L'\n');
-    ASSERT_NE(newline, std::wstring::npos) << "command " << id << ": " << Narrow(prompt);
+    ASSERT_NE(newline, std::wstring::npos) << "command " << id << ": " << WideToUtf8(prompt).str();
     EXPECT_GT(newline, 0u) << "command " << id << " has no status text";
     EXPECT_LT(newline + 1, prompt.size()) << "command " << id << " has no tooltip";
 }
@@ -160,19 +137,19 @@ TEST(Resources, StringTable)
         {57606, L"Print Setup\nPrint Setup"},
     };
     for (const Entry& entry : strings)
-        EXPECT_EQ(Narrow(ResourceString(entry.id)), Narrow(entry.text)) << "string " << entry.id;
+        EXPECT_EQ(WideToUtf8(ResourceString(entry.id)), WideToUtf8(entry.text)) << "string " << entry.id;
 
     // Drive buttons: "Drive C:\nC:" for 252, and so on from A (250) to Z (275).
     for (UINT id = ID_DRIVE_A; id <= ID_DRIVE_Z; ++id) {
         char letter = static_cast<char>('A' + (id - ID_DRIVE_A));
         std::string expected = std::string("Drive ") + letter + ":\n" + letter + ":";
-        EXPECT_EQ(Narrow(ResourceString(id)), expected) << "string " << id;
+        EXPECT_EQ(WideToUtf8(ResourceString(id)).str(), expected) << "string " << id;
     }
     EXPECT_EQ(ResourceString(ID_DRIVE_Z + 1), L"<missing>");
 
     // The unused list template string has the document-string form: seven fields.
     std::wstring list = ResourceString(IDR_LISTTYPE);
-    EXPECT_EQ(std::count(list.begin(), list.end(), L'\n'), 6) << Narrow(list);
+    EXPECT_EQ(std::count(list.begin(), list.end(), L'\n'), 6) << WideToUtf8(list).str();
     EXPECT_EQ(list.substr(0, 1), L"\n");
 }
 
@@ -263,12 +240,12 @@ TEST(Resources, Menus)
 
 TEST(Resources, AcceleratorsAndToolbar)
 {
-    HACCEL table = LoadAcceleratorsA(Module(), MAKEINTRESOURCEA(IDR_MAINFRAME));
+    HACCEL table = LoadAcceleratorsW(Module(), MAKEINTRESOURCEW(IDR_MAINFRAME));
     ASSERT_NE(table, nullptr);
-    int count = CopyAcceleratorTableA(table, nullptr, 0);
+    int count = CopyAcceleratorTableW(table, nullptr, 0);
     std::vector<ACCEL> entries(static_cast<size_t>(std::max(count, 0)));
     if (count > 0)
-        CopyAcceleratorTableA(table, entries.data(), count);
+        CopyAcceleratorTableW(table, entries.data(), count);
     DestroyAcceleratorTable(table);
 
     const BYTE key = FVIRTKEY | FNOINVERT;
@@ -310,7 +287,7 @@ INT_PTR CALLBACK QuietDialogProc(HWND, UINT, WPARAM, LPARAM)
 void LoadCommonControls()
 {
     // Registers the progress bar class (comctl32 6 through the manifest).
-    HMODULE comctl = LoadLibraryA("comctl32.dll");
+    HMODULE comctl = LoadLibraryW(L"comctl32.dll");
     ASSERT_NE(comctl, nullptr);
     using InitFn = BOOL(WINAPI*)(const INITCOMMONCONTROLSEX*);
     auto init = reinterpret_cast<InitFn>(
@@ -333,26 +310,17 @@ struct Control {
 struct DialogWindow {
     HWND hwnd;
     explicit DialogWindow(UINT id)
-        : hwnd(CreateDialogParamA(Module(), MAKEINTRESOURCEA(id), nullptr, QuietDialogProc, 0)) {}
+        : hwnd(CreateDialogParamW(Module(), MAKEINTRESOURCEW(id), nullptr, QuietDialogProc, 0)) {}
     ~DialogWindow() { if (hwnd) DestroyWindow(hwnd); }
     DialogWindow(const DialogWindow&) = delete;
     DialogWindow& operator=(const DialogWindow&) = delete;
 };
 
-std::string WindowText(HWND hwnd)
-{
-    int length = GetWindowTextLengthA(hwnd);
-    std::string text(static_cast<size_t>(length) + 1, '\0');
-    int copied = GetWindowTextA(hwnd, text.data(), length + 1);
-    text.resize(static_cast<size_t>(std::max(copied, 0)));
-    return text;
-}
-
 std::string ClassOf(HWND hwnd)
 {
-    char name[64] = {};
-    GetClassNameA(hwnd, name, sizeof(name));
-    return name;
+    wchar_t name[64] = {};
+    GetClassNameW(hwnd, name, static_cast<int>(std::size(name)));
+    return WideToUtf8(name).str();
 }
 
 // What the window cannot tell: the template's own styles and font size.
@@ -381,7 +349,7 @@ const WORD* AlignDword(const WORD* p, const BYTE* base)
 TemplateInfo ReadTemplate(UINT id)
 {
     TemplateInfo info;
-    HRSRC found = FindResourceA(Module(), MAKEINTRESOURCEA(id), MAKEINTRESOURCEA(5));
+    HRSRC found = FindResourceW(Module(), MAKEINTRESOURCEW(id), MAKEINTRESOURCEW(5));
     if (!found)
         return info;
     const auto* base = static_cast<const BYTE*>(LockResource(LoadResource(Module(), found)));
@@ -426,12 +394,12 @@ void CheckDialog(UINT id, const char* caption, int cx, int cy, bool visible,
     EXPECT_EQ(raw.pointSize, 8);
     EXPECT_EQ(raw.itemStyles.size(), controls.size());
 
-    EXPECT_EQ(WindowText(dlg), caption);
-    LONG_PTR style = GetWindowLongPtrA(dlg, GWL_STYLE);
+    EXPECT_EQ(GetWindowTextUtf8(dlg).str(), caption);
+    LONG_PTR style = GetWindowLongPtrW(dlg, GWL_STYLE);
     EXPECT_EQ(style & WS_POPUP, WS_POPUP);
     EXPECT_EQ(style & WS_CAPTION, WS_CAPTION);
     EXPECT_EQ(style & WS_SYSMENU, WS_SYSMENU);
-    EXPECT_NE(GetWindowLongPtrA(dlg, GWL_EXSTYLE) & WS_EX_DLGMODALFRAME, 0);
+    EXPECT_NE(GetWindowLongPtrW(dlg, GWL_EXSTYLE) & WS_EX_DLGMODALFRAME, 0);
     EXPECT_EQ(IsWindowVisible(dlg) != FALSE, visible);
 
     RECT size{0, 0, cx, cy};
@@ -442,20 +410,20 @@ void CheckDialog(UINT id, const char* caption, int cx, int cy, bool visible,
     EXPECT_EQ(client.bottom, size.bottom);
 
     // The font is the template's own, not the system font.
-    HFONT font = reinterpret_cast<HFONT>(SendMessageA(dlg, WM_GETFONT, 0, 0));
+    HFONT font = reinterpret_cast<HFONT>(SendMessageW(dlg, WM_GETFONT, 0, 0));
     ASSERT_NE(font, nullptr);
-    LOGFONTA logfont{};
-    GetObjectA(font, sizeof(logfont), &logfont);
-    EXPECT_STREQ(logfont.lfFaceName, "MS Sans Serif");
+    LOGFONTW logfont{};
+    GetObjectW(font, sizeof(logfont), &logfont);
+    EXPECT_STREQ(logfont.lfFaceName, L"MS Sans Serif");
 
     size_t index = 0;
     for (HWND child = GetWindow(dlg, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT), ++index) {
-        ASSERT_LT(index, controls.size()) << "unexpected control " << WindowText(child);
+        ASSERT_LT(index, controls.size()) << "unexpected control " << GetWindowTextUtf8(child).str();
         const Control& want = controls[index];
         SCOPED_TRACE("control " + std::to_string(index) + " " + (want.text ? want.text : ""));
 
         EXPECT_EQ(GetDlgCtrlID(child), want.id);
-        LONG_PTR cs = GetWindowLongPtrA(child, GWL_STYLE);
+        LONG_PTR cs = GetWindowLongPtrW(child, GWL_STYLE);
         std::string cls = ClassOf(child);
         switch (want.kind) {
         case Kind::Button:
@@ -496,14 +464,14 @@ void CheckDialog(UINT id, const char* caption, int cx, int cy, bool visible,
         if (want.kind == Kind::Picture) {
             // The picture control takes its bitmap's size.
             HBITMAP bitmap = reinterpret_cast<HBITMAP>(
-                SendMessageA(child, STM_GETIMAGE, IMAGE_BITMAP, 0));
+                SendMessageW(child, STM_GETIMAGE, IMAGE_BITMAP, 0));
             ASSERT_NE(bitmap, nullptr);
             BITMAP info{};
-            GetObjectA(bitmap, sizeof(info), &info);
+            GetObjectW(bitmap, sizeof(info), &info);
             EXPECT_EQ(info.bmWidth, want.picturePixels);
             EXPECT_EQ(info.bmHeight, want.picturePixels);
         } else {
-            EXPECT_EQ(WindowText(child), want.text);
+            EXPECT_EQ(GetWindowTextUtf8(child).str(), want.text);
             if (want.kind != Kind::Etched) {
                 EXPECT_EQ(actual.right - actual.left, expected.right);
                 EXPECT_EQ(actual.bottom - actual.top, expected.bottom);
@@ -591,12 +559,12 @@ namespace {
 class LoadedBitmap {
 public:
     explicit LoadedBitmap(UINT id)
-        : m_bitmap(static_cast<HBITMAP>(LoadImageA(Module(), MAKEINTRESOURCEA(id), IMAGE_BITMAP,
+        : m_bitmap(static_cast<HBITMAP>(LoadImageW(Module(), MAKEINTRESOURCEW(id), IMAGE_BITMAP,
                                                    0, 0, LR_CREATEDIBSECTION))),
           m_dc(CreateCompatibleDC(nullptr))
     {
         if (m_bitmap) {
-            GetObjectA(m_bitmap, sizeof(m_section), &m_section);
+            GetObjectW(m_bitmap, sizeof(m_section), &m_section);
             m_old = SelectObject(m_dc, m_bitmap);
         }
     }
@@ -734,13 +702,13 @@ TEST(Resources, OtherBitmapsAndIcons)
         for (int side : {16, 32}) {
             SCOPED_TRACE("icon " + std::to_string(id) + " at " + std::to_string(side));
             HICON icon = static_cast<HICON>(
-                LoadImageA(Module(), MAKEINTRESOURCEA(id), IMAGE_ICON, side, side, 0));
+                LoadImageW(Module(), MAKEINTRESOURCEW(id), IMAGE_ICON, side, side, 0));
             ASSERT_NE(icon, nullptr);
             ICONINFO info{};
             ASSERT_TRUE(GetIconInfo(icon, &info));
             BITMAP colour{};
             ASSERT_NE(info.hbmColor, nullptr);
-            GetObjectA(info.hbmColor, sizeof(colour), &colour);
+            GetObjectW(info.hbmColor, sizeof(colour), &colour);
             EXPECT_EQ(colour.bmWidth, side);
             EXPECT_EQ(colour.bmHeight, side);
             DeleteObject(info.hbmColor);
@@ -758,7 +726,7 @@ TEST(Resources, Manifest)
     // The common controls of version 6 are the ones loaded: the side-by-side
     // assembly's copy (Wine's copy reports 5.81 as its version, so the
     // version number alone cannot tell).
-    HMODULE comctl = LoadLibraryA("comctl32.dll");
+    HMODULE comctl = LoadLibraryW(L"comctl32.dll");
     ASSERT_NE(comctl, nullptr);
     using VersionFn = HRESULT(CALLBACK*)(DLLVERSIONINFO*);
     auto version = reinterpret_cast<VersionFn>(
@@ -767,14 +735,14 @@ TEST(Resources, Manifest)
     DLLVERSIONINFO info{};
     info.cbSize = sizeof(info);
     ASSERT_EQ(version(&info), S_OK);
-    std::string path(MAX_PATH, '\0');
-    path.resize(GetModuleFileNameA(comctl, path.data(), MAX_PATH));
-    CharLowerBuffA(path.data(), static_cast<DWORD>(path.size()));
+    CString modulePath = GetModuleFileNameUtf8(comctl);
+    modulePath.MakeLower();
+    const std::string path = modulePath.str();
     bool sideBySide = path.find("microsoft.windows.common-controls_6595b64144ccf1df_6.") !=
                       std::string::npos;
     EXPECT_TRUE(info.dwMajorVersion >= 6 || sideBySide) << path;
 
-    HRSRC found = FindResourceA(Module(), MAKEINTRESOURCEA(1), MAKEINTRESOURCEA(24));
+    HRSRC found = FindResourceW(Module(), MAKEINTRESOURCEW(1), MAKEINTRESOURCEW(24));
     ASSERT_NE(found, nullptr);
     const char* text = static_cast<const char*>(LockResource(LoadResource(Module(), found)));
     ASSERT_NE(text, nullptr);

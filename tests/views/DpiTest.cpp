@@ -91,7 +91,7 @@ TEST_F(DpiTest, TheProgramIsDpiAwareAndRunsAtTheScreensDpi)
     const char* wanted = std::getenv("HEFT_TEST_DPI");
     EXPECT_EQ(SystemDpi(), wanted ? std::atoi(wanted) : 96);
     EXPECT_TRUE(IsProcessDPIAware());
-    HRSRC found = FindResourceA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(1), MAKEINTRESOURCEA(24));
+    HRSRC found = FindResourceW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(1), MAKEINTRESOURCEW(24));
     ASSERT_NE(found, nullptr);
     const std::string manifest(static_cast<const char*>(LockResource(LoadResource(nullptr, found))),
                                SizeofResource(nullptr, found));

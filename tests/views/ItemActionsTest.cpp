@@ -20,9 +20,7 @@ bool Exists(const FixtureDrive& drive, const char* rel)
 
 std::string Text(HWND box, int id)
 {
-    char text[1024] = {};
-    GetDlgItemTextA(box, id, text, sizeof(text));
-    return text;
+    return GetWindowTextUtf8(GetDlgItem(box, id)).str();
 }
 
 void MakeReadOnly(const FixtureDrive& drive, const char* rel, bool readOnly)

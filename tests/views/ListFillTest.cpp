@@ -227,31 +227,30 @@ TEST_F(ListFillTest, ShellAnswersAreThoseForEachFilesOwnPath)
 TEST_F(ListFillTest, ARowsTextIsItsNameCutToTheBufferWithoutSplittingACharacter)
 {
     FixtureDrive drive('T');
-    drive.File("ab文件", 10); // a, b, then two characters of three bytes each
+    // a, b, a character of one UTF-16 unit, then one of two (a surrogate pair)
+    drive.File("ab文😀", 10);
     CHeftDoc* doc = Open(drive);
     ASSERT_NE(doc, nullptr);
     CHeftList* list = ListOf(doc);
     Show(doc, doc->m_hRootItem);
     ASSERT_EQ(list->GetListCtrl().GetItemCount(), 1);
-    auto narrow = [list](int size) {
-        std::string buffer(static_cast<size_t>(size) + 8, 'x');
-        LVITEMA item{};
+    // The list is a Unicode window: the control asks the view for the text in
+    // UTF-16, with the caller's room (a narrow caller's text is converted by
+    // the control itself).
+    auto shown = [list](int size) {
+        std::wstring buffer(static_cast<size_t>(size) + 8, L'x');
+        LVITEMW item{};
         item.pszText = buffer.data();
         item.cchTextMax = size;
-        list->GetListCtrl().Send(LVM_GETITEMTEXTA, 0, reinterpret_cast<LPARAM>(&item));
-        return std::string(buffer.c_str());
+        list->GetListCtrl().Send(LVM_GETITEMTEXTW, 0, reinterpret_cast<LPARAM>(&item));
+        return WideToUtf8(buffer.c_str()).str();
     };
-    EXPECT_EQ(narrow(64), "ab文件");
-    EXPECT_EQ(narrow(5), "ab") << "4 bytes of room end inside the first character";
-    EXPECT_EQ(narrow(6), "ab文");
-    EXPECT_EQ(narrow(8), "ab文") << "7 bytes of room end inside the second";
-    EXPECT_EQ(narrow(1), "");
-    wchar_t wide[3] = {L'x', L'x', L'x'};
-    LVITEMW item{};
-    item.pszText = wide;
-    item.cchTextMax = 3;
-    list->GetListCtrl().Send(LVM_GETITEMTEXTW, 0, reinterpret_cast<LPARAM>(&item));
-    EXPECT_EQ(std::wstring(wide), L"ab");
+    EXPECT_EQ(shown(64), "ab文😀");
+    EXPECT_EQ(shown(6), "ab文😀");
+    EXPECT_EQ(shown(5), "ab文") << "4 units of room end inside the surrogate pair";
+    EXPECT_EQ(shown(4), "ab文");
+    EXPECT_EQ(shown(3), "ab");
+    EXPECT_EQ(shown(1), "");
 }
 
 TEST_F(ListFillTest, UpOneLevelEnterBackspaceAndDoubleClickMoveThroughTheTree)

@@ -19,7 +19,7 @@ public:
     {
         s_self = this;
         m_timer = SetTimer(nullptr, 0, 20, &MenuWatcher::OnTimer);
-        m_hook = SetWindowsHookExA(WH_CALLWNDPROC, &MenuWatcher::OnCall, nullptr, GetCurrentThreadId());
+        m_hook = SetWindowsHookExW(WH_CALLWNDPROC, &MenuWatcher::OnCall, nullptr, GetCurrentThreadId());
     }
     ~MenuWatcher()
     {
@@ -41,17 +41,15 @@ private:
     {
         MenuWatcher* self = s_self;
         if (!self || self->seen) return;
-        HWND menuWindow = FindWindowA("#32768", nullptr);
+        HWND menuWindow = FindWindowW(L"#32768", nullptr);
         if (!menuWindow || !IsWindowVisible(menuWindow)) return;
         self->seen = true;
         RECT rect{};
         GetWindowRect(menuWindow, &rect);
         self->position = POINT{rect.left, rect.top};
-        auto menu = reinterpret_cast<HMENU>(SendMessageA(menuWindow, MN_GETHMENU, 0, 0));
+        auto menu = reinterpret_cast<HMENU>(SendMessageW(menuWindow, MN_GETHMENU, 0, 0));
         for (int i = 0; menu && i < GetMenuItemCount(menu); ++i) {
-            char text[64] = {};
-            GetMenuStringA(menu, static_cast<UINT>(i), text, sizeof(text), MF_BYPOSITION);
-            self->items.push_back(text);
+            self->items.push_back(MenuItemText(menu, i));
             self->ids.push_back(GetMenuItemID(menu, i));
         }
         EndMenu();

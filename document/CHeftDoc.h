@@ -1,7 +1,8 @@
 #pragma once
-#include "views/ShellAnswers.h"
 #include "framework/CDocument.h"
+#include "framework/CListView.h"
 #include "framework/CTreeView.h"
+#include "views/ShellAnswers.h"
 
 #include <cstdint>
 

@@ -2,15 +2,6 @@
 
 #include "framework/Utf16.h"
 
-LRESULT CCtrlHandle::Send(UINT message, WPARAM wParam, LPARAM lParam) const
-{
-    // The class's own (wide) procedure, so that the message is taken exactly
-    // as SendMessageW would deliver it; none for a handle that is no window.
-    auto proc = reinterpret_cast<WNDPROC>(GetClassLongPtrW(m_hWnd, GCLP_WNDPROC));
-    if (!proc) return ::SendMessageW(m_hWnd, message, wParam, lParam);
-    return CallWindowProcW(proc, m_hWnd, message, wParam, lParam);
-}
-
 HTREEITEM CTreeCtrl::InsertItem(const char* text, int nImage, int nSelectedImage, UINT nState, LPARAM lParam,
                                 HTREEITEM hParent, HTREEITEM hInsertAfter)
 {
@@ -70,12 +61,4 @@ BOOL CTreeCtrl::SetItemData(HTREEITEM hItem, DWORD_PTR data)
     item.hItem = hItem;
     item.lParam = static_cast<LPARAM>(data);
     return Send(TVM_SETITEMW, 0, reinterpret_cast<LPARAM>(&item)) != 0;
-}
-
-BOOL CListCtrl::SetItemState(int nItem, UINT nState, UINT nMask)
-{
-    LVITEMW item{};
-    item.stateMask = nMask;
-    item.state = nState;
-    return Send(LVM_SETITEMSTATE, static_cast<WPARAM>(nItem), reinterpret_cast<LPARAM>(&item)) != 0;
 }

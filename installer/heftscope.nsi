@@ -62,8 +62,8 @@ VIAddVersionKey /LANG=1033 "ProductVersion" "${VERSION}"
 !insertmacro MUI_UNPAGE_INSTFILES
 !insertmacro MUI_LANGUAGE "English"
 
-; The program's narrow texts are UTF-8 through its manifest's code page,
-; which Windows honours from Windows 10 version 1903 (build 18362) on.
+; The oldest Windows the program is supported on: Windows 10 version 1903
+; (build 18362).
 !macro RequireWindowsVersion
     ${IfNot} ${AtLeastBuild} 18362
         MessageBox MB_OK|MB_ICONSTOP "${PRODUCT_NAME} needs Windows 10 version 1903 or later." /SD IDOK

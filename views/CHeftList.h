@@ -1,13 +1,14 @@
 #pragma once
 #include "framework/CDC.h"
 #include "framework/CGdiObject.h"
-#include "framework/CTreeView.h"
+#include "framework/CListView.h"
 
 #include <cstdint>
 #include <memory>
 #include <vector>
 
 class CDirEntry;
+class CTreeCtrl;
 class ShellAnswers;
 class CHeftDoc;
 

@@ -12,8 +12,8 @@ class CView;
 constexpr DWORD FWS_ADDTOTITLE = 0x00008000;
 
 // A frame window: menu, accelerators, icon and title from one resource id;
-// control bars docked along its edges; the active view; command routing
-// through the view, the frame and the application.
+// control bars docked along its edges; the active view, which commands
+// arriving at the frame reach first (framework/CommandRouting.h).
 class CFrameWnd : public CWnd {
     DECLARE_MESSAGE_MAP()
 public:

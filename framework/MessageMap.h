@@ -33,9 +33,9 @@ struct WndMsg {
 enum class MsgKind : unsigned char {
     Message,       // a window message sent to this window
     Reflected,     // a message the parent reflected back to this control (WM_DRAWITEM, ...)
-    Command,       // WM_COMMAND id range, routed through OnCmdMsg
+    Command,       // WM_COMMAND id range, routed by RouteCmdMsg
     UpdateUI,      // update handler for a command id range
-    Notify,        // WM_NOTIFY from a child (id range and code), routed through OnCmdMsg
+    Notify,        // WM_NOTIFY from a child (id range and code), routed by RouteCmdMsg
     ReflectNotify, // WM_NOTIFY of this control, reflected back to it by its parent
 };
 

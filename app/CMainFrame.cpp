@@ -70,9 +70,14 @@ int CMainFrame::OnCreate(CREATESTRUCTW* cs)
     if (sfi.hIcon) DestroyIcon(sfi.hIcon);
     m_ilSystemSmall.Attach(hSystemList);
 
-    // The shell's drive names are collected by RebuildDriveBar together with
-    // the drive roots they belong to, so names and positions never part.
-    RebuildDriveBar();
+    // It shares the command toolbar's control id: View > Toolbar shows and
+    // hides the command toolbar, which is docked first.
+    if (!CreateToolbar(m_wndDriveBar, AFX_IDW_TOOLBAR, m_ilDriveBar, m_ilDriveBarDisabled, m_ilDriveBarHot))
+        return -1;
+    DockControlBar(&m_wndDriveBar);
+    // The shell's drive names are collected together with the drive roots
+    // they belong to, so names and positions never part.
+    FillDriveBar();
 
     RecalcLayout();
     return 0;
@@ -88,11 +93,13 @@ void CMainFrame::OnDestroy()
 {
     m_ilSystemSmall.Detach();
     CMDIFrameWnd::OnDestroy();
-    m_pDriveBar.reset();
 }
 
 // Retries a close that had to wait for a scan to end.
 static constexpr UINT_PTR kCloseAfterScanTimer = 1;
+// Retries a drive bar refill that had to wait.
+static constexpr UINT_PTR kDriveBarTimer = 2;
+static constexpr UINT kDriveBarRetryMs = 100;
 
 void CMainFrame::OnClose()
 {
@@ -108,6 +115,13 @@ void CMainFrame::OnClose()
 
 void CMainFrame::OnTimer(UINT_PTR nIDEvent)
 {
+    if (nIDEvent == kDriveBarTimer) {
+        if (CanRefillDriveBar()) {
+            ::KillTimer(m_hWnd, kDriveBarTimer);
+            RebuildDriveBar();
+        }
+        return;
+    }
     if (nIDEvent != kCloseAfterScanTimer) {
         Default();
         return;
@@ -180,20 +194,30 @@ static int DriveImageOf(UINT nDriveType)
     }
 }
 
+BOOL CMainFrame::CanRefillDriveBar()
+{
+    auto* app = dynamic_cast<CHeftApp*>(AfxGetApp());
+    return !(app && app->IsAnyDriveBusy()) && !CModalBoxShown::Any();
+}
+
 void CMainFrame::RebuildDriveBar()
 {
+    if (!CanRefillDriveBar()) {
+        m_bDriveBarStale = true;
+        ::SetTimer(m_hWnd, kDriveBarTimer, kDriveBarRetryMs, nullptr);
+        return;
+    }
+    FillDriveBar();
+}
+
+void CMainFrame::FillDriveBar()
+{
     CWaitCursor wait;
-    m_pDriveBar.reset();
-
-    m_pDriveBar = std::make_unique<CToolBar>();
-    // It shares the command toolbar's control id: View > Toolbar shows and
-    // hides the command toolbar, which is docked first.
-    if (!CreateToolbar(*m_pDriveBar, AFX_IDW_TOOLBAR, m_ilDriveBar, m_ilDriveBarDisabled, m_ilDriveBarHot)) return;
-
+    m_bDriveBarStale = false;
     ReadLogicalDrives();
     CollectShellDriveNames(m_arrRootPaths);
 
-    while (m_pDriveBar->SendMessage(TB_DELETEBUTTON, 0)) {
+    while (m_wndDriveBar.SendMessage(TB_DELETEBUTTON, 0)) {
     }
     std::fill(std::begin(m_nDriveCommand), std::end(m_nDriveCommand), 0u);
 
@@ -213,8 +237,8 @@ void CMainFrame::RebuildDriveBar()
         buttons.push_back(button);
     }
     if (!buttons.empty())
-        m_pDriveBar->SendMessage(TB_ADDBUTTONSW, buttons.size(), reinterpret_cast<LPARAM>(buttons.data()));
-    DockControlBar(m_pDriveBar.get());
+        m_wndDriveBar.SendMessage(TB_ADDBUTTONSW, buttons.size(), reinterpret_cast<LPARAM>(buttons.data()));
+    RecalcLayout();
 }
 
 BOOL CMainFrame::CreateToolbar(CToolBar& bar, UINT nID, CImageList& images, CImageList& disabled, CImageList& hot)

@@ -3,7 +3,6 @@
 #include "framework/CFrameWnd.h"
 #include "framework/CImageList.h"
 
-#include <memory>
 #include <vector>
 
 // The main window: command toolbar, drive toolbar, status bar, the shell's
@@ -37,8 +36,13 @@ public:
 
     // Reads the present drives: the letter mask and the root strings ("C:\").
     void ReadLogicalDrives();
-    // Builds the drive toolbar again from the present drives, with their shell names.
+    // Fills the drive toolbar again from the present drives, with their shell
+    // names. While a drive is busy or a modal box is up, the bar may be the
+    // very window whose click is being handled further down the stack: the
+    // refill then waits until neither holds.
     void RebuildDriveBar();
+    // Whether a refill asked for now has to wait.
+    BOOL IsDriveBarRebuildDeferred() const { return m_bDriveBarStale; }
 
     DWORD m_dwLogicalDrives = 0;
     std::vector<CString> m_arrRootPaths;
@@ -46,7 +50,9 @@ public:
     static constexpr size_t kDriveLetters = 'Z' - 'A' + 1;
     UINT m_nDriveCommand[kDriveLetters] = {};
     CStatusBar m_wndStatusBar;
-    std::unique_ptr<CToolBar> m_pDriveBar;
+    // Made once with the frame and refilled, never replaced: its own button
+    // click may be what is running when the drives change.
+    CToolBar m_wndDriveBar;
     CToolBar m_wndToolBar;
     CImageList m_ilToolbarDisabled;
     CImageList m_ilToolbarHot;
@@ -65,4 +71,10 @@ protected:
     void OnClose();
     void OnTimer(UINT_PTR nIDEvent);
     BOOL OnDeviceChange(UINT nEventType, DWORD_PTR dwData);
+
+private:
+    // Whether the drive bar can be refilled now (no drive busy, no modal box up).
+    static BOOL CanRefillDriveBar();
+    void FillDriveBar();
+    bool m_bDriveBarStale = false;
 };

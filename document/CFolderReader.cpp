@@ -4,12 +4,14 @@
 
 #include <algorithm>
 #include <atomic>
+#include <chrono>
 #include <system_error>
 
 namespace {
 
 std::atomic<int> g_nScanWorkers{-1};
 std::atomic<int> g_nLiveWorkers{0};
+std::atomic<CFolderReader::EntryHook> g_entryHook{nullptr};
 
 // Counts a worker from its first step to its last.
 struct LiveWorker {
@@ -40,27 +42,34 @@ CFolderReader::~CFolderReader()
     for (std::thread& thread : m_threads) thread.join();
 }
 
-std::shared_ptr<CFolderReader::Folder> CFolderReader::ReadRoot(const CString& path)
+std::shared_ptr<CFolderReader::Folder> CFolderReader::ReadRoot(const CString& path, const KeepGoing& keepGoing)
 {
     auto root = std::make_shared<Folder>();
     root->path = path;
     root->state = Folder::State::Reading;
-    Read(*root);
+    if (!Read(*root, keepGoing)) return nullptr;
     return root;
 }
 
-CFolderReader::Folder& CFolderReader::Take(const std::shared_ptr<Folder>& folder)
+CFolderReader::Folder* CFolderReader::Take(const std::shared_ptr<Folder>& folder, const KeepGoing& keepGoing)
 {
     std::unique_lock<std::mutex> lock(m_mutex);
     if (folder->state == Folder::State::Waiting) {
         // No worker has got to it: reading it here is quicker than waiting.
         folder->state = Folder::State::Reading;
         lock.unlock();
-        Read(*folder);
-        return *folder;
+        return Read(*folder, keepGoing) ? folder.get() : nullptr;
     }
-    m_folderRead.wait(lock, [&folder] { return folder->state == Folder::State::Read; });
-    return *folder;
+    // A worker reads it: the wait goes in short slices, so that the window
+    // stays drawn and Cancel is seen however large the folder is.
+    const auto isRead = [&folder] { return folder->state == Folder::State::Read; };
+    while (!m_folderRead.wait_for(lock, std::chrono::milliseconds(kWaitSliceMs), isRead)) {
+        lock.unlock();
+        const bool goOn = keepGoing();
+        lock.lock();
+        if (!goOn) return nullptr;
+    }
+    return folder.get();
 }
 
 void CFolderReader::Release(Folder& folder)
@@ -98,15 +107,23 @@ void CFolderReader::Abandon(const std::shared_ptr<Folder>& folder)
     m_workAvailable.notify_all();
 }
 
-void CFolderReader::Read(Folder& folder)
+bool CFolderReader::Read(Folder& folder, const KeepGoing& keepGoing)
 {
     std::int64_t ownBytes = 0;
     std::size_t entries = 0;
     std::vector<Subfolder> subfolders;
     CFileFind find;
-    const bool readable = find.FindFile(folder.path + "\\*.*");
+    bool readable = find.FindFile(folder.path + "\\*.*");
+    bool stopped = false;
+    const EntryHook hook = g_entryHook.load();
     if (readable) {
         do {
+            if (hook) hook(folder.path);
+            if (!keepGoing()) {
+                stopped = true;
+                readable = false;
+                break;
+            }
             ++entries;
             ownBytes += find.GetLength();
             if (!find.IsDirectory() || find.IsDots()) continue;
@@ -120,6 +137,11 @@ void CFolderReader::Read(Folder& folder)
             subfolders.push_back(std::move(subfolder));
         } while (find.FindNextFile());
         find.Close();
+    }
+    if (stopped) {
+        entries = 0;
+        ownBytes = 0;
+        subfolders.clear();
     }
 
     {
@@ -139,11 +161,17 @@ void CFolderReader::Read(Folder& folder)
     }
     m_folderRead.notify_all();
     m_workAvailable.notify_all();
+    return !stopped;
 }
 
 void CFolderReader::WorkerLoop()
 {
     const LiveWorker counted;
+    // A medium pulled out during the search fails the listing instead of
+    // raising the system's "no disk" box from this thread.
+    const CriticalErrorBoxesOff noBoxes;
+    // A reader that is going away stops its workers between two entries.
+    const KeepGoing untilStopping = [this] { return !m_bStopping.load(); };
     std::unique_lock<std::mutex> lock(m_mutex);
     for (;;) {
         m_workAvailable.wait(lock, [this] {
@@ -156,7 +184,7 @@ void CFolderReader::WorkerLoop()
         if (folder->state != Folder::State::Waiting) continue;
         folder->state = Folder::State::Reading;
         lock.unlock();
-        Read(*folder);
+        Read(*folder, untilStopping);
         lock.lock();
     }
 }
@@ -172,6 +200,11 @@ int CFolderReader::ScanWorkers()
     if (chosen >= 0) return chosen;
     const int processors = static_cast<int>(std::thread::hardware_concurrency());
     return std::clamp(processors, 2, 8);
+}
+
+void CFolderReader::SetEntryHook(EntryHook hook)
+{
+    g_entryHook.store(hook);
 }
 
 void CFolderReader::SetScanWorkers(int workers)

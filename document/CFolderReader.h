@@ -11,8 +11,10 @@
 // touch no window and no record.
 #include "framework/CString.h"
 
+#include <atomic>
 #include <condition_variable>
 #include <cstddef>
+#include <functional>
 #include <cstdint>
 #include <memory>
 #include <mutex>
@@ -45,6 +47,13 @@ public:
     // At most this many entries are held read ahead; a folder that has been
     // started is read whole.
     static constexpr std::size_t kEntryBudget = 65536;
+    // How long the walk waits for a worker's listing before it asks again
+    // whether to go on (and lets the window answer meanwhile).
+    static constexpr unsigned kWaitSliceMs = 20;
+
+    // Asked while the walk waits for a listing or reads one itself, between
+    // entries: keeps the window alive and answers whether the walk goes on.
+    using KeepGoing = std::function<bool()>;
 
     // `workers` threads read ahead; 0 reads every listing when it is taken.
     explicit CFolderReader(int workers);
@@ -53,10 +62,12 @@ public:
     CFolderReader(const CFolderReader&) = delete;
     CFolderReader& operator=(const CFolderReader&) = delete;
 
-    // The listing of a folder path, read now (the start of a walk).
-    std::shared_ptr<Folder> ReadRoot(const CString& path);
-    // The listing of a subfolder: read already, or waited for, or read now.
-    Folder& Take(const std::shared_ptr<Folder>& folder);
+    // The listing of a folder path, read now (the start of a walk); null
+    // when keepGoing said to stop.
+    std::shared_ptr<Folder> ReadRoot(const CString& path, const KeepGoing& keepGoing);
+    // The listing of a subfolder: read already, or waited for, or read now;
+    // null when keepGoing said to stop.
+    Folder* Take(const std::shared_ptr<Folder>& folder, const KeepGoing& keepGoing);
     // The walk is done with a listing: its entries leave the budget.
     void Release(Folder& folder);
     // The walk will not enter this subfolder after all: whatever was read of
@@ -71,10 +82,16 @@ public:
     // alone (for comparison), a negative count restores the default.
     static int ScanWorkers();
     static void SetScanWorkers(int workers);
+    // For tests: called for every entry any listing reads, on the thread that
+    // reads it, with the folder's path; null for none.
+    using EntryHook = void (*)(const CString& folderPath);
+    static void SetEntryHook(EntryHook hook);
 
 private:
     // Reads a folder's entries; subfolders that will be entered are queued.
-    void Read(Folder& folder);
+    // FALSE when keepGoing stopped it part-way: the folder then counts as
+    // read and unreadable, so that nobody waits for it.
+    bool Read(Folder& folder, const KeepGoing& keepGoing);
     void WorkerLoop();
 
     std::mutex m_mutex;
@@ -83,6 +100,6 @@ private:
     // Folders known but not yet read, the ones the walk needs soonest last.
     std::vector<std::shared_ptr<Folder>> m_waiting;
     std::size_t m_nHeldEntries = 0;
-    bool m_bStopping = false;
+    std::atomic<bool> m_bStopping{false};
     std::vector<std::thread> m_threads;
 };

@@ -67,11 +67,9 @@ BOOL CHeftDoc::OnOpenDocument(const char* pathName)
 
 BOOL CHeftDoc::DriveAnswers() const
 {
-    UINT previous = SetErrorMode(SEM_FAILCRITICALERRORS);
+    const CriticalErrorBoxesOff noBoxes;
     DWORD sectors = 0, bytes = 0, freeClusters = 0, clusters = 0;
-    bool answered = GetDiskFreeSpaceUtf8(m_strDrive + "\\", &sectors, &bytes, &freeClusters, &clusters);
-    SetErrorMode(previous);
-    return answered;
+    return GetDiskFreeSpaceUtf8(m_strDrive + "\\", &sectors, &bytes, &freeClusters, &clusters);
 }
 
 void CHeftDoc::OnCloseDocument()
@@ -120,6 +118,9 @@ void CHeftDoc::EmptyViews()
 BOOL CHeftDoc::ScanDrive()
 {
     CWaitCursor wait;
+    // A medium taken out during the search fails its calls; the search asks
+    // the user itself (Retry or Cancel).
+    const CriticalErrorBoxesOff noBoxes;
     m_bTopTen = FALSE;
     auto* tree = dynamic_cast<CHeftTree*>(GetFirstView());
     if (!tree) return FALSE;
@@ -264,27 +265,35 @@ std::int64_t CHeftDoc::ScanFolder(const CString& path, HTREEITEM hParent)
     // Worker threads read the listings ahead of the walk; the walk itself,
     // and everything that touches a window or a record, stays on this thread.
     CFolderReader reader(CFolderReader::ScanWorkers());
+    // While a listing is read or waited for, the progress window stays drawn
+    // and Cancel (or a closed window) stops the walk between two entries.
+    const CFolderReader::KeepGoing keepGoing = [this] {
+        return !m_bCloseRequested && !(m_pProgressDlg && m_pProgressDlg->CheckCancel());
+    };
     // The recursion of the folder walk runs on a stack of its own, so that no
     // nesting depth can exhaust the thread's stack.
     std::vector<std::unique_ptr<ScanFrame>> stack;
     // Starts the walk of a folder. One that cannot be searched counts 0,
-    // unless the drive itself has gone: then the whole walk stops.
-    auto open = [this, &stack, &reader](const std::shared_ptr<CFolderReader::Folder>& folder, HTREEITEM item) {
-        CFolderReader::Folder& listing = reader.Take(folder);
-        if (!listing.readable) {
-            reader.Release(listing);
+    // unless the drive itself has gone: then the whole walk stops, as it
+    // does when the user stops it.
+    auto open = [this, &stack, &reader, &keepGoing](const std::shared_ptr<CFolderReader::Folder>& folder,
+                                                   HTREEITEM item) {
+        CFolderReader::Folder* listing = folder ? reader.Take(folder, keepGoing) : nullptr;
+        if (!listing) return FolderWalk::Stopped;
+        if (!listing->readable) {
+            reader.Release(*listing);
             return FolderUnreadable(item) ? FolderWalk::Skipped : FolderWalk::Stopped;
         }
         auto frame = std::make_unique<ScanFrame>();
-        frame->path = listing.path;
+        frame->path = listing->path;
         frame->item = item;
         frame->listing = folder;
-        frame->total = listing.ownBytes;
+        frame->total = listing->ownBytes;
         stack.push_back(std::move(frame));
         return FolderWalk::Entered;
     };
 
-    switch (open(reader.ReadRoot(path), hParent)) {
+    switch (open(reader.ReadRoot(path, keepGoing), hParent)) {
     case FolderWalk::Entered: break;
     case FolderWalk::Skipped: return 0;
     case FolderWalk::Stopped: return kCancelMarker;
@@ -392,7 +401,7 @@ void CHeftDoc::OnDriveProperties()
     // A drive without its medium answers both queries with a failure, not
     // with the system's "insert a disk" box.
     drivefigures::DriveSpace space;
-    UINT previous = SetErrorMode(SEM_FAILCRITICALERRORS);
+    const CriticalErrorBoxesOff noBoxes;
     DWORD sectors = 0, bytes = 0, freeClusters = 0, clusters = 0;
     space.haveClusters = GetDiskFreeSpaceUtf8(root, &sectors, &bytes, &freeClusters, &clusters);
     if (space.haveClusters) {
@@ -402,10 +411,37 @@ void CHeftDoc::OnDriveProperties()
         space.totalClusters = clusters;
     }
     space.haveBytes = GetDiskFreeSpaceExUtf8(root, nullptr, &space.totalBytes, &space.totalFreeBytes);
-    SetErrorMode(previous);
 
     dlg.SetFigures(space, m_dwFileSystemFlags, m_strFileSystem, m_dwSerialNumber);
     dlg.DoModal();
+}
+
+namespace {
+
+CHeftDoc::DeleteListedHook g_deleteListedHook = nullptr;
+
+// A path a deletion may start from: a drive, then one real name per
+// component. A drive root, an empty component ("C:\a\\b", a trailing
+// separator) and "." or ".." (which would climb out of the folder) are refused.
+bool IsDeletableFolderPath(const CString& path)
+{
+    const std::string& text = path.str();
+    if (text.size() < 4 || text[1] != ':' || (text[2] != '\\' && text[2] != '/')) return false;
+    size_t start = 3;
+    for (;;) {
+        const size_t end = text.find_first_of("\\/", start);
+        const std::string component = text.substr(start, end == std::string::npos ? std::string::npos : end - start);
+        if (component.empty() || component == "." || component == "..") return false;
+        if (end == std::string::npos) return true;
+        start = end + 1;
+    }
+}
+
+} // namespace
+
+void CHeftDoc::SetDeleteListedHook(DeleteListedHook hook)
+{
+    g_deleteListedHook = hook;
 }
 
 BOOL CHeftDoc::DeleteFolderTree(const CString& path, std::int64_t* pBytesRemoved, DeleteFailure* pFailure)
@@ -422,17 +458,31 @@ BOOL CHeftDoc::DeleteFolderTree(const CString& path, std::int64_t* pBytesRemoved
             pFailure->path = entry;
         }
     };
+    if (pBytesRemoved) *pBytesRemoved = 0;
+    if (!IsDeletableFolderPath(path)) {
+        SetLastError(ERROR_INVALID_NAME);
+        fail(path);
+        return FALSE;
+    }
+
+    // Folders being emptied, deepest last, each listed once through its own
+    // handle; a folder goes when its handle closes, right after its entries.
     struct Level {
         CString path;
-        CFileFind find;
-        bool more = false;
+        CFolderHandle folder;
+        std::vector<CFolderHandle::Entry> entries;
+        size_t next = 0;
     };
-    // Folders being emptied, deepest last; each is removed right after its entries.
     std::vector<std::unique_ptr<Level>> stack;
-    auto enter = [&stack](const CString& folder) {
+    auto enter = [&stack, &fail](const CString& folderPath, CFolderHandle&& folder) {
         auto level = std::make_unique<Level>();
-        level->path = folder;
-        level->more = level->find.FindFile(folder + "\\*.*");
+        level->path = folderPath;
+        level->folder = std::move(folder);
+        if (!level->folder.List(level->entries)) {
+            fail(folderPath);
+            return; // what could be listed stays, and so does the folder
+        }
+        if (g_deleteListedHook) g_deleteListedHook(folderPath);
         stack.push_back(std::move(level));
     };
 
@@ -443,31 +493,28 @@ BOOL CHeftDoc::DeleteFolderTree(const CString& path, std::int64_t* pBytesRemoved
         if (!RemoveLinkUtf8(path)) fail(path);
     } else {
         self.Close();
-        enter(path);
+        CFolderHandle top;
+        if (top.Open(path)) enter(path, std::move(top));
+        else fail(path);
     }
     while (!stack.empty()) {
         Level& level = *stack.back();
-        if (!level.more) {
-            level.find.Close();
-            if (!RemoveDirectoryUtf8(level.path)) fail(level.path);
+        if (level.next == level.entries.size()) {
+            if (!level.folder.RemoveWhenClosed()) fail(level.path);
             stack.pop_back();
             continue;
         }
-        CFileFind& find = level.find;
-        CString entry = level.path + "\\" + find.GetFileName();
-        std::int64_t size = find.GetLength();
-        bool isFolder = find.IsDirectory() && !find.IsDots();
-        bool isLink = find.IsDirectory() && find.IsNameSurrogateLink();
-        bool isFile = !find.IsDirectory();
-        level.more = find.FindNextFile();
-        if (isLink) {
-            // Only the link goes; whatever it points at stays untouched.
-            if (!RemoveLinkUtf8(entry)) fail(entry);
-        } else if (isFolder) {
-            enter(entry);
-        } else if (isFile) {
-            if (DeleteFileUtf8(entry)) removed += size;
-            else fail(entry);
+        const CFolderHandle::Entry& entry = level.entries[level.next++];
+        const CString entryPath = level.path + "\\" + WideToUtf8(entry.name);
+        if (entry.IsFolder() && !entry.IsNameSurrogateLink()) {
+            CFolderHandle child;
+            if (child.OpenChild(level.folder, entry)) enter(entryPath, std::move(child));
+            else fail(entryPath);
+        } else if (level.folder.RemoveEntry(entry)) {
+            // Only a file's bytes count; a link itself holds none of what it points at.
+            if (!entry.IsFolder()) removed += entry.size;
+        } else {
+            fail(entryPath);
         }
     }
     if (pBytesRemoved) *pBytesRemoved = removed;

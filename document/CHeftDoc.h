@@ -68,8 +68,16 @@ public:
     // itself or one inside it, is removed itself, never followed. Returns TRUE only when the folder is gone;
     // pBytesRemoved receives the bytes of the files actually deleted.
     // pFailure receives the first entry that could not be removed.
+    // A drive root, or a path with an empty, "." or ".." component, is
+    // refused whoever asks. Every folder is listed through its own handle and
+    // its entries removed relative to it, so that a link put in place of a
+    // listed folder is never followed.
     BOOL DeleteFolderTree(const CString& path, std::int64_t* pBytesRemoved = nullptr,
                           DeleteFailure* pFailure = nullptr);
+    // For tests: called by DeleteFolderTree after each folder is listed and
+    // before its entries are removed, with the folder's path; null for none.
+    using DeleteListedHook = void (*)(const CString& folderPath);
+    static void SetDeleteListedHook(DeleteListedHook hook);
     // Takes bytes removed from the disk off a folder's record and the records
     // of all its ancestors, and off the rows that show those folders.
     void SubtractFromFolders(HTREEITEM hFolder, std::int64_t bytes);

@@ -22,6 +22,7 @@ const MessageMap* CDialog::GetThisMessageMap()
 INT_PTR CDialog::DoModal()
 {
     HWND hOwner = GetSafeOwner(m_pParentWnd ? m_pParentWnd->m_hWnd : nullptr);
+    const CModalBoxShown shown;
     m_bModal = true;
     INT_PTR result = DialogBoxParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(m_nIDTemplate), hOwner,
                                      &CDialog::DialogProc, reinterpret_cast<LPARAM>(this));
@@ -75,6 +76,16 @@ BOOL CDialog::PreTranslateMessage(MSG* pMsg)
     if (!m_hWnd || m_bModal) return FALSE;
     if (pMsg->hwnd != m_hWnd && !IsChild(m_hWnd, pMsg->hwnd)) return FALSE;
     return IsDialogMessageW(m_hWnd, pMsg);
+}
+
+LRESULT CDialog::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
+{
+    const LRESULT result = CWnd::WindowProc(message, wParam, lParam);
+    // The flag belongs to the stack of the call that dispatches a message;
+    // once the window has ended, an object that lives on must not keep its
+    // address (a later DefWindowProc would write into a stack long gone).
+    if (message == WM_NCDESTROY) m_pWantsDefault = nullptr;
+    return result;
 }
 
 LRESULT CDialog::DefWindowProc(UINT, WPARAM, LPARAM)

@@ -1,5 +1,10 @@
 #include "framework/CFileFind.h"
 
+#include <winternl.h>
+
+#include <cstddef>
+#include <cstring>
+
 #include <climits>
 #include <vector>
 
@@ -117,6 +122,193 @@ bool CFileFind::IsNameSurrogateLink(DWORD attributes, DWORD reparseTag)
 {
     if (!(attributes & FILE_ATTRIBUTE_DIRECTORY) || !(attributes & FILE_ATTRIBUTE_REPARSE_POINT)) return false;
     return reparseTag == 0 || IsReparseTagNameSurrogate(reparseTag);
+}
+
+namespace {
+
+// Opens an entry relative to an open folder, as the entry itself (a reparse
+// point is not followed). INVALID_HANDLE_VALUE with the system's error set
+// when it cannot be opened.
+HANDLE OpenRelative(HANDLE hParent, const std::wstring& name, ACCESS_MASK access, ULONG options)
+{
+    if (name.empty() || name.size() * sizeof(wchar_t) > 0xFFFE) {
+        SetLastError(ERROR_INVALID_NAME);
+        return INVALID_HANDLE_VALUE;
+    }
+    UNICODE_STRING unicodeName{};
+    unicodeName.Buffer = const_cast<wchar_t*>(name.c_str());
+    unicodeName.Length = unicodeName.MaximumLength = static_cast<USHORT>(name.size() * sizeof(wchar_t));
+    OBJECT_ATTRIBUTES attributes{};
+    InitializeObjectAttributes(&attributes, &unicodeName, OBJ_CASE_INSENSITIVE, hParent, nullptr);
+    IO_STATUS_BLOCK io{};
+    HANDLE handle = nullptr;
+    const NTSTATUS status =
+        NtCreateFile(&handle, access | SYNCHRONIZE, &attributes, &io, nullptr, 0,
+                     FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, FILE_OPEN,
+                     options | FILE_SYNCHRONOUS_IO_NONALERT | FILE_OPEN_REPARSE_POINT | FILE_OPEN_FOR_BACKUP_INTENT,
+                     nullptr, 0);
+    if (status < 0) {
+        SetLastError(RtlNtStatusToDosError(status));
+        return INVALID_HANDLE_VALUE;
+    }
+    return handle;
+}
+
+// The attributes, reparse tag and file id of an open handle.
+struct HandleIdentity {
+    DWORD attributes = 0;
+    DWORD reparseTag = 0;
+    std::int64_t fileId = 0;
+};
+
+bool IdentityOf(HANDLE handle, HandleIdentity& identity)
+{
+    FILE_ATTRIBUTE_TAG_INFO tag{};
+    BY_HANDLE_FILE_INFORMATION info{};
+    if (!GetFileInformationByHandleEx(handle, FileAttributeTagInfo, &tag, sizeof(tag)) ||
+        !GetFileInformationByHandle(handle, &info))
+        return false;
+    identity.attributes = tag.FileAttributes;
+    identity.reparseTag = tag.ReparseTag;
+    identity.fileId = static_cast<std::int64_t>((static_cast<std::uint64_t>(info.nFileIndexHigh) << 32) |
+                                                info.nFileIndexLow);
+    return true;
+}
+
+// Whether an opened entry is still the one the listing showed. A folder that
+// became a link since, or anything swapped for another object, is refused:
+// deleting through it would strike what it points at.
+bool IsListedEntry(HANDLE handle, const CFolderHandle::Entry& entry)
+{
+    HandleIdentity identity;
+    if (!IdentityOf(handle, identity)) return false;
+    if (identity.fileId != entry.fileId ||
+        (identity.attributes & FILE_ATTRIBUTE_DIRECTORY) != (entry.attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+        SetLastError(ERROR_FILE_INVALID);
+        return false;
+    }
+    if (entry.IsFolder() && !entry.IsNameSurrogateLink() && (identity.attributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
+        SetLastError(ERROR_FILE_INVALID);
+        return false;
+    }
+    return true;
+}
+
+bool MarkForDeletion(HANDLE handle)
+{
+    FILE_DISPOSITION_INFO disposition{TRUE};
+    return SetFileInformationByHandle(handle, FileDispositionInfo, &disposition, sizeof(disposition)) != FALSE;
+}
+
+} // namespace
+
+bool CFolderHandle::Open(const CString& path)
+{
+    Close();
+    HANDLE handle = CreateFileW(ToWidePath(path).c_str(), FILE_LIST_DIRECTORY | FILE_READ_ATTRIBUTES | DELETE | SYNCHRONIZE,
+                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                                FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) return false;
+    HandleIdentity identity;
+    const bool known = IdentityOf(handle, identity);
+    // A link is refused like anything else that is no plain folder.
+    if (!known || !(identity.attributes & FILE_ATTRIBUTE_DIRECTORY) ||
+        (identity.attributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
+        const DWORD error = known ? ERROR_DIRECTORY : GetLastError();
+        CloseHandle(handle);
+        SetLastError(error);
+        return false;
+    }
+    m_hFolder = handle;
+    return true;
+}
+
+bool CFolderHandle::OpenChild(const CFolderHandle& parent, const Entry& entry)
+{
+    Close();
+    HANDLE handle = OpenRelative(parent.m_hFolder, entry.name, FILE_LIST_DIRECTORY | FILE_READ_ATTRIBUTES | DELETE,
+                                 FILE_DIRECTORY_FILE);
+    if (handle == INVALID_HANDLE_VALUE) return false;
+    if (!IsListedEntry(handle, entry)) {
+        const DWORD error = GetLastError();
+        CloseHandle(handle);
+        SetLastError(error);
+        return false;
+    }
+    m_hFolder = handle;
+    return true;
+}
+
+bool CFolderHandle::List(std::vector<Entry>& entries) const
+{
+    entries.clear();
+    std::vector<std::uint64_t> buffer(64 * 1024 / sizeof(std::uint64_t)); // aligned for the records
+    const auto* bytes = reinterpret_cast<const unsigned char*>(buffer.data());
+    const size_t bufferSize = buffer.size() * sizeof(std::uint64_t);
+    for (FILE_INFO_BY_HANDLE_CLASS infoClass = FileIdBothDirectoryRestartInfo;;
+         infoClass = FileIdBothDirectoryInfo) {
+        if (!GetFileInformationByHandleEx(m_hFolder, infoClass, buffer.data(), static_cast<DWORD>(bufferSize)))
+            return GetLastError() == ERROR_NO_MORE_FILES;
+        // Each record names the offset of the next; every offset and length
+        // is checked against the part of the buffer the system filled.
+        for (size_t offset = 0;;) {
+            const size_t nameOffset = offsetof(FILE_ID_BOTH_DIR_INFO, FileName);
+            if (offset + nameOffset > bufferSize) return false;
+            FILE_ID_BOTH_DIR_INFO info;
+            std::memcpy(&info, bytes + offset, nameOffset);
+            if (offset + nameOffset + info.FileNameLength > bufferSize) return false;
+            std::wstring name(info.FileNameLength / sizeof(wchar_t), L'\0');
+            std::memcpy(name.data(), bytes + offset + nameOffset, name.size() * sizeof(wchar_t));
+            if (name != L"." && name != L"..") {
+                Entry entry;
+                entry.name = std::move(name);
+                entry.attributes = info.FileAttributes;
+                // For a reparse point the system puts its tag where the size of
+                // the extended attributes would be.
+                entry.reparseTag = (info.FileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) ? info.EaSize : 0;
+                entry.size = info.EndOfFile.QuadPart;
+                entry.fileId = info.FileId.QuadPart;
+                entries.push_back(std::move(entry));
+            }
+            if (info.NextEntryOffset == 0) break;
+            offset += info.NextEntryOffset;
+        }
+    }
+}
+
+bool CFolderHandle::RemoveEntry(const Entry& entry) const
+{
+    const bool link = entry.IsNameSurrogateLink();
+    HANDLE handle = OpenRelative(m_hFolder, entry.name, DELETE | FILE_READ_ATTRIBUTES,
+                                 link || entry.IsFolder() ? 0 : FILE_NON_DIRECTORY_FILE);
+    if (handle == INVALID_HANDLE_VALUE) return false;
+    bool removable = IsListedEntry(handle, entry);
+    if (removable && link) {
+        // A link goes only when the handle shows the link itself: a system
+        // that opened its target instead would have the target deleted.
+        HandleIdentity identity;
+        removable = IdentityOf(handle, identity) && (identity.attributes & FILE_ATTRIBUTE_REPARSE_POINT) &&
+                    IsReparseTagNameSurrogate(identity.reparseTag);
+        if (!removable) SetLastError(ERROR_NOT_A_REPARSE_POINT);
+    }
+    const bool marked = removable && MarkForDeletion(handle);
+    const DWORD error = GetLastError();
+    CloseHandle(handle);
+    if (!marked) SetLastError(error);
+    return marked;
+}
+
+bool CFolderHandle::RemoveWhenClosed() const
+{
+    return MarkForDeletion(m_hFolder);
+}
+
+void CFolderHandle::Close()
+{
+    if (m_hFolder != INVALID_HANDLE_VALUE) {
+        CloseHandle(m_hFolder);
+        m_hFolder = INVALID_HANDLE_VALUE;
+    }
 }
 
 bool DeleteFileUtf8(const CString& path)

@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "framework/CString.h"
 #include "framework/Utf16.h"
@@ -59,6 +60,72 @@ public:
 private:
     HANDLE m_hFind = INVALID_HANDLE_VALUE;
     WIN32_FIND_DATAW m_data{};
+};
+
+// While it lives, the calling thread gets a failure instead of the system's
+// critical-error box ("There is no disk in the drive") from file-system calls
+// on a drive that went away. Other threads keep their own setting.
+class CriticalErrorBoxesOff {
+public:
+    CriticalErrorBoxesOff() { SetThreadErrorMode(SEM_FAILCRITICALERRORS, &m_dwPrevious); }
+    ~CriticalErrorBoxesOff() { SetThreadErrorMode(m_dwPrevious, nullptr); }
+    CriticalErrorBoxesOff(const CriticalErrorBoxesOff&) = delete;
+    CriticalErrorBoxesOff& operator=(const CriticalErrorBoxesOff&) = delete;
+
+private:
+    DWORD m_dwPrevious = 0;
+};
+
+// A folder opened as itself, never through a link, for deleting what it
+// holds: its entries are listed through the handle and opened and removed
+// relative to it, so that no link put in place of a folder after it was
+// listed (a junction swapped in by another process) can lead a deletion
+// elsewhere. Each entry is opened only if it is still the very entry the
+// listing showed (the same file id) and, for a folder, no reparse point.
+class CFolderHandle {
+public:
+    struct Entry {
+        std::wstring name;
+        DWORD attributes = 0;
+        DWORD reparseTag = 0; // for reparse points
+        std::int64_t size = 0;
+        std::int64_t fileId = 0;
+        bool IsFolder() const { return (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0; }
+        // Listed, never entered: removing it removes the link itself.
+        bool IsNameSurrogateLink() const { return CFileFind::IsNameSurrogateLink(attributes, reparseTag); }
+    };
+
+    CFolderHandle() = default;
+    ~CFolderHandle() { Close(); }
+    CFolderHandle(CFolderHandle&& other) noexcept : m_hFolder(other.m_hFolder) { other.m_hFolder = INVALID_HANDLE_VALUE; }
+    CFolderHandle& operator=(CFolderHandle&& other) noexcept
+    {
+        if (this != &other) {
+            Close();
+            m_hFolder = other.m_hFolder;
+            other.m_hFolder = INVALID_HANDLE_VALUE;
+        }
+        return *this;
+    }
+    CFolderHandle(const CFolderHandle&) = delete;
+    CFolderHandle& operator=(const CFolderHandle&) = delete;
+
+    // Opens a folder by its full path; false (with the system's error) when it
+    // cannot be opened or is a reparse point.
+    bool Open(const CString& path);
+    // Opens a subfolder this folder listed; false when it cannot be opened or
+    // is no longer that folder.
+    bool OpenChild(const CFolderHandle& parent, const Entry& entry);
+    // Every entry but "." and "..", as the folder holds them now.
+    bool List(std::vector<Entry>& entries) const;
+    // Removes a file, or a link itself, that this folder listed.
+    bool RemoveEntry(const Entry& entry) const;
+    // Removes the folder itself (empty by then) when the handle closes.
+    bool RemoveWhenClosed() const;
+    void Close();
+
+private:
+    HANDLE m_hFolder = INVALID_HANDLE_VALUE;
 };
 
 bool DeleteFileUtf8(const CString& path);

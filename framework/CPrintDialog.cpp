@@ -1,5 +1,6 @@
 #include "framework/CPrintDialog.h"
 
+#include "framework/CWnd.h"
 #include "framework/Utf16.h"
 
 CPrintDialog::CPrintDialog(BOOL bPrintSetupOnly, DWORD dwFlags)
@@ -27,6 +28,7 @@ void CPrintDialog::DeletePrinterDC()
 INT_PTR CPrintDialog::DoModal()
 {
     DeletePrinterDC();
+    const CModalBoxShown shown;
     return PrintDlgW(&m_pd) ? IDOK : IDCANCEL;
 }
 

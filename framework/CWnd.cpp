@@ -30,6 +30,9 @@ const MessageMap* CWnd::GetThisMessageMap()
 
 CWnd::~CWnd()
 {
+    // A message may still be dispatched to this object further up the stack
+    // (a handler deleted it): that dispatch must not touch it again.
+    if (m_pEndedFlag) *m_pEndedFlag = true;
     // An object destroyed before its window: end the binding so that later
     // messages go to the default procedure instead of a dead object.
     if (m_hWnd && ::IsWindow(m_hWnd) && FromHandlePermanent(m_hWnd) == this) {
@@ -202,6 +205,16 @@ LRESULT CWnd::Default()
 {
     if (!m_pCurrentMsg) return 0;
     return DefWindowProc(m_pCurrentMsg->message, m_pCurrentMsg->wParam, m_pCurrentMsg->lParam);
+}
+
+bool CWnd::SendMessageKeepsWindow(UINT message, WPARAM wParam, LPARAM lParam)
+{
+    // The flag of the message being handled lives on the dispatching call's
+    // stack, so it can be read after the object is gone.
+    bool* ended = m_pEndedFlag;
+    HWND hWnd = m_hWnd;
+    ::SendMessageW(hWnd, message, wParam, lParam);
+    return ended ? !*ended : ::IsWindow(hWnd) != FALSE;
 }
 
 BOOL CWnd::DispatchWindowMessage(MsgKind kind, UINT message, WPARAM wParam, LPARAM lParam, LRESULT* pResult)
@@ -393,6 +406,7 @@ HWND CWnd::GetSafeOwner(HWND hParent)
 
 int MessageBoxUtf8(HWND hOwner, const char* text, const char* caption, UINT type)
 {
+    const CModalBoxShown shown;
     return ::MessageBoxW(hOwner, Utf8ToWide(text ? text : "").c_str(), Utf8ToWide(caption ? caption : "").c_str(),
                          type);
 }

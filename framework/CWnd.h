@@ -11,6 +11,21 @@ void SetWindowTextUtf8(HWND hWnd, const char* text);
 // A message box with UTF-8 texts, owned by hOwner (may be null).
 int MessageBoxUtf8(HWND hOwner, const char* text, const char* caption, UINT type);
 
+// Counts a modal box (message box, modal dialog, common dialog) while it is
+// up: its loop dispatches messages under whatever asked for it, so a window
+// that asked must not be rebuilt until it is down again.
+class CModalBoxShown {
+public:
+    CModalBoxShown() { ++s_nShown; }
+    ~CModalBoxShown() { --s_nShown; }
+    CModalBoxShown(const CModalBoxShown&) = delete;
+    CModalBoxShown& operator=(const CModalBoxShown&) = delete;
+    static bool Any() { return s_nShown > 0; }
+
+private:
+    static inline int s_nShown = 0;
+};
+
 // The application object and its main window.
 CWinApp* AfxGetApp();
 CWnd* AfxGetMainWnd();
@@ -53,6 +68,11 @@ public:
     virtual LRESULT DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam);
     // Default processing of the message being handled.
     LRESULT Default();
+    // Sends a message to this window from inside one of its own handlers and
+    // tells whether the window outlived it. When it did not (the message closed
+    // the window, or the window that holds it), the object may be gone as well:
+    // the handler returns at once without touching it.
+    bool SendMessageKeepsWindow(UINT message, WPARAM wParam = 0, LPARAM lParam = 0);
     virtual BOOL OnCommand(WPARAM wParam, LPARAM lParam);
     virtual BOOL OnNotify(WPARAM wParam, LPARAM lParam, LRESULT* pResult);
     // A message the parent reflects back to this child; TRUE when this child handled it.

@@ -14,6 +14,9 @@
 # prints a backtrace if the executable crashes; HEFT_TEST_DPI (for example
 # 144) runs it in a test prefix of its own, build/wine-test-dpiN, whose screen
 # has that many pixels per inch (Wine's LogPixels setting).
+# HEFT_HUGE_FOLDER_FILES=N prepares build/fixtures/huge with N empty files for
+# tests that need a huge listing: made here in a moment, where through Wine
+# every new name costs a search of the whole folder (50,000 take minutes).
 set -u
 
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
@@ -79,6 +82,10 @@ detached "$wine" cmd /c exit </dev/null >/dev/null 2>&1
 
 clean_fixtures
 mkdir -p "$fixtures"
+if [ -n "${HEFT_HUGE_FOLDER_FILES:-}" ]; then
+    mkdir -p "$fixtures/huge"
+    (cd "$fixtures/huge" && seq -f 'f%.0f' 1 "$HEFT_HUGE_FOLDER_FILES" | xargs touch)
+fi
 export HEFT_FIXTURES_UNIX="$fixtures"
 export HEFT_FIXTURES="Z:${fixtures//\//\\}"
 

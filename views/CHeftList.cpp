@@ -380,32 +380,29 @@ void CHeftList::OnContextMenu(HWND, POINT point)
 // so that a command held back (while a scan runs) is held for them too.
 void CHeftList::OnKeyDown(UINT nChar, UINT, UINT)
 {
+    UINT command = 0;
     switch (nChar) {
-    case VK_BACK:
-        SendMessage(WM_COMMAND, ID_UP_ONE_LEVEL);
-        break;
-    case VK_RETURN:
-        SendMessage(WM_COMMAND, ID_ACTION_OPEN);
-        break;
-    case VK_DELETE:
-        SendMessage(WM_COMMAND, ID_ACTION_DELETE);
-        break;
-    default:
-        break;
+    case VK_BACK: command = ID_UP_ONE_LEVEL; break;
+    case VK_RETURN: command = ID_ACTION_OPEN; break;
+    case VK_DELETE: command = ID_ACTION_DELETE; break;
+    default: break;
     }
+    // The command may close the list (the window closed while Delete asks).
+    if (command != 0 && !SendMessageKeepsWindow(WM_COMMAND, command)) return;
     Default();
 }
 
 void CHeftList::OnSysKeyDown(UINT nChar, UINT, UINT nFlags)
 {
     // Alt is down when the key flags carry the context code.
-    if (nChar == VK_RETURN && (nFlags & KF_ALTDOWN)) SendMessage(WM_COMMAND, ID_ITEM_PROPERTIES);
+    if (nChar == VK_RETURN && (nFlags & KF_ALTDOWN) && !SendMessageKeepsWindow(WM_COMMAND, ID_ITEM_PROPERTIES))
+        return;
     Default();
 }
 
 void CHeftList::OnLButtonDblClk(UINT, POINT)
 {
-    SendMessage(WM_COMMAND, ID_ACTION_OPEN);
+    if (!SendMessageKeepsWindow(WM_COMMAND, ID_ACTION_OPEN)) return;
     Default();
 }
 

@@ -6,7 +6,10 @@
 #include "app/DriveList.h"
 #include "framework/Utf16.h"
 #include "resources/resource.h"
+#include "tests/common/DialogAnswerer.h"
 #include "tests/common/FixtureDrive.h"
+#include "tests/common/HeftAppTest.h"
+#include "tests/common/ProgressWatcher.h"
 #include "tests/common/TestWindows.h"
 
 #include <gtest/gtest.h>
@@ -66,8 +69,7 @@ protected:
         ASSERT_TRUE(frame->LoadFrame(IDR_MAINFRAME, WS_OVERLAPPEDWINDOW | FWS_ADDTOTITLE));
         app.m_pMainWnd = frame;
         frame->ShowWindow(SW_SHOW);
-        ASSERT_NE(frame->m_pDriveBar, nullptr);
-        ASSERT_NE(frame->m_pDriveBar->m_hWnd, nullptr);
+        ASSERT_NE(frame->m_wndDriveBar.m_hWnd, nullptr);
     }
     void TearDown() override
     {
@@ -101,7 +103,7 @@ TEST_F(DriveBarTest, OneButtonPerDriveInLetterOrderWithTheImageOfItsType)
     network.SetType("network");
     CreateFrame();
 
-    CToolBar& bar = *frame->m_pDriveBar;
+    CToolBar& bar = frame->m_wndDriveBar;
     EXPECT_EQ(bar.GetDlgCtrlID(), AFX_IDW_TOOLBAR);
     const std::vector<int> letters = PresentLetters();
     ASSERT_EQ(bar.GetButtonCount(), static_cast<int>(letters.size()));
@@ -142,44 +144,43 @@ TEST_F(DriveBarTest, DriveBarHasARowOfItsOwnBelowTheCommandToolbar)
     CreateFrame();
     RECT commands{}, drives{}, client{};
     frame->m_wndToolBar.GetWindowRect(&commands);
-    frame->m_pDriveBar->GetWindowRect(&drives);
+    frame->m_wndDriveBar.GetWindowRect(&drives);
     GetWindowRect(frame->m_hWndMDIClient, &client);
-    EXPECT_TRUE(frame->m_pDriveBar->IsWindowVisible());
+    EXPECT_TRUE(frame->m_wndDriveBar.IsWindowVisible());
     EXPECT_GT(drives.bottom, drives.top);
     EXPECT_EQ(drives.top, commands.bottom);
     EXPECT_GE(client.top, drives.bottom);
-    EXPECT_TRUE(frame->m_pDriveBar->GetBarStyle() & CBRS_TOOLTIPS);
+    EXPECT_TRUE(frame->m_wndDriveBar.GetBarStyle() & CBRS_TOOLTIPS);
 }
 
 TEST_F(DriveBarTest, ArrivalAndRemovalBuildTheBarAgainOtherEventsDoNot)
 {
     CreateFrame();
-    const int before = frame->m_pDriveBar->GetButtonCount();
-    HWND barBefore = frame->m_pDriveBar->m_hWnd;
+    const int before = frame->m_wndDriveBar.GetButtonCount();
+    HWND barBefore = frame->m_wndDriveBar.m_hWnd;
 
     FixtureDrive v('V');
     SendDeviceChange(DBT_DEVICEQUERYREMOVE, 'V');
     SendDeviceChange(DBT_DEVNODES_CHANGED, 'V');
-    EXPECT_EQ(frame->m_pDriveBar->m_hWnd, barBefore);
-    EXPECT_EQ(frame->m_pDriveBar->GetButtonCount(), before);
+    EXPECT_EQ(frame->m_wndDriveBar.m_hWnd, barBefore);
+    EXPECT_EQ(frame->m_wndDriveBar.GetButtonCount(), before);
 
     SendDeviceChange(DBT_DEVICEARRIVAL, 'V');
-    ASSERT_NE(frame->m_pDriveBar, nullptr);
-    CToolBar& bar = *frame->m_pDriveBar;
+    CToolBar& bar = frame->m_wndDriveBar;
     EXPECT_EQ(bar.GetButtonCount(), before + 1);
     int index = ButtonIndexOf(bar, 'V');
     ASSERT_GE(index, 0);
     EXPECT_EQ(frame->m_nDriveCommand[index], static_cast<UINT>(ID_DRIVE_A + ('V' - 'A')));
     ASSERT_EQ(g_arrShellDriveNames.size(), static_cast<size_t>(before + 1));
     EXPECT_GE(g_arrShellDriveNames[static_cast<size_t>(index)].Find("V:"), 0);
-    // The old bar is gone, not left behind the new one.
-    EXPECT_FALSE(IsWindow(barBefore));
+    // The bar is refilled, not replaced.
+    EXPECT_EQ(frame->m_wndDriveBar.m_hWnd, barBefore);
     EXPECT_EQ(ToolbarsOf(frame->m_hWnd), 2);
 
     v.Unmount();
     SendDeviceChange(DBT_DEVICEREMOVECOMPLETE, 'V');
-    EXPECT_EQ(frame->m_pDriveBar->GetButtonCount(), before);
-    EXPECT_LT(ButtonIndexOf(*frame->m_pDriveBar, 'V'), 0);
+    EXPECT_EQ(frame->m_wndDriveBar.GetButtonCount(), before);
+    EXPECT_LT(ButtonIndexOf(frame->m_wndDriveBar, 'V'), 0);
     EXPECT_EQ(frame->m_nDriveCommand[before], 0u);
     EXPECT_EQ(g_arrShellDriveNames.size(), static_cast<size_t>(before));
     EXPECT_EQ(ToolbarsOf(frame->m_hWnd), 2);
@@ -187,14 +188,14 @@ TEST_F(DriveBarTest, ArrivalAndRemovalBuildTheBarAgainOtherEventsDoNot)
     // Laid out again below the command toolbar after every rebuild.
     RECT commands{}, drives{};
     frame->m_wndToolBar.GetWindowRect(&commands);
-    frame->m_pDriveBar->GetWindowRect(&drives);
+    frame->m_wndDriveBar.GetWindowRect(&drives);
     EXPECT_EQ(drives.top, commands.bottom);
 }
 
 TEST_F(DriveBarTest, WithoutADriveWindowTooltipsAreTheDriveLetters)
 {
     CreateFrame();
-    HWND tips = reinterpret_cast<HWND>(frame->m_pDriveBar->SendMessage(TB_GETTOOLTIPS));
+    HWND tips = reinterpret_cast<HWND>(frame->m_wndDriveBar.SendMessage(TB_GETTOOLTIPS));
     for (int letter : PresentLetters()) {
         UINT id = ID_DRIVE_A + static_cast<UINT>(letter);
         NMTTDISPINFOW info{};
@@ -244,7 +245,7 @@ TEST_F(DriveBarTest, RebuildingTheDriveBarFiftyTimesLeavesTheLayoutAsItWas)
         Layout now{};
         frame->m_wndStatusBar.GetWindowRect(&now.status);
         frame->m_wndToolBar.GetWindowRect(&now.commands);
-        frame->m_pDriveBar->GetWindowRect(&now.drives);
+        frame->m_wndDriveBar.GetWindowRect(&now.drives);
         GetWindowRect(frame->m_hWndMDIClient, &now.client);
         return now;
     };
@@ -262,4 +263,101 @@ TEST_F(DriveBarTest, RebuildingTheDriveBarFiftyTimesLeavesTheLayoutAsItWas)
     frame->MoveWindow(RECT{window.left, window.top, window.right + 40, window.bottom + 30});
     frame->MoveWindow(window);
     EXPECT_TRUE(layout() == before);
+}
+
+namespace {
+
+// The whole program, with the drive bar clicked as a user clicks it.
+class DriveBarClickTest : public HeftAppTest {
+protected:
+    void TearDown() override
+    {
+        app.CloseAllDocuments();
+        PumpPending();
+        HeftAppTest::TearDown();
+    }
+    // Button down and up in the middle of a drive's button; returns the bar
+    // window that was clicked.
+    HWND ClickDrive(char letter)
+    {
+        CToolBar& bar = main->m_wndDriveBar;
+        RECT button{};
+        const auto id = static_cast<WPARAM>(ID_DRIVE_A + (letter - 'A'));
+        EXPECT_TRUE(bar.SendMessage(TB_GETRECT, id, reinterpret_cast<LPARAM>(&button)));
+        const LPARAM point = MAKELPARAM((button.left + button.right) / 2, (button.top + button.bottom) / 2);
+        bar.SendMessage(WM_LBUTTONDOWN, MK_LBUTTON, point);
+        bar.SendMessage(WM_LBUTTONUP, 0, point);
+        return bar.m_hWnd;
+    }
+    void SendArrival(char letter)
+    {
+        DEV_BROADCAST_VOLUME volume{};
+        volume.dbcv_size = sizeof(volume);
+        volume.dbcv_devicetype = DBT_DEVTYP_VOLUME;
+        volume.dbcv_unitmask = 1u << (letter - 'A');
+        main->SendMessage(WM_DEVICECHANGE, DBT_DEVICEARRIVAL, reinterpret_cast<LPARAM>(&volume));
+    }
+    // Lets the frame's retry timer refill the bar once it may.
+    void PumpUntilRefilled()
+    {
+        for (int i = 0; i < 100 && main->IsDriveBarRebuildDeferred(); ++i) {
+            Sleep(20);
+            PumpPending();
+        }
+    }
+};
+
+} // namespace
+
+// A device arriving while a drive button's own click runs (during the search,
+// or while the drive error asks Retry) must not take the bar away under the
+// click: the refill waits, then the bar shows the new drive.
+TEST_F(DriveBarClickTest, ADeviceArrivingDuringTheClicksSearchOrRetryBoxRefillsTheBarAfterwards)
+{
+    FixtureDrive t('T');
+    for (int i = 0; i < 50; ++i) t.File(("f" + std::to_string(i) + "\\a.bin").c_str(), 10);
+    FixtureDrive u('U');
+    main->RebuildDriveBar();
+
+    FixtureDrive v('V');
+    v.Unmount();
+    bool deferredDuringSearch = false;
+    {
+        ProgressWatcher watcher;
+        watcher.AtFirstStatus([&] {
+            v.Mount();
+            SendArrival('V');
+            deferredDuringSearch = main->IsDriveBarRebuildDeferred() != FALSE;
+        });
+        const HWND clicked = ClickDrive('T');
+        ASSERT_TRUE(watcher.Fired());
+        EXPECT_TRUE(IsWindow(clicked)) << "the clicked bar outlived its click";
+        EXPECT_EQ(main->m_wndDriveBar.m_hWnd, clicked);
+    }
+    EXPECT_TRUE(deferredDuringSearch);
+    EXPECT_EQ(DocumentCount(), 1) << "the search went on and opened the drive";
+    PumpUntilRefilled();
+    EXPECT_GE(ButtonIndexOf(main->m_wndDriveBar, 'V'), 0);
+
+    // U no longer answers: its click asks Retry, and a device arrives then.
+    u.Unmount();
+    FixtureDrive w('W');
+    w.Unmount();
+    bool deferredDuringBox = false;
+    {
+        DialogAnswerer cancel("Error", IDCANCEL, [&](HWND) {
+            w.Mount();
+            SendArrival('W');
+            deferredDuringBox = main->IsDriveBarRebuildDeferred() != FALSE;
+        });
+        const HWND clicked = ClickDrive('U');
+        EXPECT_EQ(cancel.Answered(), 1);
+        EXPECT_TRUE(IsWindow(clicked));
+    }
+    EXPECT_TRUE(deferredDuringBox);
+    EXPECT_EQ(DocumentCount(), 1) << "the failed drive opened nothing";
+    PumpUntilRefilled();
+    EXPECT_FALSE(main->IsDriveBarRebuildDeferred());
+    EXPECT_GE(ButtonIndexOf(main->m_wndDriveBar, 'W'), 0);
+    EXPECT_LT(ButtonIndexOf(main->m_wndDriveBar, 'U'), 0);
 }

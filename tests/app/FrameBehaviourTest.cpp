@@ -214,7 +214,7 @@ TEST_F(FrameBehaviourTest, LayoutChangesRedrawWhatTheyUncover)
     for (int i = 0; i < 2; ++i) {
         ValidateEverything();
         main->SendMessage(WM_COMMAND, ID_VIEW_TOOLBAR);
-        EXPECT_TRUE(WhollyInvalid(main->m_pDriveBar->m_hWnd));
+        EXPECT_TRUE(WhollyInvalid(main->m_wndDriveBar.m_hWnd));
         EXPECT_TRUE(WhollyInvalid(main->m_hWndMDIClient));
     }
 
@@ -234,7 +234,7 @@ TEST_F(FrameBehaviourTest, WhileTheFrameIsDisabledEveryToolbarButtonShowsDisable
     t.File("a.bin", 1);
     ASSERT_NE(Open(t), nullptr);
     CToolBar& commands = main->m_wndToolBar;
-    CToolBar& drives = *main->m_pDriveBar;
+    CToolBar& drives = main->m_wndDriveBar;
     auto enabled = [](CToolBar& bar, UINT id) { return bar.SendMessage(TB_ISBUTTONENABLED, id) != 0; };
     main->OnIdleUpdateCmdUI();
     ASSERT_TRUE(enabled(commands, ID_REFRESH));

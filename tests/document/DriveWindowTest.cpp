@@ -255,6 +255,60 @@ TEST_F(DriveWindowTest, DeleteFolderTreeNeverFollowsALinkAndReportsTheTruth)
     EXPECT_EQ(gone != FALSE, !Exists(drive.Path("victim\\shortcut")));
 }
 
+namespace {
+FixtureDrive* g_swapDrive = nullptr;
+// Another process's move, between the listing of "victim" and the removal of
+// its entries: its subfolder "sub" goes elsewhere and a link to "precious"
+// takes its place.
+void SwapInALink(const CString& folderPath)
+{
+    if (!g_swapDrive || folderPath != g_swapDrive->Path("victim")) return;
+    MoveFileW(ToWidePath(g_swapDrive->Path("victim\\sub")).c_str(), ToWidePath(g_swapDrive->Path("moved")).c_str());
+    g_swapDrive->LinkToFolder("victim\\sub", "precious");
+}
+} // namespace
+
+TEST_F(DriveWindowTest, DeleteFolderTreeNeverFollowsALinkSwappedInAfterTheListing)
+{
+    FixtureDrive drive('T');
+    drive.File("precious\\data.bin", 999);
+    drive.File("victim\\own.bin", 1);
+    drive.File("victim\\sub\\inner.bin", 2);
+    g_swapDrive = &drive;
+    CHeftDoc::SetDeleteListedHook(&SwapInALink);
+    CHeftDoc doc;
+    std::int64_t removed = -1;
+    DeleteFailure failure;
+    const BOOL gone = doc.DeleteFolderTree(drive.Path("victim"), &removed, &failure);
+    CHeftDoc::SetDeleteListedHook(nullptr);
+    g_swapDrive = nullptr;
+
+    ASSERT_TRUE(Exists(drive.Path("moved\\inner.bin"))) << "the swap took place";
+    EXPECT_TRUE(Exists(drive.Path("precious\\data.bin"))) << "nothing behind the link was deleted";
+    EXPECT_FALSE(gone);
+    EXPECT_EQ(removed, 1);
+    EXPECT_EQ(failure.path, drive.Path("victim\\sub"));
+}
+
+TEST_F(DriveWindowTest, DeleteFolderTreeRefusesADriveRootAndPathsWithEmptyOrRelativeComponents)
+{
+    FixtureDrive drive('T');
+    drive.File("victim\\inner\\a.bin", 5);
+    CHeftDoc doc;
+    const std::string root = drive.Drive().str();
+    for (const std::string& path : {root, root + "\\", root + "\\\\victim", root + "\\victim\\",
+                                    root + "\\victim\\\\inner", root + "\\victim\\..", root + "\\.",
+                                    root + "\\victim\\inner\\..\\.."}) {
+        SCOPED_TRACE(path);
+        std::int64_t removed = -1;
+        DeleteFailure failure;
+        EXPECT_FALSE(doc.DeleteFolderTree(path.c_str(), &removed, &failure));
+        EXPECT_EQ(removed, 0);
+        EXPECT_EQ(failure.error, static_cast<DWORD>(ERROR_INVALID_NAME));
+        EXPECT_TRUE(Exists(drive.Path("victim\\inner\\a.bin")));
+    }
+}
+
 TEST_F(DriveWindowTest, OpenCommandOpensTheDriveOfTheChosenFileUnderTheFilesTitle)
 {
     FixtureDrive drive('T');

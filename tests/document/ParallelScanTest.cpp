@@ -190,6 +190,54 @@ TEST_F(ParallelScanTest, CancelAtTheFirstAMiddleAndTheLastRootFolderLeavesNoThre
     }
 }
 
+namespace {
+// The listing of a huge folder, slowed to a crawl: Cancel is pressed once it
+// is under way, and the worker's own error mode is noted on the way.
+DWORD g_scanThread = 0;
+std::atomic<int> g_hugeEntries{0};
+std::atomic<bool> g_workerBoxesOff{true};
+std::atomic<ULONGLONG> g_cancelPressedAt{0};
+void CrawlThroughHuge(const CString& folderPath)
+{
+    if (folderPath.Right(5) != "\\huge") return;
+    if (GetCurrentThreadId() != g_scanThread && !(GetThreadErrorMode() & SEM_FAILCRITICALERRORS))
+        g_workerBoxesOff = false;
+    if (++g_hugeEntries == 100) {
+        g_cancelPressedAt = GetTickCount64();
+        PostMessageW(FindWindowW(L"#32770", L"Scanning Drive"), WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+    }
+    Sleep(1); // the whole listing would take a minute
+}
+} // namespace
+
+TEST_F(ParallelScanTest, CancelDuringTheListingOfAHugeFolderReturnsAtOnce)
+{
+    // The test runner prepares the 50,000 files; they move in and out of the
+    // drive by a rename.
+    wchar_t fixtures[MAX_PATH] = {};
+    ASSERT_GT(GetEnvironmentVariableW(L"HEFT_FIXTURES", fixtures, MAX_PATH), 0u);
+    const std::wstring prepared = std::wstring(fixtures) + L"\\huge";
+    FixtureDrive drive('T');
+    const std::wstring inDrive = ToWidePath(drive.Path("huge"));
+    ASSERT_TRUE(MoveFileW(prepared.c_str(), inDrive.c_str())) << "run through tests/wine-run.sh";
+    main->RebuildDriveBar();
+    CFolderReader::SetScanWorkers(2);
+    g_scanThread = GetCurrentThreadId();
+    CFolderReader::SetEntryHook(&CrawlThroughHuge);
+    EXPECT_EQ(app.OpenDrive("T:"), nullptr);
+    const ULONGLONG returnedAt = GetTickCount64();
+    CFolderReader::SetEntryHook(nullptr);
+    MoveFileW(inDrive.c_str(), prepared.c_str());
+
+    ASSERT_GE(g_hugeEntries.load(), 100) << "Cancel came while the folder was being listed";
+    // About 100 ms is the aim; a second leaves room for a busy machine.
+    EXPECT_LT(returnedAt - g_cancelPressedAt.load(), 1000u);
+    EXPECT_LT(g_hugeEntries.load(), 50000) << "the listing stopped part-way";
+    EXPECT_TRUE(g_workerBoxesOff.load()) << "workers run with the system's error boxes off";
+    EXPECT_EQ(CFolderReader::LiveWorkers(), 0);
+    EXPECT_EQ(DocumentCount(), 0);
+}
+
 TEST_F(ParallelScanTest, ADriveTakenAwayDuringTheScanAsksRetryOrCancelAsAtTheStart)
 {
     FixtureDrive drive('T');

@@ -93,14 +93,14 @@ TEST_F(PreviewTest, ThePreviewTakesTheClientAreaAndCloseGivesBackMenuBarsAndFocu
     const HMENU menu = GetMenu(main->m_hWnd);
     ASSERT_NE(menu, nullptr);
     ASSERT_TRUE(Visible(main->m_wndToolBar));
-    ASSERT_TRUE(Visible(*main->m_pDriveBar));
+    ASSERT_TRUE(Visible(main->m_wndDriveBar));
 
     CPreviewView* preview = StartPreview();
     ASSERT_NE(preview, nullptr);
     EXPECT_EQ(preview->GetPrintView(), list) << "the tree passes the command to the list";
     EXPECT_EQ(GetMenu(main->m_hWnd), nullptr);
     EXPECT_FALSE(Visible(main->m_wndToolBar));
-    EXPECT_FALSE(Visible(*main->m_pDriveBar));
+    EXPECT_FALSE(Visible(main->m_wndDriveBar));
     EXPECT_FALSE(IsWindowVisible(main->m_hWndMDIClient));
     EXPECT_TRUE(Visible(main->m_wndStatusBar));
     EXPECT_TRUE(Visible(*preview));
@@ -126,7 +126,7 @@ TEST_F(PreviewTest, ThePreviewTakesTheClientAreaAndCloseGivesBackMenuBarsAndFocu
     EXPECT_EQ(main->GetControlBar(AFX_IDW_PREVIEW_BAR), nullptr) << "the bar went with it";
     EXPECT_EQ(GetMenu(main->m_hWnd), menu);
     EXPECT_TRUE(Visible(main->m_wndToolBar));
-    EXPECT_TRUE(Visible(*main->m_pDriveBar));
+    EXPECT_TRUE(Visible(main->m_wndDriveBar));
     EXPECT_TRUE(IsWindowVisible(main->m_hWndMDIClient));
     EXPECT_EQ(GetFocus(), tree->m_hWnd) << "the focus goes back where it was";
     EXPECT_EQ(main->m_wndStatusBar.GetPaneText(0), "Ready") << "no page number left behind";

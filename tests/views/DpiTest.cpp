@@ -186,7 +186,7 @@ TEST_F(DpiTest, ADividerDoubleClickGivesMarginsIconAndBarWidthAtTheDpi)
 
 TEST_F(DpiTest, ToolbarImagesAreScaledToTheirButtons)
 {
-    for (CToolBar* bar : {&main->m_wndToolBar, main->m_pDriveBar.get()}) {
+    for (CToolBar* bar : {&main->m_wndToolBar, &main->m_wndDriveBar}) {
         auto images = reinterpret_cast<HIMAGELIST>(bar->SendMessage(TB_GETIMAGELIST));
         ASSERT_NE(images, nullptr);
         int cx = 0, cy = 0;

@@ -55,6 +55,7 @@ static bool IsModelCommand(UINT nID)
     if (nID >= ID_FILE_MRU_FILE1 && nID <= ID_FILE_MRU_FILE4) return true;
     switch (nID) {
     case ID_REFRESH:
+    case ID_REFRESH_FOLDER:
     case ID_DISK_VS_DIRECTORY:
     case ID_TOP_TEN:
     case ID_DRIVE_PROPERTIES:

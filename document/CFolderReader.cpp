@@ -113,10 +113,13 @@ bool CFolderReader::Read(Folder& folder, const KeepGoing& keepGoing)
     std::size_t entries = 0;
     std::vector<Subfolder> subfolders;
     CFileFind find;
-    bool readable = find.FindFile(folder.path + "\\*.*");
+    const bool started = find.FindFile(folder.path + "\\*.*");
+    // A search that finds nothing at all is an empty folder (a drive root
+    // has no "." entry); one that could not start is unreadable.
+    bool readable = started || find.ListedToTheEnd();
     bool stopped = false;
     const EntryHook hook = g_entryHook.load();
-    if (readable) {
+    if (started) {
         do {
             if (hook) hook(folder.path);
             if (!keepGoing()) {
@@ -138,6 +141,7 @@ bool CFolderReader::Read(Folder& folder, const KeepGoing& keepGoing)
         } while (find.FindNextFile());
         find.Close();
     }
+    const bool complete = stopped || find.ListedToTheEnd();
     if (stopped) {
         entries = 0;
         ownBytes = 0;
@@ -147,6 +151,7 @@ bool CFolderReader::Read(Folder& folder, const KeepGoing& keepGoing)
     {
         std::lock_guard<std::mutex> lock(m_mutex);
         folder.readable = readable;
+        folder.complete = complete;
         folder.ownBytes = ownBytes;
         folder.entries = entries;
         folder.subfolders = std::move(subfolders);

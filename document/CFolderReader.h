@@ -35,6 +35,9 @@ public:
     struct Folder {
         CString path; // no trailing separator ("C:" for the root)
         bool readable = false;
+        // False when the listing failed part-way (a share that dropped): what
+        // was read counts, and the folder is marked as not fully read.
+        bool complete = true;
         std::int64_t ownBytes = 0; // reported sizes of all its entries
         std::vector<Subfolder> subfolders;
         std::size_t entries = 0; // entries read, counted against the budget

@@ -12,6 +12,7 @@
 #include "views/CHeftList.h"
 #include "views/CHeftTree.h"
 
+#include <algorithm>
 #include <memory>
 #include <string>
 #include <vector>
@@ -20,6 +21,8 @@ const MessageMap* CHeftDoc::GetThisMessageMap()
 {
     static const MsgMapEntry entries[] = {
         on::Command<&CHeftDoc::OnRefresh>(ID_REFRESH),
+        on::Command<&CHeftDoc::OnRefreshFolder>(ID_REFRESH_FOLDER),
+        on::UpdateCommand<&CHeftDoc::OnUpdateRefreshFolder>(ID_REFRESH_FOLDER),
         on::Command<&CHeftDoc::OnDiskVsDirectory>(ID_DISK_VS_DIRECTORY),
         on::UpdateCommand<&CHeftDoc::OnUpdateDiskVsDirectory>(ID_DISK_VS_DIRECTORY),
         on::Command<&CHeftDoc::OnTopTen>(ID_TOP_TEN),
@@ -232,9 +235,14 @@ void CHeftDoc::ShowUnreadableCount() const
 
 int CHeftDoc::CountRootFolders()
 {
+    return CountSubfolders(m_strDrive);
+}
+
+int CHeftDoc::CountSubfolders(const CString& path)
+{
     int count = 1;
     CFileFind find;
-    if (!find.FindFile(m_strDrive + "\\*.*")) return count;
+    if (!find.FindFile(path + "\\*.*")) return count;
     do {
         if (find.IsDirectory() && !find.IsDots()) ++count;
     } while (find.FindNextFile());
@@ -264,6 +272,7 @@ std::int64_t CHeftDoc::ScanFolder(const CString& path, HTREEITEM hParent)
 {
     // Worker threads read the listings ahead of the walk; the walk itself,
     // and everything that touches a window or a record, stays on this thread.
+    m_strSearchTop = path;
     CFolderReader reader(CFolderReader::ScanWorkers());
     // While a listing is read or waited for, the progress window stays drawn
     // and Cancel (or a closed window) stops the walk between two entries.
@@ -283,6 +292,12 @@ std::int64_t CHeftDoc::ScanFolder(const CString& path, HTREEITEM hParent)
         if (!listing->readable) {
             reader.Release(*listing);
             return FolderUnreadable(item) ? FolderWalk::Skipped : FolderWalk::Stopped;
+        }
+        // A listing that broke off is marked like an unreadable folder, and
+        // what it gave is walked.
+        if (!listing->complete && !FolderUnreadable(item)) {
+            reader.Release(*listing);
+            return FolderWalk::Stopped;
         }
         auto frame = std::make_unique<ScanFrame>();
         frame->path = listing->path;
@@ -350,7 +365,7 @@ BOOL CHeftDoc::FinishSubfolder(ScanFrame& parent, const CString& childPath, std:
         CString status = childPath;
         status.MakeUpper();
         m_pProgressDlg->SetStatusText(status);
-        if (parent.path.GetLength() < 4) m_pProgressDlg->StepIt();
+        if (parent.path == m_strSearchTop) m_pProgressDlg->StepIt();
         if (m_pProgressDlg->CheckCancel() || m_bCloseRequested) return FALSE;
     }
     return TRUE;
@@ -375,11 +390,18 @@ void CHeftDoc::OnRefresh()
         if (tree.GetSelectedItem() == root) FillList();
         else tree.SelectItem(root);
     } else {
-        // This document's own window closes, whichever drive window is active.
-        if (CFrameWnd* frame = treeView->GetParentFrame()) frame->PostMessage(WM_CLOSE);
+        CloseOwnWindow();
         m_bBusy = FALSE;
     }
     if (auto* frame = dynamic_cast<CMainFrame*>(AfxGetMainWnd())) frame->RebuildDriveBar();
+}
+
+void CHeftDoc::CloseOwnWindow()
+{
+    // This document's own window, whichever drive window is active.
+    if (auto* view = dynamic_cast<CView*>(GetFirstView())) {
+        if (CFrameWnd* frame = view->GetParentFrame()) frame->PostMessage(WM_CLOSE);
+    }
 }
 
 void CHeftDoc::OnDiskVsDirectory()
@@ -444,9 +466,11 @@ void CHeftDoc::SetDeleteListedHook(DeleteListedHook hook)
     g_deleteListedHook = hook;
 }
 
-BOOL CHeftDoc::DeleteFolderTree(const CString& path, std::int64_t* pBytesRemoved, DeleteFailure* pFailure)
+BOOL CHeftDoc::DeleteFolderTree(const CString& path, std::int64_t* pBytesRemoved, DeleteFailure* pFailure,
+                                const DeleteProgress& progress)
 {
     std::int64_t removed = 0;
+    std::int64_t entriesRemoved = 0;
     bool failed = false;
     // Only the first entry that stays is reported: the folders above it stay
     // because of it.
@@ -500,17 +524,25 @@ BOOL CHeftDoc::DeleteFolderTree(const CString& path, std::int64_t* pBytesRemoved
     while (!stack.empty()) {
         Level& level = *stack.back();
         if (level.next == level.entries.size()) {
-            if (!level.folder.RemoveWhenClosed()) fail(level.path);
+            if (level.folder.RemoveWhenClosed()) ++entriesRemoved;
+            else fail(level.path);
             stack.pop_back();
             continue;
         }
         const CFolderHandle::Entry& entry = level.entries[level.next++];
         const CString entryPath = level.path + "\\" + WideToUtf8(entry.name);
+        if (progress && !progress(entriesRemoved, entryPath)) {
+            // Stopped: what went is gone, the rest stays where it is.
+            SetLastError(ERROR_CANCELLED);
+            fail(entryPath);
+            break;
+        }
         if (entry.IsFolder() && !entry.IsNameSurrogateLink()) {
             CFolderHandle child;
             if (child.OpenChild(level.folder, entry)) enter(entryPath, std::move(child));
             else fail(entryPath);
         } else if (level.folder.RemoveEntry(entry)) {
+            ++entriesRemoved;
             // Only a file's bytes count; a link itself holds none of what it points at.
             if (!entry.IsFolder()) removed += entry.size;
         } else {
@@ -518,26 +550,121 @@ BOOL CHeftDoc::DeleteFolderTree(const CString& path, std::int64_t* pBytesRemoved
         }
     }
     if (pBytesRemoved) *pBytesRemoved = removed;
-    const bool gone = GetFileAttributesW(ToWidePath(path).c_str()) == INVALID_FILE_ATTRIBUTES;
+    // Gone only when the system says so: a query that fails for another reason
+    // (a share that dropped) proves nothing.
+    const bool gone = GetFileAttributesW(ToWidePath(path).c_str()) == INVALID_FILE_ATTRIBUTES &&
+                      (GetLastError() == ERROR_FILE_NOT_FOUND || GetLastError() == ERROR_PATH_NOT_FOUND);
     if (!gone && !failed) fail(path);
     return gone;
 }
 
-void CHeftDoc::SubtractFromFolders(HTREEITEM hFolder, std::int64_t bytes)
+BOOL CHeftDoc::DeleteFolderItem(HTREEITEM hFolder, DeleteFailure* pFailure)
 {
-    if (!m_pTreeCtrl || bytes == 0) return;
+    if (!m_pTreeCtrl || !hFolder || hFolder == m_hRootItem || m_bBusy) return FALSE;
+    CWaitCursor wait;
+    const CString path = FolderPath(hFolder);
+    m_bBusy = TRUE;
+    m_bCloseRequested = false;
+    std::unique_ptr<CScanProgressDlg> progress;
+    const ULONGLONG start = GetTickCount64();
+    ULONGLONG lastShown = 0;
+    const DeleteProgress onEntry = [&](std::int64_t entriesRemoved, const CString& entryPath) {
+        const ULONGLONG now = GetTickCount64();
+        if (!progress && now - start >= kDeleteProgressDelayMs) {
+            progress = std::make_unique<CScanProgressDlg>(IDS_DELETING);
+            m_pProgressDlg = progress.get();
+            progress->Create(AfxGetMainWnd());
+            progress->ShowCountInsteadOfBar();
+        }
+        if (!progress) return !m_bCloseRequested;
+        if (now - lastShown >= CScanProgressDlg::kPumpIntervalMs) {
+            lastShown = now;
+            CString count;
+            count.Format("%lld entries removed", static_cast<long long>(entriesRemoved));
+            progress->SetCountText(count);
+            progress->SetStatusText(entryPath);
+        }
+        return !progress->CheckCancel() && !m_bCloseRequested;
+    };
+    const BOOL gone = DeleteFolderTree(path, nullptr, pFailure, onEntry);
+    if (progress) progress->DestroyWindow();
+    progress.reset();
+    m_pProgressDlg = nullptr;
+    m_bBusy = FALSE;
+    if (m_bCloseRequested) {
+        // The window closes; what the tree shows no longer matters.
+        CloseOwnWindow();
+        return gone;
+    }
+    if (gone) RemoveFolderItem(hFolder);
+    else RefreshFolder(hFolder);
+    return gone;
+}
+
+void CHeftDoc::MoveFolderTotals(HTREEITEM hFolder, std::int64_t delta)
+{
+    if (!m_pTreeCtrl || delta == 0) return;
+    const HTREEITEM shown = m_pTreeCtrl->GetSelectedItem();
+    bool shownMoved = false;
     for (HTREEITEM item = hFolder; item; item = m_pTreeCtrl->GetParentItem(item)) {
         if (auto* record = reinterpret_cast<CDirEntry*>(m_pTreeCtrl->GetItemData(item)))
-            record->SetSize(record->GetSize() - bytes);
+            record->SetSize(record->GetSize() + delta);
+        shownMoved = shownMoved || item == shown;
     }
+    m_nDriveTotal += delta;
+    // The rows' percentages are taken of the folder the list shows (the whole
+    // drive for the ten largest directories).
+    if (m_bTopTen) m_nFolderTotal = m_nDriveTotal;
+    else if (shownMoved) m_nFolderTotal += delta;
     if (auto* list = dynamic_cast<CHeftList*>(GetView(1))) list->UpdateFolderRowSizes(*m_pTreeCtrl);
 }
 
-void CHeftDoc::RemoveFolderItem(HTREEITEM hItem)
+void CHeftDoc::RecountFolderFiles(HTREEITEM hFolder, std::int64_t deletedBytes)
 {
-    if (!m_pTreeCtrl || !hItem || hItem == m_hRootItem) return;
+    const auto* record = m_pTreeCtrl ? reinterpret_cast<const CDirEntry*>(m_pTreeCtrl->GetItemData(hFolder)) : nullptr;
+    if (!record) return;
+    // The folder's own entries as it holds them now, counted as the search
+    // counts them; its subfolders keep their totals.
+    std::int64_t total = 0;
+    CFileFind find;
+    bool listed = find.FindFile(FolderPath(hFolder) + "\\*.*");
+    if (listed) {
+        do {
+            total += find.GetLength();
+        } while (find.FindNextFile());
+    }
+    listed = find.ListedToTheEnd();
+    if (!listed) {
+        MoveFolderTotals(hFolder, -deletedBytes);
+        return;
+    }
+    for (HTREEITEM child = m_pTreeCtrl->GetChildItem(hFolder); child; child = m_pTreeCtrl->GetNextSiblingItem(child)) {
+        if (const auto* folder = reinterpret_cast<const CDirEntry*>(m_pTreeCtrl->GetItemData(child)))
+            total += folder->GetSize();
+    }
+    MoveFolderTotals(hFolder, total - record->GetSize());
+}
+
+int CHeftDoc::CountUnreadable(HTREEITEM hItem) const
+{
+    int count = 0;
+    std::vector<HTREEITEM> pending{hItem};
+    while (!pending.empty()) {
+        HTREEITEM item = pending.back();
+        pending.pop_back();
+        if (const auto* record = reinterpret_cast<const CDirEntry*>(m_pTreeCtrl->GetItemData(item));
+            record && record->IsUnreadable())
+            ++count;
+        for (HTREEITEM child = m_pTreeCtrl->GetChildItem(item); child; child = m_pTreeCtrl->GetNextSiblingItem(child))
+            pending.push_back(child);
+    }
+    return count;
+}
+
+void CHeftDoc::DeleteSubtree(HTREEITEM hItem)
+{
     CTreeCtrl& tree = *m_pTreeCtrl;
-    // The folder and everything below it, on a stack of its own.
+    // The item and everything below it, on a stack of its own.
     std::vector<HTREEITEM> items;
     std::vector<HTREEITEM> pending{hItem};
     while (!pending.empty()) {
@@ -552,14 +679,132 @@ void CHeftDoc::RemoveFolderItem(HTREEITEM hItem)
         delete reinterpret_cast<CDirEntry*>(tree.GetItemData(item));
         tree.SetItemData(item, 0);
     }
-
-    // The tree moves its selection away from a deleted item by itself, at a
-    // moment of its own choosing; the list is refilled here instead, once the
-    // items are gone.
-    const HTREEITEM selectedBefore = tree.GetSelectedItem();
+    // The tree moves its selection away from a deleted item by itself: the
+    // list must not be filled meanwhile.
     const BOOL wasBusy = m_bBusy;
     m_bBusy = TRUE;
     tree.DeleteItem(hItem);
     m_bBusy = wasBusy;
+}
+
+void CHeftDoc::RemoveFolderItem(HTREEITEM hItem)
+{
+    if (!m_pTreeCtrl || !hItem || hItem == m_hRootItem) return;
+    CTreeCtrl& tree = *m_pTreeCtrl;
+    // What the tree counted for the folder comes off, whatever the disk held
+    // of it at the end: the totals above stay the sums of their parts.
+    if (const auto* record = reinterpret_cast<const CDirEntry*>(tree.GetItemData(hItem)))
+        MoveFolderTotals(tree.GetParentItem(hItem), -record->GetSize());
+    m_nUnreadableFolders -= CountUnreadable(hItem);
+    const HTREEITEM selectedBefore = tree.GetSelectedItem();
+    DeleteSubtree(hItem);
     if (!m_bTopTen && tree.GetSelectedItem() != selectedBefore) FillList();
+}
+
+HTREEITEM CHeftDoc::FindFolderItem(const CString& path) const
+{
+    if (!m_pTreeCtrl || !IsSameOrInside(path, m_strDrive)) return nullptr;
+    HTREEITEM item = m_hRootItem;
+    const std::string rest = path.str().substr(m_strDrive.str().size());
+    size_t start = 1; // past the separator after the drive
+    while (item && start <= rest.size()) {
+        size_t end = rest.find('\\', start);
+        if (end == std::string::npos) end = rest.size();
+        const CString name(rest.substr(start, end - start).c_str());
+        HTREEITEM child = m_pTreeCtrl->GetChildItem(item);
+        while (child && m_pTreeCtrl->GetItemText(child) != name) child = m_pTreeCtrl->GetNextSiblingItem(child);
+        item = child;
+        start = end + 1;
+    }
+    return item;
+}
+
+bool CHeftDoc::IsSameOrInside(const CString& folder, const CString& top)
+{
+    const std::string& text = folder.str();
+    const std::string& prefix = top.str();
+    return text == prefix || (text.size() > prefix.size() && text.compare(0, prefix.size(), prefix) == 0 &&
+                               text[prefix.size()] == '\\');
+}
+
+BOOL CHeftDoc::RefreshFolder(HTREEITEM hFolder)
+{
+    auto* record = m_pTreeCtrl && hFolder ? reinterpret_cast<CDirEntry*>(m_pTreeCtrl->GetItemData(hFolder)) : nullptr;
+    if (!record || m_bBusy) return FALSE;
+    // A junction or symbolic link is never entered: nothing below it counts.
+    if (record->IsLink()) return TRUE;
+    CTreeCtrl& tree = *m_pTreeCtrl;
+    CWaitCursor wait;
+    const CriticalErrorBoxesOff noBoxes;
+    const CString path = FolderPath(hFolder);
+    const HTREEITEM selected = tree.GetSelectedItem();
+    const CString selectedPath = selected ? FolderPath(selected) : CString();
+
+    // The new items go in after the old ones, which stay until the search has
+    // succeeded: a search that is cancelled or loses the drive leaves the
+    // folder as it was.
+    std::vector<HTREEITEM> oldChildren;
+    for (HTREEITEM child = tree.GetChildItem(hFolder); child; child = tree.GetNextSiblingItem(child))
+        oldChildren.push_back(child);
+    const int oldUnreadable = CountUnreadable(hFolder);
+    const bool wasUnreadable = record->IsUnreadable();
+    const int unreadableBefore = m_nUnreadableFolders;
+
+    m_bBusy = TRUE;
+    m_bCloseRequested = false;
+    std::int64_t total = kCancelMarker;
+    for (;;) {
+        m_bDriveLost = false;
+        record->SetUnreadable(false);
+        auto progress = std::make_unique<CScanProgressDlg>(0);
+        m_pProgressDlg = progress.get();
+        progress->Create(AfxGetMainWnd());
+        progress->SetRange(1, CountSubfolders(path));
+        progress->SetStep(1);
+        total = ScanFolder(path, hFolder);
+        progress->DestroyWindow();
+        progress.reset();
+        m_pProgressDlg = nullptr;
+        if (total != kCancelMarker) break;
+
+        std::vector<HTREEITEM> added;
+        for (HTREEITEM child = tree.GetChildItem(hFolder); child; child = tree.GetNextSiblingItem(child)) {
+            if (std::find(oldChildren.begin(), oldChildren.end(), child) == oldChildren.end()) added.push_back(child);
+        }
+        for (HTREEITEM child : added) DeleteSubtree(child);
+        record->SetUnreadable(wasUnreadable);
+        m_nUnreadableFolders = unreadableBefore;
+        if (!m_bDriveLost || m_bCloseRequested || !AskRetryDrive()) break;
+    }
+    if (total == kCancelMarker) {
+        m_bBusy = FALSE;
+        if (m_bCloseRequested) CloseOwnWindow();
+        return FALSE;
+    }
+
+    for (HTREEITEM child : oldChildren) DeleteSubtree(child);
+    m_nUnreadableFolders -= oldUnreadable;
+    if (hFolder == m_hRootItem) tree.SortChildren(hFolder);
+    // The selection goes back to its folder, or to the nearest one above it
+    // that is still there.
+    HTREEITEM target = nullptr;
+    for (CString at = selectedPath; !target && IsSameOrInside(at, path); at = at.Left(at.ReverseFind('\\')))
+        target = FindFolderItem(at);
+    if (target && tree.GetSelectedItem() != target) tree.SelectItem(target);
+    MoveFolderTotals(hFolder, total - record->GetSize());
+    m_bBusy = FALSE;
+    // The list shows the disk as it is now when it showed that folder or one inside it.
+    if (!m_bTopTen && IsSameOrInside(m_strListFolder, path)) FillList();
+    ShowUnreadableCount();
+    return TRUE;
+}
+
+void CHeftDoc::OnRefreshFolder()
+{
+    if (m_pTreeCtrl) RefreshFolder(m_pTreeCtrl->GetSelectedItem());
+}
+
+void CHeftDoc::OnUpdateRefreshFolder(CCmdUI* pCmdUI)
+{
+    pCmdUI->Enable(m_pTreeCtrl && m_pTreeCtrl->GetSelectedItem());
 }

@@ -5,6 +5,7 @@
 #include "views/ShellAnswers.h"
 
 #include <cstdint>
+#include <functional>
 
 class CDirEntry;
 class CScanProgressDlg;
@@ -39,8 +40,10 @@ public:
     // Frees every record of the tree and the list and deletes their items
     // and rows, so that no view shows anything of the drive.
     void EmptyViews();
-    // Upper bound of the progress range: 1 + the root's folders.
+    // Upper bound of the progress range: 1 + the folders of the root.
     int CountRootFolders();
+    // 1 + the subfolders of a folder ("C:" for the root).
+    static int CountSubfolders(const CString& path);
     // Total bytes below a folder ("C:" for the root), inserting its subfolders
     // under hParent; kCancelMarker when cancelled.
     std::int64_t ScanFolder(const CString& path, HTREEITEM hParent);
@@ -56,6 +59,16 @@ public:
 
     // Rescans the drive (F5); closes the window when the rescan fails.
     void OnRefresh();
+    // Searches one folder of the tree again, in place (Shift+F5 for the
+    // folder selected in the tree), by the same rules as the drive's search:
+    // its items and records below it are replaced, its total set, and every
+    // ancestor and the drive total move by the difference. The list is filled
+    // again when it shows that folder or one inside it; the selection stays
+    // where its folder still exists. FALSE when cancelled or the drive went
+    // away: the folder then shows what it showed before.
+    BOOL RefreshFolder(HTREEITEM hFolder);
+    void OnRefreshFolder();
+    void OnUpdateRefreshFolder(CCmdUI* pCmdUI);
     // Switches the percent basis between the shown folder and the whole drive.
     void OnDiskVsDirectory();
     void OnUpdateDiskVsDirectory(CCmdUI* pCmdUI);
@@ -72,19 +85,41 @@ public:
     // refused whoever asks. Every folder is listed through its own handle and
     // its entries removed relative to it, so that a link put in place of a
     // listed folder is never followed.
+    // `progress` is told of every entry before it goes, with the number gone
+    // so far; FALSE from it stops the deletion there (the failure then says
+    // ERROR_CANCELLED) and leaves the rest in place.
+    using DeleteProgress = std::function<bool(std::int64_t entriesRemoved, const CString& entryPath)>;
     BOOL DeleteFolderTree(const CString& path, std::int64_t* pBytesRemoved = nullptr,
-                          DeleteFailure* pFailure = nullptr);
+                          DeleteFailure* pFailure = nullptr, const DeleteProgress& progress = nullptr);
+    // Deletes a folder of the tree as the user asked: with a progress window
+    // and Stop once it has run for about a second, the drive busy meanwhile
+    // (closing the window stops it first). Then the tree shows the disk as it
+    // is: a folder that went comes out with what the tree counted for it, one
+    // that stayed (partly deleted, stopped, failed) is searched again. FALSE
+    // when the folder stayed; pFailure then says why (ERROR_CANCELLED: Stop).
+    BOOL DeleteFolderItem(HTREEITEM hFolder, DeleteFailure* pFailure);
+    static constexpr ULONGLONG kDeleteProgressDelayMs = 1000;
     // For tests: called by DeleteFolderTree after each folder is listed and
     // before its entries are removed, with the folder's path; null for none.
     using DeleteListedHook = void (*)(const CString& folderPath);
     static void SetDeleteListedHook(DeleteListedHook hook);
-    // Takes bytes removed from the disk off a folder's record and the records
-    // of all its ancestors, and off the rows that show those folders.
-    void SubtractFromFolders(HTREEITEM hFolder, std::int64_t bytes);
-    // Takes a folder out of the tree with everything below it: the list's rows
+    // Moves the total of a folder and of all its ancestors by delta, and with
+    // them the drive total, the shown folder's total and the rows that show
+    // those folders.
+    void MoveFolderTotals(HTREEITEM hFolder, std::int64_t delta);
+    // After a file of the folder was deleted: the folder's own bytes are read
+    // again as the folder holds them now, and its total and its ancestors'
+    // follow. When the listing breaks off, the file's bytes come off instead.
+    void RecountFolderFiles(HTREEITEM hFolder, std::int64_t deletedBytes);
+    // Takes a folder out of the tree with everything below it, and what the
+    // tree counted for it off its ancestors and the drive: the list's rows
     // that stand for any of them go first, then their records, then the items.
     // A selection that moves to another folder refills the list as usual.
     void RemoveFolderItem(HTREEITEM hItem);
+    // The tree item of a folder path ("C:\a\b"), or null.
+    HTREEITEM FindFolderItem(const CString& path) const;
+    // Whether `folder` is `top` or lies inside it.
+    static bool IsSameOrInside(const CString& folder, const CString& top);
 
     // The ten largest directories: enters or leaves the listing.
     void OnTopTen();
@@ -124,18 +159,28 @@ private:
     BOOL DriveAnswers() const;
     // The drive error box: TRUE when the user chose Retry.
     BOOL AskRetryDrive();
+    // Puts the outcome of the last search on the status bar.
+    void ShowUnreadableCount() const;
+    // Closes the window that shows this document (later, by a posted message).
+    void CloseOwnWindow();
     // Asks until the drive answers; FALSE when the user gives up.
     BOOL CheckDriveAnswers();
     // One walk of the whole drive under its own progress dialog, into an
     // empty tree; kCancelMarker when cancelled or when the drive went away
     // (m_bDriveLost).
     std::int64_t ScanDriveOnce();
-    // Notes a folder whose search could not be started: when the drive no
-    // longer answers the walk stops (FALSE, m_bDriveLost); otherwise the
-    // folder's record is marked and counted (TRUE).
+    // Notes a folder whose search could not be started or broke off: when the
+    // drive no longer answers the walk stops (FALSE, m_bDriveLost); otherwise
+    // the folder's record is marked and counted (TRUE).
     BOOL FolderUnreadable(HTREEITEM hItem);
-    // Puts the outcome of the last scan on the status bar.
-    void ShowUnreadableCount() const;
+    // Frees the records of an item and everything below it, after the list's
+    // rows that stand for them, and deletes the items; the list is not filled.
+    void DeleteSubtree(HTREEITEM hItem);
+    // Unreadable folders at and below an item.
+    int CountUnreadable(HTREEITEM hItem) const;
+    // The folder a search walks (the drive, or the folder searched again):
+    // its own subfolders advance the progress.
+    CString m_strSearchTop;
     bool m_bDriveLost = false;
     bool m_bCloseRequested = false;
     // Completes a subfolder's record and advances the progress; FALSE when cancelled.

@@ -114,8 +114,14 @@ void CHeftDoc::AddFolderFiles(const CString& path)
             record->SetType(answer.type);
             view->AddRow(record, answer.icon);
         } while (find.FindNextFile());
-        find.Close();
     }
+    // A listing that broke off may mean that the drive went away: the user
+    // decides, as when a search finds the drive gone.
+    if (!find.ListedToTheEnd() && !DriveAnswers() && AskRetryDrive()) {
+        FillList();
+        return;
+    }
+    find.Close();
 
     // Largest first; the header-click sort keeps its own memory.
     view->SortRows(CHeftList::SortParam{&CHeftList::CompareSizes, FALSE});

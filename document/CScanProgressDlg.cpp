@@ -147,6 +147,29 @@ void CScanProgressDlg::FlushStatusText()
     m_nLastStatusTick = ::GetTickCount64();
 }
 
+void CScanProgressDlg::ShowCountInsteadOfBar()
+{
+    if (!m_hWnd) return;
+    ::ShowWindow(GetDlgItem(IDC_PROGRESS), SW_HIDE);
+    // The count takes the line below the status text, as wide as it.
+    RECT status{}, count{};
+    ::GetWindowRect(GetDlgItem(IDC_STATUS), &status);
+    ::GetWindowRect(GetDlgItem(IDC_PERCENT), &count);
+    ::MapWindowPoints(HWND_DESKTOP, m_hWnd, reinterpret_cast<POINT*>(&status), 2);
+    ::MapWindowPoints(HWND_DESKTOP, m_hWnd, reinterpret_cast<POINT*>(&count), 2);
+    ::MoveWindow(GetDlgItem(IDC_PERCENT), status.left, count.top, status.right - status.left, count.bottom - count.top,
+                 TRUE);
+    SetWindowTextUtf8(GetDlgItem(IDC_PERCENT), "");
+    SetWindowTextUtf8(GetDlgItem(IDCANCEL), "Stop");
+}
+
+void CScanProgressDlg::SetCountText(const char* pszText)
+{
+    if (!m_hWnd) return;
+    HWND hCount = GetDlgItem(IDC_PERCENT);
+    if (GetWindowTextUtf8(hCount) != pszText) SetWindowTextUtf8(hCount, pszText);
+}
+
 void CScanProgressDlg::PumpIfDue()
 {
     if (::GetTickCount64() - m_nLastPumpTick >= kPumpIntervalMs) PumpMessages();

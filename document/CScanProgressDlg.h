@@ -33,6 +33,12 @@ public:
     // Drains the thread's queue now, whatever the time since the last pump.
     void PumpMessages();
 
+    // For work whose end is not known beforehand (a deletion): the bar makes
+    // room for a count text across the dialog, and Cancel reads "Stop".
+    void ShowCountInsteadOfBar();
+    // The count text, shown as the status text is.
+    void SetCountText(const char* pszText);
+
     // Enables the owner again before the window goes, so that activation
     // returns to it rather than to some other application.
     BOOL DestroyWindow() override;

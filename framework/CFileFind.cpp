@@ -2,6 +2,7 @@
 
 #include <winternl.h>
 
+#include <atomic>
 #include <cstddef>
 #include <cstring>
 
@@ -61,24 +62,59 @@ std::wstring ToWidePath(const CString& utf8Path)
     return path;
 }
 
+namespace {
+std::atomic<CFileFind::NextEntryHook> g_nextEntryHook{nullptr};
+} // namespace
+
+void CFileFind::SetNextEntryHook(NextEntryHook hook)
+{
+    g_nextEntryHook.store(hook);
+}
+
 bool CFileFind::FindFile(const CString& pattern)
 {
     Close();
+    m_strPattern = pattern;
+    m_nEntries = 0;
+    if (const NextEntryHook hook = g_nextEntryHook.load()) {
+        if (const DWORD error = hook(m_strPattern, 0)) {
+            m_dwEndError = error;
+            return false;
+        }
+    }
     // Basic information skips the 8.3 names nobody here reads; a large fetch
     // asks for more entries per round trip.
     m_hFind = FindFirstFileExW(ToWidePath(pattern).c_str(), FindExInfoBasic, &m_data, FindExSearchNameMatch,
                                nullptr, FIND_FIRST_EX_LARGE_FETCH);
     if (m_hFind == INVALID_HANDLE_VALUE) {
+        m_dwEndError = GetLastError();
         m_data = WIN32_FIND_DATAW{};
         return false;
     }
+    m_nEntries = 1;
     return true;
 }
 
 bool CFileFind::FindNextFile()
 {
     if (m_hFind == INVALID_HANDLE_VALUE) return false;
-    return ::FindNextFileW(m_hFind, &m_data) != FALSE;
+    if (const NextEntryHook hook = g_nextEntryHook.load()) {
+        if (const DWORD error = hook(m_strPattern, m_nEntries)) {
+            m_dwEndError = error;
+            return false;
+        }
+    }
+    if (!::FindNextFileW(m_hFind, &m_data)) {
+        m_dwEndError = GetLastError();
+        return false;
+    }
+    ++m_nEntries;
+    return true;
+}
+
+bool CFileFind::ListedToTheEnd() const
+{
+    return m_dwEndError == ERROR_NO_MORE_FILES || m_dwEndError == ERROR_FILE_NOT_FOUND;
 }
 
 void CFileFind::Close()

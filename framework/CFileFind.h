@@ -34,9 +34,20 @@ public:
     // Starts a search and positions it on the first entry; false when the
     // search cannot start (no such folder, access denied, no match).
     bool FindFile(const CString& pattern);
-    // Moves to the next entry; false when there is none.
+    // Moves to the next entry; false when there is none, or when the search
+    // failed on the way (ListedToTheEnd tells which).
     bool FindNextFile();
     void Close();
+    // After FindFile or FindNextFile returned false: whether the folder was
+    // listed completely. A search that found nothing at all lists an empty
+    // folder completely (the root of a FAT or exFAT drive has no "." entry);
+    // one that failed (access denied, a share that dropped) did not.
+    bool ListedToTheEnd() const;
+    // For tests: asked before every entry, with the search's pattern and the
+    // entries given so far; a non-zero answer fails the search there with
+    // that error.
+    using NextEntryHook = DWORD (*)(const CString& pattern, int entriesSoFar);
+    static void SetNextEntryHook(NextEntryHook hook);
 
     // The current entry.
     CString GetFileName() const;
@@ -60,6 +71,9 @@ public:
 private:
     HANDLE m_hFind = INVALID_HANDLE_VALUE;
     WIN32_FIND_DATAW m_data{};
+    CString m_strPattern;
+    int m_nEntries = 0;
+    DWORD m_dwEndError = ERROR_NO_MORE_FILES;
 };
 
 // While it lives, the calling thread gets a failure instead of the system's

@@ -48,7 +48,7 @@ public:
 
     // A folder whose contents could not be read (access denied): it counts
     // 0, and the views show that its 0 is not a measurement.
-    void SetUnreadable() { m_bUnreadable = true; }
+    void SetUnreadable(bool unreadable = true) { m_bUnreadable = unreadable; }
     bool IsUnreadable() const { return m_bUnreadable; }
 
     void SetTreeItem(TreeItemHandle item) { m_hTreeItem = item; }

@@ -47,6 +47,7 @@
 
 // Strings
 #define IDS_SCANNING_DRIVE          107
+#define IDS_DELETING                108
 
 // Bitmaps (IDR_MAINFRAME is also the toolbar resource's own 16-colour bitmap)
 #define IDB_FREE_LEGEND             123
@@ -69,6 +70,7 @@
 #define ID_REFRESH                  32792
 #define ID_DISK_VS_DIRECTORY        32793
 #define ID_TOP_TEN                  32794
+#define ID_REFRESH_FOLDER           32795
 
 // Drive buttons: drive A to Z (command = ID_DRIVE_A + letter index)
 #define ID_DRIVE_A                  250

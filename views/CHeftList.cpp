@@ -458,12 +458,13 @@ void CHeftList::OnDelete()
         ReportDeleteFailure(*this, path, DeleteFailure{path, GetLastError()});
         return;
     }
-    // The file lay in the folder the tree has selected; it and its ancestors
-    // lose its bytes.
-    if (doc->m_pTreeCtrl) doc->SubtractFromFolders(doc->m_pTreeCtrl->GetSelectedItem(), record->GetSize());
     for (int row = 0; row < GetRowCount(); ++row) {
         if (GetRowRecord(row) == record) {
+            const std::int64_t size = record->GetSize();
             RemoveRow(row);
+            // The file lay in the folder the tree has selected: its own bytes
+            // are counted again as it holds them now.
+            if (doc->m_pTreeCtrl) doc->RecountFolderFiles(doc->m_pTreeCtrl->GetSelectedItem(), size);
             break;
         }
     }

@@ -21,19 +21,11 @@ void DeleteTreeFolder(const CWnd& owner, CHeftDoc& doc, HTREEITEM hFolder)
 {
     const CString path = doc.FolderPath(hFolder);
     if (!ConfirmDelete(owner, path)) return;
-    std::int64_t removed = 0;
     DeleteFailure failure;
-    const BOOL gone = doc.DeleteFolderTree(path, &removed, &failure);
-    doc.SubtractFromFolders(hFolder, removed);
-    if (gone) {
-        doc.RemoveFolderItem(hFolder);
-        return;
-    }
-    // The list may show what is left of the folder, or a folder inside it:
-    // it shows the disk as it is now.
-    const CString& shown = doc.m_strListFolder;
-    if (!doc.m_bTopTen && (shown == path || shown.str().rfind((path + "\\").str(), 0) == 0)) doc.FillList();
-    ReportDeleteFailure(owner, path, failure);
+    if (doc.DeleteFolderItem(hFolder, &failure)) return;
+    // Stop was the user's own choice: nothing to report.
+    if (failure.error != ERROR_CANCELLED && owner.m_hWnd && IsWindow(owner.m_hWnd))
+        ReportDeleteFailure(owner, path, failure);
 }
 
 void SelectParentFolder(CTreeCtrl& tree)

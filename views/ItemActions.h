@@ -12,9 +12,9 @@ BOOL ConfirmDelete(const CWnd& owner, const CString& path);
 // Tells the user that `path` could not be deleted: which entry stayed, and
 // the system's reason.
 void ReportDeleteFailure(const CWnd& owner, const CString& path, const DeleteFailure& failure);
-// Asks, then deletes a folder of the tree from the disk. The folder and its
-// ancestors lose the bytes actually removed; a folder that is gone leaves the
-// tree and the list, one that stays keeps its item and is reported.
+// Asks, then deletes a folder of the tree from the disk (CHeftDoc::
+// DeleteFolderItem); a folder that stays is reported, unless the user stopped
+// the deletion.
 void DeleteTreeFolder(const CWnd& owner, CHeftDoc& doc, HTREEITEM hFolder);
 
 // Selects the parent of the tree's selected folder; nothing at the root.

@@ -120,6 +120,7 @@ TEST(Resources, StringTable)
         {128, L"Heftscope"},
         {129, L"\nHeftTree\nHeftTree\n\n\nHeft95.Document\nHeft9 Document"},
         {107, L"Scanning Drive"},
+        {108, L"Deleting"},
         {57344, L"HEFT"},
         {57345, L"Ready"},
         {59137, L"CAP"},
@@ -130,6 +131,7 @@ TEST(Resources, StringTable)
         {32784, L"Display properties for the selection\nProperties"},
         {32788, L"Display properties for the drive\nProperties"},
         {32792, L"Rescan the drive\nRefresh"},
+        {32795, L"Search the folder selected in the tree again\nRefresh Folder"},
         {32793, L"Display size relative to entire disk\nDisk vs. Directory"},
         {32794, L"List ten biggest directories on the drive\nTop Ten"},
         {57607, L"Print the current directory list\nPrint"},
@@ -186,6 +188,7 @@ TEST(Resources, Menus)
               "  -\n"
               "  &Up One Level=32791\n"
               "  &Refresh=32792\n"
+              "  Refresh &Folder=32795\n"
               "&View\n"
               "  &Toolbar=59392\n"
               "  &Status Bar=59393\n"
@@ -221,7 +224,7 @@ TEST(Resources, Menus)
     // Document and view commands appear only while a drive is open.
     const UINT documentCommands[] = {
         ID_ACTION_OPEN, ID_ITEM_PROPERTIES, ID_ACTION_DELETE, ID_DRIVE_PROPERTIES,
-        ID_UP_ONE_LEVEL, ID_REFRESH, ID_DISK_VS_DIRECTORY, ID_TOP_TEN,
+        ID_UP_ONE_LEVEL, ID_REFRESH, ID_REFRESH_FOLDER, ID_DISK_VS_DIRECTORY, ID_TOP_TEN,
         ID_FILE_PRINT, ID_FILE_PRINT_PREVIEW, ID_FILE_CLOSE,
         ID_WINDOW_CASCADE, ID_WINDOW_TILE_HORZ, ID_WINDOW_ARRANGE, ID_WINDOW_SPLIT,
     };
@@ -256,8 +259,8 @@ TEST(Resources, AcceleratorsAndToolbar)
         {key | FSHIFT, VK_INSERT, 57637},   {key | FALT, VK_BACK, 57643},
         {key | FCONTROL, 'Z', 57643},       {key | FSHIFT, VK_DELETE, 57635},
         {key | FCONTROL, 'X', 57635},       {key, VK_F1, 32786},
-        {key, VK_F5, 32792},                {key, VK_F6, 57680},
-        {key | FSHIFT, VK_F6, 57681},
+        {key, VK_F5, 32792},                {key | FSHIFT, VK_F5, 32795},
+        {key, VK_F6, 57680},                {key | FSHIFT, VK_F6, 57681},
     };
     ASSERT_EQ(entries.size(), std::size(expected));
     for (size_t i = 0; i < entries.size(); ++i) {

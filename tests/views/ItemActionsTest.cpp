@@ -88,9 +88,9 @@ TEST_F(ItemActionsTest, DeletingAFileRowTakesItsBytesOffEveryFolderUpToTheRoot)
     EXPECT_EQ(Size(doc, "a"), 740);
     EXPECT_EQ(Size(doc, ""), 741);
     EXPECT_EQ(Size(doc, "a\\b\\c"), 230) << "a sibling folder keeps its total";
-    // The other rows keep their shares until the next fill.
-    EXPECT_EQ(doc->m_nFolderTotal, folderTotal);
-    EXPECT_EQ(doc->m_nDriveTotal, 1741);
+    // The shares are taken of what the folder and the drive hold now.
+    EXPECT_EQ(doc->m_nFolderTotal, folderTotal - 1000);
+    EXPECT_EQ(doc->m_nDriveTotal, 741);
 }
 
 TEST_F(ItemActionsTest, DeletingAFolderRowRemovesItsTreeItemsRowAndBytes)

@@ -73,15 +73,6 @@ protected:
     {
         list->GetListCtrl().SetItemState(FindRow(list, name), LVIS_SELECTED, LVIS_SELECTED);
     }
-    static bool ExistsOn(const FixtureDrive& drive, const char* rel)
-    {
-        return GetFileAttributesW(ToWidePath(drive.Path(rel)).c_str()) != INVALID_FILE_ATTRIBUTES;
-    }
-    static void SetReadOnly(const FixtureDrive& drive, const char* rel, bool readOnly)
-    {
-        SetFileAttributesW(ToWidePath(drive.Path(rel)).c_str(), readOnly ? FILE_ATTRIBUTE_READONLY : FILE_ATTRIBUTE_NORMAL);
-    }
-
     void Build(FixtureDrive& drive)
     {
         drive.File("root.bin", 1);
@@ -98,7 +89,7 @@ protected:
         drive.File("g\\old.bin", 60);
         drive.File("top\\leaf\\big.bin", 5000);
         drive.File("top\\small.bin", 2);
-        SetReadOnly(drive, "p\\q\\r\\ro.bin", true);
+        MakeReadOnly(drive, "p\\q\\r\\ro.bin", true);
     }
 };
 
@@ -131,7 +122,7 @@ TEST_F(ExactAfterDeleteTest, EveryKindOfDeleteLeavesTheTreeAFreshSearchWouldGive
              EXPECT_EQ(DeleteAnsweringYes(TreeOf(doc)), 2) << "the question, then what stayed";
              EXPECT_EQ(Item(doc, "p\\gone"), nullptr) << "a subfolder that went leaves the tree";
              EXPECT_NE(Item(doc, "p\\q\\r"), nullptr);
-             EXPECT_TRUE(ExistsOn(drive, "p\\q\\r\\ro.bin"));
+             EXPECT_TRUE(Exists(drive, "p\\q\\r\\ro.bin"));
          }},
         {"a folder that grew after the search", [](FixtureDrive& drive, CHeftDoc* doc, CHeftList* list) {
              drive.File("g\\new.bin", 700);
@@ -155,7 +146,7 @@ TEST_F(ExactAfterDeleteTest, EveryKindOfDeleteLeavesTheTreeAFreshSearchWouldGive
         ASSERT_TRUE(OpenShowing(drive, "", doc, list));
         c.act(drive, doc, list);
         ExpectAsAFreshSearch(doc);
-        SetReadOnly(drive, "p\\q\\r\\ro.bin", false);
+        MakeReadOnly(drive, "p\\q\\r\\ro.bin", false);
         app.CloseAllDocuments();
         PumpPending();
     }
@@ -203,7 +194,7 @@ TEST_F(ExactAfterDeleteTest, StopInTheProgressWindowLeavesTheRestInPlaceAndTheTo
     EXPECT_LT(left, 300) << "and after some entries";
     EXPECT_EQ(doc->m_bBusy, FALSE);
     ExpectAsAFreshSearch(doc);
-    SetReadOnly(drive, "p\\q\\r\\ro.bin", false);
+    MakeReadOnly(drive, "p\\q\\r\\ro.bin", false);
 }
 
 TEST_F(ExactAfterDeleteTest, RefreshFolderReadsTheFolderAgainUpToTheRootAndKeepsTheSelection)
@@ -215,7 +206,7 @@ TEST_F(ExactAfterDeleteTest, RefreshFolderReadsTheFolderAgainUpToTheRootAndKeeps
     ASSERT_TRUE(OpenShowing(drive, "p\\q", doc, list));
     drive.File("p\\q\\added.bin", 1234);
     drive.File("p\\newfolder\\n.bin", 6);
-    SetReadOnly(drive, "p\\gone\\g1.bin", false);
+    MakeReadOnly(drive, "p\\gone\\g1.bin", false);
     DeleteFileW(ToWidePath(drive.Path("p\\gone\\g1.bin")).c_str());
 
     ASSERT_TRUE(doc->RefreshFolder(Item(doc, "p")));
@@ -227,7 +218,7 @@ TEST_F(ExactAfterDeleteTest, RefreshFolderReadsTheFolderAgainUpToTheRootAndKeeps
     TreeOf(doc)->SendMessage(WM_COMMAND, ID_REFRESH_FOLDER);
     EXPECT_NE(FindRow(list, "more.bin"), -1);
     ExpectAsAFreshSearch(doc);
-    SetReadOnly(drive, "p\\q\\r\\ro.bin", false);
+    MakeReadOnly(drive, "p\\q\\r\\ro.bin", false);
 }
 
 namespace {

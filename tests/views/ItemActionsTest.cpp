@@ -13,20 +13,9 @@
 
 namespace {
 
-bool Exists(const FixtureDrive& drive, const char* rel)
-{
-    return GetFileAttributesW(ToWidePath(drive.Path(rel)).c_str()) != INVALID_FILE_ATTRIBUTES;
-}
-
 std::string Text(HWND box, int id)
 {
     return GetWindowTextUtf8(GetDlgItem(box, id)).str();
-}
-
-void MakeReadOnly(const FixtureDrive& drive, const char* rel, bool readOnly)
-{
-    SetFileAttributesW(ToWidePath(drive.Path(rel)).c_str(),
-                       readOnly ? FILE_ATTRIBUTE_READONLY : FILE_ATTRIBUTE_NORMAL);
 }
 
 class ItemActionsTest : public ListTest {

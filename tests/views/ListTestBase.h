@@ -24,6 +24,16 @@ protected:
 
     static CHeftList* ListOf(CHeftDoc* doc) { return dynamic_cast<CHeftList*>(doc->GetView(1)); }
 
+    static bool Exists(const FixtureDrive& drive, const char* rel)
+    {
+        return GetFileAttributesW(ToWidePath(drive.Path(rel)).c_str()) != INVALID_FILE_ATTRIBUTES;
+    }
+    static void MakeReadOnly(const FixtureDrive& drive, const char* rel, bool readOnly)
+    {
+        SetFileAttributesW(ToWidePath(drive.Path(rel)).c_str(),
+                           readOnly ? FILE_ATTRIBUTE_READONLY : FILE_ATTRIBUTE_NORMAL);
+    }
+
     static CDirEntry* Row(CHeftList* list, int row)
     {
         return list->GetRowRecord(row);

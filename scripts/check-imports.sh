@@ -46,7 +46,8 @@ trap 'rm -f "$probe"' EXIT
 if ! errors=$("$cxx" -fsyntax-only -x c++ -DWINVER=0x0601 -D_WIN32_WINNT=0x0601 -D_WIN32_IE=0x0700 \
     -DNTDDI_VERSION=0x06010000 -DUNICODE -D_UNICODE "$probe" 2>&1); then
     echo "check-imports: $program imports functions that Windows 7 SP1 does not have:" >&2
-    grep -o "[A-Za-z_0-9]*.. was not declared" <<<"$errors" | sort -u >&2 || echo "$errors" >&2
+    grep -o "[A-Za-z_0-9]\+[^A-Za-z_0-9 ]* was not declared" <<<"$errors" | sed 's/[^A-Za-z_0-9].*//' |
+        sort -u >&2 || echo "$errors" >&2
     exit 1
 fi
 echo "check-imports: $(wc -w <<<"$imports") functions, all in Windows 7 SP1: $program"

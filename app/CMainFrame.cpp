@@ -112,8 +112,9 @@ void CMainFrame::MakeSmallIcons()
     if (cx < size.cx) {
         // Drawn smaller rather than larger, an icon stays sharp.
         SHFILEINFOW sfi{};
-        auto hLarge = reinterpret_cast<HIMAGELIST>(SHGetFileInfoW(Utf8ToWide(GetSystemDirectoryUtf8().str()).c_str(), 0,
-                                                                  &sfi, sizeof(sfi), SHGFI_SYSICONINDEX | SHGFI_LARGEICON));
+        const std::wstring sample = Utf8ToWide(GetSystemDirectoryUtf8().str());
+        auto hLarge = reinterpret_cast<HIMAGELIST>(
+            SHGetFileInfoW(sample.c_str(), 0, &sfi, sizeof(sfi), SHGFI_SYSICONINDEX | SHGFI_LARGEICON));
         if (hLarge) m_hScaledIconSource = hLarge;
     }
     if (m_ilSystemSmallScaled.Create(size.cx, size.cy, ILC_COLOR32 | ILC_MASK, 64, 64)) CopyNewShellIcons();
@@ -158,8 +159,18 @@ void CMainFrame::OnDpiChanged(int dpi, const RECT* suggested)
         MakeLayoutFonts();
         m_wndStatusBar.SetIndicators(kIndicators, static_cast<int>(std::size(kIndicators)));
         for (HWND hChild = ::GetWindow(m_hWndMDIClient, GW_CHILD); hChild; hChild = ::GetWindow(hChild, GW_HWNDNEXT)) {
-            if (auto* child = dynamic_cast<CChildFrame*>(FromHandlePermanent(hChild)))
-                child->m_wndSplitter.OnLayoutDpiChanged(previous, dpi);
+            auto* child = dynamic_cast<CChildFrame*>(FromHandlePermanent(hChild));
+            if (!child) continue;
+            // A drive window keeps its place and share of the main window.
+            if (!::IsZoomed(hChild) && !::IsIconic(hChild)) {
+                RECT rc{};
+                ::GetWindowRect(hChild, &rc);
+                ::MapWindowPoints(HWND_DESKTOP, m_hWndMDIClient, reinterpret_cast<POINT*>(&rc), 2);
+                const int left = MulDiv(rc.left, dpi, previous), top = MulDiv(rc.top, dpi, previous);
+                ::SetWindowPos(hChild, nullptr, left, top, MulDiv(rc.right, dpi, previous) - left,
+                               MulDiv(rc.bottom, dpi, previous) - top, SWP_NOZORDER | SWP_NOACTIVATE);
+            }
+            child->m_wndSplitter.OnLayoutDpiChanged(previous, dpi);
         }
     }
     if (suggested)

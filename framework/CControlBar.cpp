@@ -234,7 +234,8 @@ int CStatusBar::CalcHeight(int)
     ReleaseDC(m_hWnd, hdc);
     int borders[3] = {}; // horizontal, vertical, between panes
     SendMessage(SB_GETBORDERS, 0, reinterpret_cast<LPARAM>(borders));
-    const int line = std::max(measured ? static_cast<int>(metrics.tmHeight) : 0, SystemMetricForDpi(SM_CYSMICON, LayoutDpi()));
+    const int line =
+        std::max(measured ? static_cast<int>(metrics.tmHeight) : 0, SystemMetricForDpi(SM_CYSMICON, LayoutDpi()));
     // The panes' sunken edges take one pixel above and below the line.
     return line + 2 + 2 * std::max(borders[1], 0) + 2;
 }

@@ -115,7 +115,8 @@ void CSplitterWnd::OnLayoutDpiChanged(int oldDpi, int newDpi)
 {
     for (int& width : m_idealWidths) width = MulDiv(width, newDpi, oldDpi);
     for (const auto& [hPane, pane] : m_paneViews) {
-        if (auto* view = dynamic_cast<CView*>(pane); view && ::IsWindow(hPane)) view->OnLayoutDpiChanged(oldDpi, newDpi);
+        auto* view = dynamic_cast<CView*>(pane);
+        if (view && ::IsWindow(hPane)) view->OnLayoutDpiChanged(oldDpi, newDpi);
     }
     RecalcLayout();
 }

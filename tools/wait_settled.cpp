@@ -3,7 +3,9 @@
 // is when the main window is enabled again (a scan disables it), holds a
 // drive window and no "Scanning Drive" dialog is up, twice in a row a second
 // apart. Exit code 0 once settled, 1 after the time given in seconds by the
-// second argument (default 600).
+// second argument (default 600). A third argument, a DPI, then tells the main
+// window that it now shows on a monitor of that DPI, as Windows does when the
+// window moves to one (it keeps its place: no rectangle crosses processes).
 #include <windows.h>
 #include <shellapi.h>
 
@@ -80,5 +82,11 @@ int main()
         inARow = Settled() ? inARow + 1 : 0;
         if (inARow < 2) Sleep(1000);
     }
-    return inARow == 2 ? 0 : 1;
+    if (inARow < 2) return 1;
+    if (argc > 3) {
+        const long dpi = std::wcstol(argv[3], nullptr, 10);
+        if (dpi < 48 || dpi > 960) return 2;
+        SendMessageW(FindMainWindow(), WM_DPICHANGED, MAKEWPARAM(dpi, dpi), 0);
+    }
+    return 0;
 }

@@ -25,7 +25,7 @@ const COLORREF kBlack = RGB(0, 0, 0);
 int StartDpi()
 {
     const char* wanted = std::getenv("HEFT_TEST_DPI");
-    return wanted ? std::atoi(wanted) : 96;
+    return wanted && *wanted ? std::atoi(wanted) : 96;
 }
 
 class DpiTest : public ListTest {
@@ -106,7 +106,8 @@ protected:
             {"toolbar button", LOWORD(main->m_wndToolBar.SendMessage(TB_GETBUTTONSIZE))},
             {"drive button", LOWORD(main->m_pDriveBar->SendMessage(TB_GETBUTTONSIZE))},
         };
-        for (int i = 0; i < CHeftList::kColumnCount; ++i) values["column " + std::to_string(i)] = ctrl.GetColumnWidth(i);
+        for (int i = 0; i < CHeftList::kColumnCount; ++i)
+            values["column " + std::to_string(i)] = ctrl.GetColumnWidth(i);
         return values;
     }
     static int RowHeightOf(CHeftList* view)
@@ -336,8 +337,14 @@ TEST_F(DpiTest, AMoveToAMonitorOfAnotherDpiLaysEverythingOutAgainAndBack)
 {
     OpenList();
     const std::map<std::string, int> atStart = Layout(doc);
+    const HWND driveWindow = list->GetParentFrame()->m_hWnd;
+    RECT before{};
+    GetWindowRect(driveWindow, &before);
     const int home = dpi;
     MoveToDpi(home * 3 / 2);
+    RECT after{};
+    GetWindowRect(driveWindow, &after);
+    EXPECT_NEAR(after.right - after.left, (before.right - before.left) * 3 / 2, 1) << "the drive window grows too";
     CheckColumnsAndRows();
     CheckRowDrawing();
     CheckToolbars();
@@ -367,4 +374,6 @@ TEST_F(DpiTest, AMoveToAMonitorOfAnotherDpiLaysEverythingOutAgainAndBack)
     MoveToDpi(home);
     CheckRowDrawing();
     EXPECT_EQ(Layout(doc), atStart);
+    GetWindowRect(driveWindow, &after);
+    EXPECT_EQ(after.right - after.left, before.right - before.left);
 }

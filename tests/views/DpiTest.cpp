@@ -5,6 +5,7 @@
 // prefixes of 144 and 192 DPI (HEFT_TEST_DPI, tests/wine-run.sh).
 #include "app/CChildFrame.h"
 #include "framework/Dpi.h"
+#include "resources/resource.h"
 #include "tests/views/Canvas.h"
 #include "tests/views/ListTestBase.h"
 
@@ -376,4 +377,17 @@ TEST_F(DpiTest, AMoveToAMonitorOfAnotherDpiLaysEverythingOutAgainAndBack)
     EXPECT_EQ(Layout(doc), atStart);
     GetWindowRect(driveWindow, &after);
     EXPECT_EQ(after.right - after.left, before.right - before.left);
+}
+
+// The bars are made again at a new DPI: a command bar the user hid stays
+// hidden, and View > Toolbar still reaches it, not the drive bar.
+TEST_F(DpiTest, AHiddenCommandBarStaysHiddenAtANewDpi)
+{
+    main->SendMessage(WM_COMMAND, ID_VIEW_TOOLBAR);
+    MoveToDpi(dpi * 3 / 2);
+    EXPECT_FALSE(main->m_wndToolBar.IsWindowVisible());
+    EXPECT_TRUE(main->m_pDriveBar->IsWindowVisible());
+    main->SendMessage(WM_COMMAND, ID_VIEW_TOOLBAR);
+    EXPECT_TRUE(main->m_wndToolBar.IsWindowVisible());
+    MoveToDpi(StartDpi());
 }

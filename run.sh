@@ -2,12 +2,15 @@
 # The run command: installs what is missing, builds the 64-bit program and
 # starts it under Wine on a folder of this machine, shown as drive H:.
 #   ./run.sh [FOLDER]        FOLDER defaults to $HOME
+# HEFT_OPEN gives the path the program is started with (default H:), for
+# example H:\Photos, as Explorer's "Open in Heftscope" would.
 # With a display ($DISPLAY) the program simply runs until it is closed.
 # Without one it runs in a virtual X server, in Wine's virtual desktop; once
 # the screen has settled, build/screenshot.png is written, its path printed,
 # and the program is stopped. HEFT_SHOT_DELAY adds seconds of waiting before
-# that screenshot; HEFT_XVFB_DISPLAY picks the virtual server's display
-# number (default: the first free one).
+# that screenshot; HEFT_SHOT_DPI (for example 144) first tells the window it
+# moved to a monitor of that DPI; HEFT_XVFB_DISPLAY picks the virtual
+# server's display number (default: the first free one).
 set -euo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")"
 root=$(pwd)
@@ -22,13 +25,13 @@ screenshot="$root/build/screenshot.png"
 if [ "${1:-}" = "--inside-xvfb" ]; then
     work=$(mktemp -d)
     trap 'rm -rf "$work"' EXIT
-    "$wine" explorer /desktop=heft,1280x800 "$exe_windows" H: >"$work/wine.log" 2>&1 &
+    "$wine" explorer /desktop=heft,1280x800 "$exe_windows" "${HEFT_OPEN:-H:}" >"$work/wine.log" 2>&1 &
     wine_pid=$!
 
     # The drive is open (a helper in the same desktop watches the windows),
     # then the screen has settled: not blank, and two screenshots two seconds
     # apart are identical.
-    "$wine" "$helper_windows" heft 600 >>"$work/wine.log" 2>&1 ||
+    "$wine" "$helper_windows" heft 600 ${HEFT_SHOT_DPI:-} >>"$work/wine.log" 2>&1 ||
         echo "run: the drive did not finish opening within 600 s" >&2
     deadline=$((SECONDS + 120))
     previous=""
@@ -74,7 +77,7 @@ heft_wine_prefix "$root/build/wine-run" desktop
 ln -sfn "$folder" "$WINEPREFIX/dosdevices/h:"
 
 if [ -n "${DISPLAY:-}" ]; then
-    exec "$wine" "$exe_windows" H:
+    exec "$wine" "$exe_windows" "${HEFT_OPEN:-H:}"
 fi
 
 display_choice=(-a)

@@ -4,8 +4,11 @@
 #include "app/CChildFrame.h"
 #include "app/CMainFrame.h"
 #include "document/CHeftDoc.h"
+#include "framework/CFileFind.h"
 #include "resources/resource.h"
 #include "views/CHeftTree.h"
+
+#include <cctype>
 
 const MessageMap* CHeftApp::GetThisMessageMap()
 {
@@ -36,7 +39,7 @@ BOOL CHeftApp::InitInstance()
 
     // A drive (or any path on it) named on the command line opens now, after
     // the main window is visible. No empty document is ever made.
-    if (!cmdInfo.m_strFileName.IsEmpty()) OpenDrive(cmdInfo.m_strFileName);
+    if (!cmdInfo.m_strFileName.IsEmpty()) OpenStartPath(cmdInfo.m_strFileName);
     cmdInfo.m_nShellCommand = CCommandLineInfo::FileNothing;
     return ProcessShellCommand(cmdInfo);
 }
@@ -45,6 +48,32 @@ CHeftDoc* CHeftApp::OpenDrive(const char* path)
 {
     auto* doc = dynamic_cast<CHeftDoc*>(OpenDocumentFile(path));
     if (doc) doc->SetTitle(doc->m_strVolumeName);
+    return doc;
+}
+
+const char* const CHeftApp::kFolderNotFoundText = "Folder not found: ";
+
+CHeftDoc* CHeftApp::OpenStartPath(const char* path)
+{
+    const CString full = GetFullPathUtf8(path);
+    const bool onDrive = full.GetLength() >= 2 && full[1] == ':' && std::isalpha(static_cast<unsigned char>(full[0]));
+    if (!onDrive) return OpenDrive(path);
+    // The drive's own document, the one its drive button opens, so that the
+    // button brings this window forward instead of searching the drive again.
+    CHeftDoc* doc = OpenDrive(full.Left(2));
+    if (!doc || !doc->m_pTreeCtrl) return doc;
+    CString folder = full;
+    const DWORD attributes = GetFileAttributesUtf8(full);
+    if (attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY))
+        folder = full.Left(full.ReverseFind('\\'));
+    if (HTREEITEM item = doc->FolderItem(folder)) {
+        CTreeCtrl& tree = *doc->m_pTreeCtrl;
+        // Selecting lists the folder; the tree opens its parents to show it.
+        tree.Send(TVM_ENSUREVISIBLE, 0, reinterpret_cast<LPARAM>(item));
+        tree.SelectItem(item);
+    } else if (auto* frame = dynamic_cast<CFrameWnd*>(m_pMainWnd)) {
+        frame->SetMessageText(kFolderNotFoundText + folder);
+    }
     return doc;
 }
 

@@ -1,5 +1,6 @@
 #include "app/CMainFrame.h"
 
+#include "app/CChildFrame.h"
 #include "app/CHeftApp.h"
 #include "app/DriveList.h"
 #include "framework/CDC.h"
@@ -10,7 +11,9 @@
 
 #include <algorithm>
 #include <dbt.h>
+#include <memory>
 #include <string>
+#include <type_traits>
 
 static const UINT kIndicators[] = {
     ID_SEPARATOR,
@@ -27,6 +30,7 @@ const MessageMap* CMainFrame::GetThisMessageMap()
         on::Message<WM_DEVICECHANGE, &CMainFrame::OnDeviceChange>(),
         on::Message<WM_CLOSE, &CMainFrame::OnClose>(),
         on::Message<WM_TIMER, &CMainFrame::OnTimer>(),
+        on::Message<WM_DPICHANGED, &CMainFrame::OnDpiChanged>(),
     };
     static const MessageMap map = MessageMap::Of(&CMDIFrameWnd::GetThisMessageMap, entries);
     return &map;
@@ -41,23 +45,16 @@ CMainFrame::~CMainFrame()
 int CMainFrame::OnCreate(CREATESTRUCTW* cs)
 {
     if (CMDIFrameWnd::OnCreate(cs) == -1) return -1;
-
-    LoadToolbarImageList(IDB_TOOLBAR, m_ilToolbar);
-    LoadToolbarImageList(IDB_TOOLBAR_DISABLED, m_ilToolbarDisabled);
-    LoadToolbarImageList(IDB_TOOLBAR_HOT, m_ilToolbarHot);
-    LoadToolbarImageList(IDB_DRIVES, m_ilDriveBar);
-    LoadToolbarImageList(IDB_DRIVES_DISABLED, m_ilDriveBarDisabled);
-    LoadToolbarImageList(IDB_DRIVES_HOT, m_ilDriveBarHot);
+    // Everything in the window is laid out at the DPI of the monitor it comes up on.
+    SetLayoutDpi(WindowDpi(m_hWnd));
+    LoadToolbarImageLists();
 
     EnableDocking(CBRS_ALIGN_ANY);
-    if (!CreateToolbar(m_wndToolBar, AFX_IDW_TOOLBAR, m_ilToolbar, m_ilToolbarDisabled, m_ilToolbarHot) ||
-        !m_wndToolBar.LoadToolBar(IDR_MAINFRAME))
-        return -1;
-    DockControlBar(&m_wndToolBar);
+    if (!CreateCommandBar()) return -1;
 
-    if (!m_wndStatusBar.Create(m_hWnd, WS_CHILD | WS_VISIBLE | CBRS_BOTTOM, AFX_IDW_STATUS_BAR) ||
-        !m_wndStatusBar.SetIndicators(kIndicators, static_cast<int>(std::size(kIndicators))))
-        return -1;
+    if (!m_wndStatusBar.Create(m_hWnd, WS_CHILD | WS_VISIBLE | CBRS_BOTTOM, AFX_IDW_STATUS_BAR)) return -1;
+    MakeLayoutFonts();
+    if (!m_wndStatusBar.SetIndicators(kIndicators, static_cast<int>(std::size(kIndicators)))) return -1;
     DockControlBar(&m_wndStatusBar);
     SetMessageText(AFX_IDS_IDLEMESSAGE);
 
@@ -69,6 +66,7 @@ int CMainFrame::OnCreate(CREATESTRUCTW* cs)
     // The query hands back an icon of its own as well; it is not needed.
     if (sfi.hIcon) DestroyIcon(sfi.hIcon);
     m_ilSystemSmall.Attach(hSystemList);
+    MakeSmallIcons();
 
     // It shares the command toolbar's control id: View > Toolbar shows and
     // hides the command toolbar, which is docked first.
@@ -86,13 +84,119 @@ int CMainFrame::OnCreate(CREATESTRUCTW* cs)
 HIMAGELIST CMainFrame::SystemSmallImages()
 {
     auto* frame = dynamic_cast<CMainFrame*>(AfxGetMainWnd());
-    return frame ? frame->m_ilSystemSmall.GetSafeHandle() : nullptr;
+    if (!frame) return nullptr;
+    if (!frame->m_ilSystemSmallScaled.GetSafeHandle()) return frame->m_ilSystemSmall.GetSafeHandle();
+    frame->CopyNewShellIcons();
+    return frame->m_ilSystemSmallScaled.GetSafeHandle();
+}
+
+HFONT CMainFrame::ControlFont()
+{
+    auto* frame = dynamic_cast<CMainFrame*>(AfxGetMainWnd());
+    return frame ? frame->m_fontControls.GetSafeHandle() : nullptr;
+}
+
+void CMainFrame::MakeLayoutFonts()
+{
+    LOGFONTW font = IconTitleFontForDpi(LayoutDpi());
+    m_fontControls.Attach(CreateFontIndirectW(&font));
+    font = StatusFontForDpi(LayoutDpi());
+    m_fontStatus.Attach(CreateFontIndirectW(&font));
+    m_wndStatusBar.SendMessage(WM_SETFONT, reinterpret_cast<WPARAM>(m_fontStatus.GetSafeHandle()), TRUE);
+}
+
+void CMainFrame::MakeSmallIcons()
+{
+    m_ilSystemSmallScaled.DeleteImageList();
+    m_hScaledIconSource = nullptr;
+    const SIZE size{SystemMetricForDpi(SM_CXSMICON, LayoutDpi()), SystemMetricForDpi(SM_CYSMICON, LayoutDpi())};
+    int cx = 0, cy = 0;
+    if (!m_ilSystemSmall.GetSafeHandle() || !ImageList_GetIconSize(m_ilSystemSmall, &cx, &cy) || cx == size.cx)
+        return;
+    m_hScaledIconSource = m_ilSystemSmall;
+    if (cx < size.cx) {
+        // Drawn smaller rather than larger, an icon stays sharp.
+        SHFILEINFOW sfi{};
+        const std::wstring sample = Utf8ToWide(GetSystemDirectoryUtf8().str());
+        auto hLarge = reinterpret_cast<HIMAGELIST>(
+            SHGetFileInfoW(sample.c_str(), 0, &sfi, sizeof(sfi), SHGFI_SYSICONINDEX | SHGFI_LARGEICON));
+        if (hLarge) m_hScaledIconSource = hLarge;
+    }
+    if (m_ilSystemSmallScaled.Create(size.cx, size.cy, ILC_COLOR32 | ILC_MASK, 64, 64)) CopyNewShellIcons();
+}
+
+void CMainFrame::CopyNewShellIcons()
+{
+    struct IconDestroy {
+        void operator()(HICON hIcon) const { DestroyIcon(hIcon); }
+    };
+    const int copied = m_ilSystemSmallScaled.GetImageCount();
+    const int count = ImageList_GetImageCount(m_hScaledIconSource);
+    if (copied >= count || !ImageList_SetImageCount(m_ilSystemSmallScaled, static_cast<UINT>(count))) return;
+    // The image list draws each icon at its own size as it takes it in.
+    for (int i = copied; i < count; ++i) {
+        std::unique_ptr<std::remove_pointer_t<HICON>, IconDestroy> icon(
+            ImageList_GetIcon(m_hScaledIconSource, i, ILD_TRANSPARENT));
+        if (icon) ImageList_ReplaceIcon(m_ilSystemSmallScaled, i, icon.get());
+    }
+}
+
+void CMainFrame::OnDpiChanged(int dpi, const RECT* suggested)
+{
+    const int previous = LayoutDpi();
+    if (dpi > 0 && dpi != previous) {
+        // The views show the old fonts and icons until they take the new ones.
+        CFont oldControlFont(m_fontControls.Detach());
+        CFont oldStatusFont(m_fontStatus.Detach());
+        CImageList oldIcons;
+        oldIcons.Attach(m_ilSystemSmallScaled.Detach());
+        SetLayoutDpi(dpi);
+        // The bars show the image lists about to be made again: they go first,
+        // and come back as at a start at this DPI, the command bar first.
+        // The drive bar's window stays (its own click may be running): it
+        // leaves the order of bars and comes back below the command bar,
+        // refilled with images of the new size.
+        const bool commandBarShown = m_wndToolBar.m_hWnd && m_wndToolBar.IsWindowVisible();
+        RemoveControlBar(&m_wndDriveBar);
+        m_wndToolBar.DestroyWindow();
+        LoadToolbarImageLists();
+        CreateCommandBar();
+        if (!commandBarShown) ShowControlBar(&m_wndToolBar, FALSE);
+        // The old image lists are gone: the bar shows the new ones at once,
+        // whenever its buttons can be made again.
+        SetToolbarImages(m_wndDriveBar, m_ilDriveBar, m_ilDriveBarDisabled, m_ilDriveBarHot);
+        DockControlBar(&m_wndDriveBar);
+        RebuildDriveBar();
+        MakeSmallIcons();
+        MakeLayoutFonts();
+        m_wndStatusBar.SetIndicators(kIndicators, static_cast<int>(std::size(kIndicators)));
+        for (HWND hChild = ::GetWindow(m_hWndMDIClient, GW_CHILD); hChild; hChild = ::GetWindow(hChild, GW_HWNDNEXT)) {
+            auto* child = dynamic_cast<CChildFrame*>(FromHandlePermanent(hChild));
+            if (!child) continue;
+            // A drive window keeps its place and share of the main window.
+            if (!::IsZoomed(hChild) && !::IsIconic(hChild)) {
+                RECT rc{};
+                ::GetWindowRect(hChild, &rc);
+                ::MapWindowPoints(HWND_DESKTOP, m_hWndMDIClient, reinterpret_cast<POINT*>(&rc), 2);
+                const int left = MulDiv(rc.left, dpi, previous), top = MulDiv(rc.top, dpi, previous);
+                ::SetWindowPos(hChild, nullptr, left, top, MulDiv(rc.right, dpi, previous) - left,
+                               MulDiv(rc.bottom, dpi, previous) - top, SWP_NOZORDER | SWP_NOACTIVATE);
+            }
+            child->m_wndSplitter.OnLayoutDpiChanged(previous, dpi);
+        }
+    }
+    if (suggested)
+        ::SetWindowPos(m_hWnd, nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
+                       suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
+    RecalcLayout();
 }
 
 void CMainFrame::OnDestroy()
 {
     m_ilSystemSmall.Detach();
     CMDIFrameWnd::OnDestroy();
+    // Without the main window lengths are those of the screen again.
+    SetLayoutDpi(0);
 }
 
 // Retries a close that had to wait for a scan to end.
@@ -219,6 +323,8 @@ void CMainFrame::FillDriveBar()
 
     while (m_wndDriveBar.SendMessage(TB_DELETEBUTTON, 0)) {
     }
+    // Images of the layout DPI, set while the bar has no button.
+    SetToolbarImages(m_wndDriveBar, m_ilDriveBar, m_ilDriveBarDisabled, m_ilDriveBarHot);
     std::fill(std::begin(m_nDriveCommand), std::end(m_nDriveCommand), 0u);
 
     std::vector<TBBUTTON> buttons;
@@ -241,6 +347,24 @@ void CMainFrame::FillDriveBar()
     RecalcLayout();
 }
 
+BOOL CMainFrame::LoadToolbarImageLists()
+{
+    return LoadToolbarImageList(IDB_TOOLBAR, m_ilToolbar) &&
+           LoadToolbarImageList(IDB_TOOLBAR_DISABLED, m_ilToolbarDisabled) &&
+           LoadToolbarImageList(IDB_TOOLBAR_HOT, m_ilToolbarHot) && LoadToolbarImageList(IDB_DRIVES, m_ilDriveBar) &&
+           LoadToolbarImageList(IDB_DRIVES_DISABLED, m_ilDriveBarDisabled) &&
+           LoadToolbarImageList(IDB_DRIVES_HOT, m_ilDriveBarHot);
+}
+
+BOOL CMainFrame::CreateCommandBar()
+{
+    if (!CreateToolbar(m_wndToolBar, AFX_IDW_TOOLBAR, m_ilToolbar, m_ilToolbarDisabled, m_ilToolbarHot) ||
+        !m_wndToolBar.LoadToolBar(IDR_MAINFRAME))
+        return FALSE;
+    DockControlBar(&m_wndToolBar);
+    return TRUE;
+}
+
 BOOL CMainFrame::CreateToolbar(CToolBar& bar, UINT nID, CImageList& images, CImageList& disabled, CImageList& hot)
 {
     const RECT noBorders{0, 0, 0, 0};
@@ -248,13 +372,18 @@ BOOL CMainFrame::CreateToolbar(CToolBar& bar, UINT nID, CImageList& images, CIma
                       WS_CHILD | WS_VISIBLE | CBRS_TOP | CBRS_GRIPPER | CBRS_TOOLTIPS | CBRS_FLYBY | CBRS_SIZE_DYNAMIC,
                       noBorders, nID))
         return FALSE;
+    SetToolbarImages(bar, images, disabled, hot);
+    bar.EnableDocking(CBRS_ALIGN_ANY);
+    return TRUE;
+}
+
+void CMainFrame::SetToolbarImages(CToolBar& bar, CImageList& images, CImageList& disabled, CImageList& hot)
+{
     const SIZE imageSize = ToolbarImageSize();
     bar.SendMessage(TB_SETBITMAPSIZE, 0, MAKELPARAM(imageSize.cx, imageSize.cy));
     bar.SendMessage(TB_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(images.GetSafeHandle()));
     bar.SendMessage(TB_SETDISABLEDIMAGELIST, 0, reinterpret_cast<LPARAM>(disabled.GetSafeHandle()));
     bar.SendMessage(TB_SETHOTIMAGELIST, 0, reinterpret_cast<LPARAM>(hot.GetSafeHandle()));
-    bar.EnableDocking(CBRS_ALIGN_ANY);
-    return TRUE;
 }
 
 void CMainFrame::MapSilverToButtonFace(HBITMAP hBitmap)

@@ -1,6 +1,7 @@
 #pragma once
 #include "framework/CControlBar.h"
 #include "framework/CFrameWnd.h"
+#include "framework/CGdiObject.h"
 #include "framework/CImageList.h"
 
 #include <vector>
@@ -17,9 +18,9 @@ public:
     // Replaces silver, RGB(192,192,192), by the button-face colour in a 24-bit section.
     static void MapSilverToButtonFace(HBITMAP hBitmap);
     // Loads a toolbar bitmap as 16x15 images (at 96 DPI; scaled to the
-    // screen's DPI) into an image list.
+    // layout DPI) into an image list.
     static BOOL LoadToolbarImageList(UINT nIDBitmap, CImageList& imageList);
-    // The size of a toolbar image at the screen's DPI.
+    // The size of a toolbar image at the layout DPI.
     static SIZE ToolbarImageSize();
     // A copy of a strip of 16-pixel-wide images, each scaled to cellWidth
     // (and the height in proportion): pixel for pixel at whole factors,
@@ -29,10 +30,16 @@ public:
     // Creates one of the frame's toolbars along its top edge, showing these
     // image lists; the caller adds the buttons and docks it.
     BOOL CreateToolbar(CToolBar& bar, UINT nID, CImageList& images, CImageList& disabled, CImageList& hot);
+    // Gives a toolbar these image lists at the layout DPI's image size.
+    static void SetToolbarImages(CToolBar& bar, CImageList& images, CImageList& disabled, CImageList& hot);
 
-    // The shell's small system image list that the main window holds, for
-    // the views to show their icons from; null without a main window.
+    // The shell's small icons at the layout DPI, by the shell's own indices,
+    // for the views to show their icons from; null without a main window.
+    // Views ask again before they draw: the shell adds icons as it is asked
+    // about new kinds of entries.
     static HIMAGELIST SystemSmallImages();
+    // The font of the tree and the list at the layout DPI; null without a main window.
+    static HFONT ControlFont();
 
     // Reads the present drives: the letter mask and the root strings ("C:\").
     void ReadLogicalDrives();
@@ -61,6 +68,13 @@ public:
     CImageList m_ilDriveBarHot;
     CImageList m_ilDriveBar;
     CImageList m_ilSystemSmall; // the shell's list: attached, never destroyed here
+    // At a layout DPI whose small icons are not the size of the shell's: a
+    // copy of the shell's icons at that size, made from its small or, when
+    // those are smaller, its large icons (not owned either).
+    CImageList m_ilSystemSmallScaled;
+    HIMAGELIST m_hScaledIconSource = nullptr;
+    CFont m_fontControls;
+    CFont m_fontStatus;
 
 protected:
     int OnCreate(CREATESTRUCTW* cs);
@@ -71,10 +85,21 @@ protected:
     void OnClose();
     void OnTimer(UINT_PTR nIDEvent);
     BOOL OnDeviceChange(UINT nEventType, DWORD_PTR dwData);
+    // Moved to a monitor of another DPI: takes the place the system suggests
+    // and lays out again everything that has a size in pixels.
+    void OnDpiChanged(int dpi, const RECT* suggested);
 
 private:
     // Whether the drive bar can be refilled now (no drive busy, no modal box up).
     static BOOL CanRefillDriveBar();
     void FillDriveBar();
     bool m_bDriveBarStale = false;
+    BOOL LoadToolbarImageLists();
+    BOOL CreateCommandBar();
+    // The fonts and the small icons of the layout DPI, handed to the status
+    // bar and the views that show them.
+    void MakeLayoutFonts();
+    void MakeSmallIcons();
+    // Copies the shell's icons that the scaled copy does not have yet.
+    void CopyNewShellIcons();
 };

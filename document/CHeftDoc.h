@@ -53,6 +53,9 @@ public:
     // The path of a folder of the tree: the drive text, then the names on the
     // way down from the root ("C:" for the root itself).
     CString FolderPath(HTREEITEM hItem) const;
+    // The other way round: the tree's item of a folder's full path ("C:\a\b",
+    // in any case, a trailing "\" or none), or null when the tree has none.
+    HTREEITEM FolderItem(const CString& path) const;
     // Adds a row per file of the folder (read from the disk now), then sorts
     // the rows largest first and selects the first.
     void AddFolderFiles(const CString& path);

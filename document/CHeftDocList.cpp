@@ -49,6 +49,26 @@ CString CHeftDoc::FolderPath(HTREEITEM hItem) const
     return path;
 }
 
+HTREEITEM CHeftDoc::FolderItem(const CString& path) const
+{
+    if (!m_pTreeCtrl || !m_hRootItem || path.Left(m_strDrive.GetLength()).CompareNoCase(m_strDrive) != 0)
+        return nullptr;
+    HTREEITEM item = m_hRootItem;
+    const CString rest = path.Mid(m_strDrive.GetLength());
+    for (int start = 0; start < rest.GetLength() && item;) {
+        int end = rest.Find('\\', start);
+        if (end < 0) end = rest.GetLength();
+        const CString name = rest.Mid(start, end - start);
+        start = end + 1;
+        if (name.IsEmpty()) continue;
+        HTREEITEM child = m_pTreeCtrl->GetChildItem(item);
+        while (child && m_pTreeCtrl->GetItemText(child).CompareNoCase(name) != 0)
+            child = m_pTreeCtrl->GetNextSiblingItem(child);
+        item = child;
+    }
+    return item;
+}
+
 void CHeftDoc::FillList()
 {
     CWaitCursor wait;

@@ -78,7 +78,7 @@ BOOL CToolBar::LoadToolBar(UINT nIDResource)
             b.fsState = TBSTATE_ENABLED;
         }
     }
-    // The images are drawn at the screen's DPI, as large as the buttons they sit on.
+    // The images are drawn at the layout DPI, as large as the buttons they sit on.
     SendMessage(TB_SETBITMAPSIZE, 0, MAKELPARAM(ScaleToDpi(width), ScaleToDpi(height - 1)));
     return SendMessage(TB_ADDBUTTONSW, count, reinterpret_cast<LPARAM>(buttons.data())) != 0;
 }
@@ -197,7 +197,7 @@ void CStatusBar::UpdatePanes()
     RECT rc{};
     GetClientRect(&rc);
     // Indicators keep their widths at the right; the message pane takes the rest.
-    int right = rc.right - GetSystemMetrics(SM_CXVSCROLL);
+    int right = rc.right - SystemMetricForDpi(SM_CXVSCROLL, LayoutDpi());
     std::vector<int> edges(m_ids.size());
     for (size_t i = m_ids.size(); i-- > 0;) {
         edges[i] = right > 0 ? right : 0;
@@ -234,7 +234,8 @@ int CStatusBar::CalcHeight(int)
     ReleaseDC(m_hWnd, hdc);
     int borders[3] = {}; // horizontal, vertical, between panes
     SendMessage(SB_GETBORDERS, 0, reinterpret_cast<LPARAM>(borders));
-    const int line = std::max(measured ? static_cast<int>(metrics.tmHeight) : 0, GetSystemMetrics(SM_CYSMICON));
+    const int line =
+        std::max(measured ? static_cast<int>(metrics.tmHeight) : 0, SystemMetricForDpi(SM_CYSMICON, LayoutDpi()));
     // The panes' sunken edges take one pixel above and below the line.
     return line + 2 + 2 * std::max(borders[1], 0) + 2;
 }

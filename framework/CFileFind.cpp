@@ -439,6 +439,23 @@ CString GetSystemDirectoryUtf8()
     return WideToUtf8(folder);
 }
 
+CString GetFullPathUtf8(const CString& path)
+{
+    const std::wstring wide = Utf8ToWide(path.str());
+    DWORD needed = GetFullPathNameW(wide.c_str(), 0, nullptr, nullptr);
+    if (needed == 0) return path;
+    std::wstring full(needed, L'\0');
+    DWORD got = GetFullPathNameW(wide.c_str(), needed, full.data(), nullptr);
+    if (got == 0 || got >= needed) return path;
+    full.resize(got);
+    return WideToUtf8(full);
+}
+
+DWORD GetFileAttributesUtf8(const CString& path)
+{
+    return GetFileAttributesW(ToWidePath(path).c_str());
+}
+
 CString GetModuleFileNameUtf8(HMODULE hModule)
 {
     // The call says only that the buffer was too small: grow it until the name fits.

@@ -159,5 +159,10 @@ bool GetVolumeInformationUtf8(const CString& rootPath, CString* volumeName, DWOR
 
 // The system folder ("C:\Windows\system32"), or empty if the system does not say.
 CString GetSystemDirectoryUtf8();
+// The full path of a path that may be relative or name a drive alone ("C:"
+// is that drive's current folder), or the path unchanged if the system cannot say.
+CString GetFullPathUtf8(const CString& path);
+// A file's or folder's attributes; INVALID_FILE_ATTRIBUTES when it does not exist.
+DWORD GetFileAttributesUtf8(const CString& path);
 // The full path of a loaded module's file (null: the program itself), or empty.
 CString GetModuleFileNameUtf8(HMODULE hModule);

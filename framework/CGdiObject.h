@@ -20,6 +20,13 @@ public:
         if (m_h) ::DeleteObject(m_h);
         m_h = nullptr;
     }
+    // Gives the object up without deleting it.
+    H Detach()
+    {
+        H h = m_h;
+        m_h = nullptr;
+        return h;
+    }
     H GetSafeHandle() const { return m_h; }
     operator H() const { return m_h; }
 

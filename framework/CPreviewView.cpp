@@ -2,6 +2,7 @@
 
 #include "framework/CCmdUI.h"
 #include "framework/CDC.h"
+#include "framework/Dpi.h"
 #include "framework/CFrameWnd.h"
 #include "framework/CGdiObject.h"
 #include "framework/CView.h"
@@ -105,10 +106,8 @@ BOOL CPreviewView::Show(CView* pView, std::unique_ptr<CPrintInfo> pInfo)
         return FALSE;
     }
     preview->m_hWndFocusBefore = hFocus;
-    {
-        CClientDC screen(preview->m_hWnd);
-        preview->m_sizeScreenDpi = SIZE{screen.GetDeviceCaps(LOGPIXELSX), screen.GetDeviceCaps(LOGPIXELSY)};
-    }
+    // The pages' natural size is that of the monitor the main window is on.
+    preview->m_sizeScreenDpi = SIZE{LayoutDpi(), LayoutDpi()};
 
     CDC dc(printer);
     dc.m_bPrinting = true;

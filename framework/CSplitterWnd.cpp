@@ -111,6 +111,16 @@ void CSplitterWnd::RecalcLayout()
     Invalidate(FALSE);
 }
 
+void CSplitterWnd::OnLayoutDpiChanged(int oldDpi, int newDpi)
+{
+    for (int& width : m_idealWidths) width = MulDiv(width, newDpi, oldDpi);
+    for (const auto& [hPane, pane] : m_paneViews) {
+        auto* view = dynamic_cast<CView*>(pane);
+        if (view && ::IsWindow(hPane)) view->OnLayoutDpiChanged(oldDpi, newDpi);
+    }
+    RecalcLayout();
+}
+
 void CSplitterWnd::OnSize(UINT, int, int)
 {
     RecalcLayout();

@@ -21,12 +21,15 @@ public:
     int GetColumnWidth(int col) const;
     void SetColumnInfo(int col, int cxIdeal);
     void RecalcLayout();
+    // Columns and panes laid out again at a new layout DPI; each column keeps
+    // its share of the screen.
+    void OnLayoutDpiChanged(int oldDpi, int newDpi);
     // Moves the focus to the next (or previous) pane and makes it the frame's active view.
     void ActivateNext(BOOL bPrev);
     // Moves the bar with the arrow keys until Enter or Escape.
     void DoKeyboardSplit();
 
-    // The width of a bar between two columns (6 pixels at 96 DPI).
+    // The width of a bar between two columns (6 pixels at 96 DPI, at the layout DPI).
     static int BarWidth();
 
 protected:

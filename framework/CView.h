@@ -14,6 +14,9 @@ public:
     virtual BOOL Create(HWND hParent, UINT nID, const RECT& rect, CCreateContext* pContext);
     virtual BOOL PreCreateWindow(CREATESTRUCTW& cs);
     virtual void OnInitialUpdate();
+    // The main window moved to a monitor of another DPI: the view lays itself
+    // out again at the new one, which LayoutDpi() already gives.
+    virtual void OnLayoutDpiChanged(int /*oldDpi*/, int /*newDpi*/) {}
     virtual void OnUpdate(CView* pSender, LPARAM lHint, CObject* pHint);
     virtual void OnDraw(CDC* pDC);
     ~CView() override;

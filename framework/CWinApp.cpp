@@ -241,17 +241,7 @@ CDocument* CWinApp::OpenDocumentFile(const char* fileName)
     if (m_templates.empty() || !fileName) return nullptr;
     // The full path names the document; an open document with the same path
     // (compared without regard to case) is brought forward instead.
-    CString full(fileName);
-    const std::wstring wideName = Utf8ToWide(fileName);
-    DWORD needed = GetFullPathNameW(wideName.c_str(), 0, nullptr, nullptr);
-    if (needed > 0) {
-        std::wstring buffer(needed, L'\0');
-        DWORD got = GetFullPathNameW(wideName.c_str(), needed, buffer.data(), nullptr);
-        if (got > 0 && got < needed) {
-            buffer.resize(got);
-            full = WideToUtf8(buffer);
-        }
-    }
+    const CString full = GetFullPathUtf8(fileName);
     for (const auto& tmpl : m_templates) {
         for (CDocument* doc : tmpl->GetDocuments()) {
             if (doc->GetPathName().CompareNoCase(full) != 0) continue;

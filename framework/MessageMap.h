@@ -140,6 +140,18 @@ struct MsgTraits<WM_SIZE> {
     }
 };
 
+// The window's new DPI and the rectangle the system suggests for it there.
+template <>
+struct MsgTraits<WM_DPICHANGED> {
+    template <class C> using Sig = void (C::*)(int dpi, const RECT* suggested);
+    template <class C, Sig<C> F>
+    static LRESULT Call(C* c, const WndMsg& m)
+    {
+        (c->*F)(LOWORD(m.wParam), reinterpret_cast<const RECT*>(m.lParam));
+        return 0;
+    }
+};
+
 template <>
 struct MsgTraits<WM_SETFOCUS> {
     template <class C> using Sig = void (C::*)(HWND hwndOld);

@@ -4,9 +4,10 @@
 ;            -DVERSION=1.2.3 -DPROGRAM=heftscope.exe -DHELP=heftscope.htm
 ;            -DICON=heftscope.ico -DOUTFILE=heftscope-setup-x64.exe heftscope.nsi
 ; It installs the program and its help file for all users under Program Files
-; (the 64-bit one under the 64-bit Program Files), adds a Start-menu shortcut
-; and an entry under Add/Remove Programs. The uninstaller removes all of it and
-; the program's own settings. /S installs or uninstalls silently, /D=FOLDER
+; (the 64-bit one under the 64-bit Program Files), adds a Start-menu shortcut,
+; "Open in Heftscope" on the right-click menu of folders and drives, and an
+; entry under Add/Remove Programs. The uninstaller removes all of it and the
+; program's own settings. /S installs or uninstalls silently, /D=FOLDER
 ; (last on the command line) chooses the folder.
 
 !if "${ARCH}" == "x64"
@@ -32,6 +33,10 @@
 !define SETTINGS_PARENT_KEY "Software\${COMPANY_NAME}"
 !define SETTINGS_KEY "${SETTINGS_PARENT_KEY}\HEFT"
 !define SHORTCUT "$SMPROGRAMS\${PRODUCT_NAME}.lnk"
+; Explorer's right-click menu of folders and of drives, for all users.
+!define FOLDER_MENU_KEY "Software\Classes\Directory\shell\${PRODUCT_NAME}"
+!define DRIVE_MENU_KEY "Software\Classes\Drive\shell\${PRODUCT_NAME}"
+!define MENU_TEXT "Open in ${PRODUCT_NAME}"
 
 Name "${PRODUCT_NAME}"
 Caption "${PRODUCT_NAME} ${VERSION} Setup"
@@ -62,13 +67,19 @@ VIAddVersionKey /LANG=1033 "ProductVersion" "${VERSION}"
 !insertmacro MUI_UNPAGE_INSTFILES
 !insertmacro MUI_LANGUAGE "English"
 
-; The oldest Windows the program is supported on: Windows 10 version 1903
-; (build 18362).
+; The oldest Windows the program is supported on: Windows 7 with Service
+; Pack 1, build 7601 (Windows 7 itself is 7600, every later Windows higher).
 !macro RequireWindowsVersion
-    ${IfNot} ${AtLeastBuild} 18362
-        MessageBox MB_OK|MB_ICONSTOP "${PRODUCT_NAME} needs Windows 10 version 1903 or later." /SD IDOK
+    ${IfNot} ${AtLeastBuild} 7601
+        MessageBox MB_OK|MB_ICONSTOP "${PRODUCT_NAME} needs Windows 7 Service Pack 1 or later." /SD IDOK
         Abort
     ${EndIf}
+!macroend
+
+!macro AddExplorerMenu KEY
+    WriteRegStr HKLM "${KEY}" "" "${MENU_TEXT}"
+    WriteRegStr HKLM "${KEY}" "Icon" "$INSTDIR\heftscope.exe,0"
+    WriteRegStr HKLM "${KEY}\command" "" "$\"$INSTDIR\heftscope.exe$\" $\"%1$\""
 !macroend
 
 !macro UseProgramRegistryView
@@ -91,6 +102,8 @@ Section "Install"
 
     CreateShortcut "${SHORTCUT}" "$INSTDIR\heftscope.exe" "" "$INSTDIR\heftscope.exe" 0 \
         SW_SHOWNORMAL "" "${PRODUCT_NAME} disk-space viewer"
+    !insertmacro AddExplorerMenu "${FOLDER_MENU_KEY}"
+    !insertmacro AddExplorerMenu "${DRIVE_MENU_KEY}"
 
     WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayName" "${PRODUCT_NAME}"
     WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayVersion" "${VERSION}"
@@ -120,6 +133,8 @@ Section "Uninstall"
     RMDir "$INSTDIR"
 
     DeleteRegKey HKLM "${UNINSTALL_KEY}"
+    DeleteRegKey HKLM "${FOLDER_MENU_KEY}"
+    DeleteRegKey HKLM "${DRIVE_MENU_KEY}"
     DeleteRegKey HKCU "${SETTINGS_KEY}"
     DeleteRegKey /ifempty HKCU "${SETTINGS_PARENT_KEY}"
 SectionEnd

@@ -1,6 +1,7 @@
 #include "reports/CDrivePropertiesDlg.h"
 
 #include "framework/CGdiObject.h"
+#include "framework/Dpi.h"
 #include "model/CDirEntry.h"
 #include "resources/resource.h"
 
@@ -74,20 +75,8 @@ void CDrivePropertiesDlg::DoDataExchange(CDataExchange* pDX)
 void CDrivePropertiesDlg::OnPaint()
 {
     CPaintDC dc(m_hWnd);
-    DrawPie(dc, DialogDpi(dc));
-}
-
-int CDrivePropertiesDlg::DialogDpi(HDC hdc) const
-{
-    // The dialog manager lays the template out at the window's DPI. Where the
-    // system knows a DPI per window (Windows 10 1607 on, and Wine) it says so;
-    // elsewhere every window has the screen's, which the paint DC reports.
-    using GetDpiForWindowFn = UINT(WINAPI*)(HWND);
-    static const auto getDpiForWindow = reinterpret_cast<GetDpiForWindowFn>(
-        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"user32.dll"), "GetDpiForWindow")));
-    int dpi = getDpiForWindow ? static_cast<int>(getDpiForWindow(m_hWnd)) : 0;
-    if (dpi <= 0) dpi = GetDeviceCaps(hdc, LOGPIXELSY);
-    return dpi > 0 ? dpi : 96;
+    // The dialog manager lays the template out at the window's DPI.
+    DrawPie(dc, WindowDpi(m_hWnd));
 }
 
 namespace {

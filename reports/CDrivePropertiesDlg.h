@@ -40,8 +40,4 @@ public:
 protected:
     void DoDataExchange(CDataExchange* pDX) override;
     void OnPaint();
-
-private:
-    // The DPI the dialog's layout was made for.
-    int DialogDpi(HDC hdc) const;
 };

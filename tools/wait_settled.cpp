@@ -3,10 +3,14 @@
 // is when the main window is enabled again (a scan disables it), holds a
 // drive window and no "Scanning Drive" dialog is up, twice in a row a second
 // apart. Exit code 0 once settled, 1 after the time given in seconds by the
-// second argument (default 600).
+// second argument (default 600). A third argument, a DPI, then tells the main
+// window that it now shows on a monitor of that DPI, as Windows does when the
+// window moves to one; the helper gives the window the larger size itself (a
+// rectangle does not cross processes with the message).
 #include <windows.h>
 #include <shellapi.h>
 
+#include <algorithm>
 #include <cwchar>
 #include <memory>
 #include <string>
@@ -80,5 +84,19 @@ int main()
         inARow = Settled() ? inARow + 1 : 0;
         if (inARow < 2) Sleep(1000);
     }
-    return inARow == 2 ? 0 : 1;
+    if (inARow < 2) return 1;
+    if (argc > 3) {
+        const long dpi = std::wcstol(argv[3], nullptr, 10);
+        if (dpi < 48 || dpi > 960) return 2;
+        // The rectangle Windows would suggest, grown by the DPI's ratio as far
+        // as the screen allows; the window takes it here.
+        HWND main = FindMainWindow();
+        RECT rc{};
+        GetWindowRect(main, &rc);
+        const int width = std::min<int>(MulDiv(rc.right - rc.left, dpi, 96), GetSystemMetrics(SM_CXSCREEN) - rc.left);
+        const int height = std::min<int>(MulDiv(rc.bottom - rc.top, dpi, 96), GetSystemMetrics(SM_CYSCREEN) - rc.top);
+        SetWindowPos(main, nullptr, 0, 0, width, height, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+        SendMessageW(main, WM_DPICHANGED, MAKEWPARAM(dpi, dpi), 0);
+    }
+    return 0;
 }

@@ -100,9 +100,30 @@ void CHeftList::OnInitialUpdate()
     m_penBlack.Attach(CreatePen(PS_SOLID, 1, RGB(0, 0, 0)));
     m_penHighlight.Attach(CreatePen(PS_SOLID, 1, GetSysColor(COLOR_HIGHLIGHT)));
 
+    TakeLayoutDpi();
+}
+
+void CHeftList::TakeLayoutDpi()
+{
+    SendMessage(WM_SETFONT, reinterpret_cast<WPARAM>(CMainFrame::ControlFont()), TRUE);
     // The shell's list belongs to the main frame (and the shell); the list only
     // shows it, which its share-image-lists style guarantees.
     SendMessage(LVM_SETIMAGELIST, LVSIL_SMALL, reinterpret_cast<LPARAM>(CMainFrame::SystemSmallImages()));
+    // The control measures its rows again only when its frame changes.
+    ::SetWindowPos(m_hWnd, nullptr, 0, 0, 0, 0,
+                   SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
+}
+
+void CHeftList::OnLayoutDpiChanged(int oldDpi, int newDpi)
+{
+    // Each column keeps its share of the screen, whoever chose its width.
+    CListCtrl& list = GetListCtrl();
+    for (int column = 0; column < kColumnCount; ++column) {
+        list.Send(LVM_SETCOLUMNWIDTH, static_cast<WPARAM>(column),
+                  MAKELPARAM(MulDiv(list.GetColumnWidth(column), newDpi, oldDpi), 0));
+        m_nTextWidth[column] = MulDiv(m_nTextWidth[column], newDpi, oldDpi);
+    }
+    TakeLayoutDpi();
 }
 
 void CHeftList::AddRow(CDirEntry* record, int image)
@@ -631,7 +652,7 @@ void CHeftList::DrawItem(DRAWITEMSTRUCT* pDrawItem)
     const CHeftDoc* doc = GetDocument();
     if (record->IsLink() && doc) iconStyle |= doc->m_linkMark.overlay;
     const SIZE icon = IconSize();
-    if (auto images = reinterpret_cast<HIMAGELIST>(list.Send(LVM_GETIMAGELIST, LVSIL_SMALL))) {
+    if (HIMAGELIST images = CMainFrame::SystemSmallImages()) {
         const int top = r.top + std::max(0L, (r.bottom - r.top - icon.cy) / 2);
         ImageList_Draw(images, GetRowImage(row), dc, r.left, top, iconStyle);
         if (record->IsLink() && doc) doc->m_linkMark.DrawArrow(images, dc, r.left, top);

@@ -30,6 +30,7 @@ public:
 
     BOOL PreCreateWindow(CREATESTRUCTW& cs) override;
     void OnInitialUpdate() override;
+    void OnLayoutDpiChanged(int oldDpi, int newDpi) override;
     void OnDraw(CDC*) override {}
     CHeftDoc* GetDocument() const;
 
@@ -158,6 +159,8 @@ protected:
     void ShowSortOrder(const SortParam& param);
     // The record behind the selected row, or null.
     CDirEntry* GetSelectedRecord();
+    // The font and icons of the layout DPI, and rows measured for them.
+    void TakeLayoutDpi();
 
 private:
     struct Row {

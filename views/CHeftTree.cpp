@@ -2,6 +2,7 @@
 
 #include "app/CMainFrame.h"
 #include "document/CHeftDoc.h"
+#include "framework/Dpi.h"
 #include "model/CDirEntry.h"
 #include "resources/resource.h"
 #include "views/CItemPropertiesDlg.h"
@@ -41,6 +42,12 @@ CHeftDoc* CHeftTree::GetDocument() const
 void CHeftTree::OnInitialUpdate()
 {
     CTreeView::OnInitialUpdate();
+    OnLayoutDpiChanged(LayoutDpi(), LayoutDpi());
+}
+
+void CHeftTree::OnLayoutDpiChanged(int, int)
+{
+    SendMessage(WM_SETFONT, reinterpret_cast<WPARAM>(CMainFrame::ControlFont()), TRUE);
     // The shell's list belongs to the main frame (and the shell); the tree only shows it.
     GetTreeCtrl().SetImageList(CMainFrame::SystemSmallImages(), TVSIL_NORMAL);
 }
@@ -62,6 +69,8 @@ void CHeftTree::OnCustomDraw(NMHDR* pNMHDR, LRESULT* pResult)
     auto* draw = reinterpret_cast<NMTVCUSTOMDRAW*>(pNMHDR);
     switch (draw->nmcd.dwDrawStage) {
     case CDDS_PREPAINT:
+        // The icons the shell added since the last painting, at the layout DPI.
+        CMainFrame::SystemSmallImages();
         *pResult = CDRF_NOTIFYITEMDRAW;
         break;
     case CDDS_ITEMPREPAINT: {

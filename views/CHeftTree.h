@@ -10,6 +10,8 @@ class CHeftTree : public CTreeView {
 public:
     BOOL PreCreateWindow(CREATESTRUCTW& cs) override;
     void OnInitialUpdate() override;
+    // The font and icons of the new layout DPI; the items take their height from them.
+    void OnLayoutDpiChanged(int oldDpi, int newDpi) override;
     CHeftDoc* GetDocument() const;
 
     // Frees the record of every item (root first, then depth first); the items stay.

@@ -196,3 +196,51 @@ TEST(Toolbars, SilverBecomesButtonFaceAndOtherColoursStay)
     EXPECT_EQ(px[0], 191);
     EXPECT_EQ(px[3 * (count - 2) + 2], 191);
 }
+
+// A path given at start-up, as Explorer's "Open in Heftscope" gives it: the
+// drive opens, and the folder (a file's folder) is selected and listed.
+TEST_F(StartupTest, AStartPathSelectsAndListsItsFolderOrSaysItIsNotThere)
+{
+    FixtureDrive drive('T');
+    drive.File("docs\\2024\\report.bin", 300);
+    drive.File("docs\\2024\\notes.bin", 100);
+    drive.Folder("docs\\2024\\old");
+    drive.Folder("music");
+    main->RebuildDriveBar();
+    struct Case {
+        const char* path;
+        const char* folder; // the folder selected and listed
+        const char* status; // the status bar's text afterwards
+    };
+    const Case cases[] = {
+        {"T:\\docs\\2024", "T:\\docs\\2024", "Ready"},
+        {"t:\\DOCS\\2024\\", "T:\\docs\\2024", "Ready"},
+        {"T:\\docs\\2024\\notes.bin", "T:\\docs\\2024", "Ready"},
+        {"T:\\", "T:", "Ready"},
+        {"T:\\docs\\missing", "T:", "Folder not found: T:\\docs\\missing"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.path);
+        main->SetMessageText(AFX_IDS_IDLEMESSAGE);
+        CHeftDoc* doc = app.OpenStartPath(c.path);
+        ASSERT_NE(doc, nullptr);
+        CTreeCtrl& tree = *doc->m_pTreeCtrl;
+        const HTREEITEM selected = tree.GetSelectedItem();
+        EXPECT_EQ(doc->FolderPath(selected).CompareNoCase(c.folder), 0) << doc->FolderPath(selected).str();
+        EXPECT_EQ(doc->m_strListFolder.CompareNoCase(c.folder), 0) << doc->m_strListFolder.str();
+        for (HTREEITEM parent = tree.GetParentItem(selected); parent; parent = tree.GetParentItem(parent))
+            EXPECT_TRUE(tree.GetItemState(parent, TVIS_EXPANDED) & TVIS_EXPANDED) << "a parent is open";
+        EXPECT_EQ(main->m_wndStatusBar.GetPaneText(0), c.status);
+        // The drive's own document: its button brings it forward, nothing opens twice.
+        main->SendMessage(WM_COMMAND, ID_DRIVE_A + ('T' - 'A'));
+        EXPECT_EQ(DocumentCount(), 1);
+        app.CloseAllDocuments();
+        PumpPending();
+    }
+    // The listed folder's rows: its subfolder and its two files.
+    CHeftDoc* doc = app.OpenStartPath("T:\\docs\\2024");
+    ASSERT_NE(doc, nullptr);
+    EXPECT_EQ(doc->m_pListCtrl->GetItemCount(), 3);
+    app.CloseAllDocuments();
+    PumpPending();
+}

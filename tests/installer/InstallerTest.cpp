@@ -1,8 +1,9 @@
 // The 64-bit installer built beside this executable, run as a user or an
-// administrator's script would: installed silently into the test prefix,
-// checked (files, Start-menu shortcut, Add/Remove Programs entry), the
-// installed program started and closed, then uninstalled silently and
-// checked that nothing is left.
+// administrator's script would: installed silently into the test prefix (which
+// reports Windows 7), checked (files, Start-menu shortcut, Explorer's menu of
+// folders and drives, Add/Remove Programs entry), the installed program
+// started from that menu's command and closed, then uninstalled silently and
+// checked that nothing is left. Older Windows are refused.
 #include <windows.h>
 #include <knownfolders.h>
 #include <shlobj.h>
@@ -18,6 +19,8 @@
 #include <utility>
 
 #include "framework/ComRef.h"
+#include "framework/Utf16.h"
+#include "tests/common/FixtureDrive.h"
 #include "tests/common/VersionInfo.h"
 
 namespace {
@@ -25,6 +28,9 @@ namespace {
 const wchar_t kUninstallKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Heftscope";
 const wchar_t kSettingsKey[] = L"Software\\Tamrisk Architects\\HEFT";
 const wchar_t kCompanyKey[] = L"Software\\Tamrisk Architects";
+// "Open in Heftscope" on the right-click menu of folders and of drives.
+const wchar_t* const kExplorerMenuKeys[] = {L"Software\\Classes\\Directory\\shell\\Heftscope",
+                                            L"Software\\Classes\\Drive\\shell\\Heftscope"};
 // Wine's settings for one program: the Windows version it is told it runs on.
 const wchar_t kSetupWineSettingsKey[] = L"Software\\Wine\\AppDefaults\\heftscope-setup-x64.exe";
 
@@ -219,9 +225,10 @@ protected:
         ASSERT_FALSE(KnownFolder(FOLDERID_CommonPrograms).empty());
         RemoveLeftovers();
         ASSERT_FALSE(Exists(installFolder)) << "a previous run left an installation behind";
-        // Wine presents itself as Windows 7 unless told otherwise; the
-        // installer accepts Windows 10 version 1903 and later.
-        PretendWindowsVersion(L"win10");
+        // The oldest Windows the installer accepts, Windows 7 SP1, is what a
+        // new Wine prefix reports.
+        ASSERT_EQ(RegistryText(HKEY_LOCAL_MACHINE, L"Software\\Microsoft\\Windows NT\\CurrentVersion", L"CurrentBuild"),
+                  L"7601");
     }
     void TearDown() override
     {
@@ -245,6 +252,15 @@ protected:
         RemoveDirectoryW(installFolder.c_str());
         DeleteFileW(shortcut.c_str());
         RegDeleteKeyW(HKEY_LOCAL_MACHINE, kUninstallKey);
+        for (const wchar_t* key : kExplorerMenuKeys) RegDeleteTreeW(HKEY_LOCAL_MACHINE, key);
+    }
+
+    void ExpectNothingInstalled() const
+    {
+        EXPECT_FALSE(Exists(installFolder));
+        EXPECT_FALSE(Exists(shortcut));
+        EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kUninstallKey));
+        for (const wchar_t* key : kExplorerMenuKeys) EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, key)) << key;
     }
 
     std::wstring buildFolder;
@@ -253,16 +269,17 @@ protected:
     std::wstring shortcut;
 };
 
-TEST_F(Installer, RefusesWindowsBeforeWindows10Version1903)
+TEST_F(Installer, RefusesWindowsBeforeWindows7)
 {
-    PretendWindowsVersion(L"win81");
-    JobProcess install(Quoted(setup) + L" /S");
-    ASSERT_TRUE(install.Started()) << GetLastError();
-    // 2: stopped by the installer itself.
-    EXPECT_EQ(install.WaitForAll(120000), std::optional<DWORD>(2));
-    EXPECT_FALSE(Exists(installFolder));
-    EXPECT_FALSE(Exists(shortcut));
-    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kUninstallKey));
+    for (const wchar_t* version : {L"winxp64", L"vista"}) {
+        SCOPED_TRACE(testing::Message() << "Windows " << version);
+        PretendWindowsVersion(version);
+        JobProcess install(Quoted(setup) + L" /S");
+        ASSERT_TRUE(install.Started()) << GetLastError();
+        // 2: stopped by the installer itself.
+        EXPECT_EQ(install.WaitForAll(120000), std::optional<DWORD>(2));
+        ExpectNothingInstalled();
+    }
 }
 
 TEST_F(Installer, InstallsRunsAndUninstallsWithoutTrace)
@@ -316,14 +333,30 @@ TEST_F(Installer, InstallsRunsAndUninstallsWithoutTrace)
     EXPECT_GE(*size + 3, bytes / 1024);
     EXPECT_LE(*size, bytes / 1024 + 3);
 
-    // --- the installed program comes up and closes; on the way out it
-    // writes its settings, which the uninstaller must take away ---
+    // Explorer's menu of folders and drives: the text, the program's icon,
+    // and the program started with the folder or drive clicked.
+    for (const wchar_t* key : kExplorerMenuKeys) {
+        SCOPED_TRACE(testing::Message() << key);
+        EXPECT_EQ(RegistryText(hklm, key, nullptr), L"Open in Heftscope");
+        EXPECT_EQ(RegistryText(hklm, key, L"Icon"), program + L",0");
+        EXPECT_EQ(RegistryText(hklm, (std::wstring(key) + L"\\command").c_str(), nullptr),
+                  Quoted(program) + L" \"%1\"");
+    }
+
+    // --- the installed program comes up from the folder menu's command with
+    // a folder's drive open, and closes; on the way out it writes its
+    // settings, which the uninstaller must take away ---
     RegDeleteTreeW(HKEY_CURRENT_USER, kSettingsKey);
     {
-        JobProcess run(Quoted(program));
+        FixtureDrive drive('T');
+        drive.Folder("photos");
+        std::wstring command =
+            *RegistryText(hklm, (std::wstring(kExplorerMenuKeys[0]) + L"\\command").c_str(), nullptr);
+        command.replace(command.find(L"%1"), 2, Utf8ToWide(drive.Path("photos").str()));
+        JobProcess run(command);
         ASSERT_TRUE(run.Started()) << GetLastError();
-        HWND main = WaitForWindow(run.Id(), L"Heftscope", 60000);
-        ASSERT_NE(main, nullptr) << "the installed program's main window did not appear";
+        HWND main = WaitForWindow(run.Id(), L"Heftscope - ", 60000);
+        ASSERT_NE(main, nullptr) << "the installed program did not come up with the folder's drive";
         PostMessageW(main, WM_CLOSE, 0, 0);
         EXPECT_EQ(run.WaitForAll(60000), std::optional<DWORD>(0)) << "the program's exit code";
     }
@@ -337,9 +370,7 @@ TEST_F(Installer, InstallsRunsAndUninstallsWithoutTrace)
     EXPECT_FALSE(Exists(program));
     EXPECT_FALSE(Exists(help));
     EXPECT_FALSE(Exists(uninstaller));
-    EXPECT_FALSE(Exists(installFolder));
-    EXPECT_FALSE(Exists(shortcut));
-    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kUninstallKey));
+    ExpectNothingInstalled();
     EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, kSettingsKey));
     EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, kCompanyKey)) << "left empty, the company's key goes too";
 }

@@ -1,9 +1,11 @@
-// Everything the program draws itself at the DPI it starts under: the list's
-// rows, icons, bars and text margins, the toolbar images and the splitter's
-// bars. The test command runs these at 96 DPI and again in test prefixes of
-// 144 and 192 DPI (HEFT_TEST_DPI, tests/wine-run.sh).
+// Everything the program draws itself at the DPI it starts under, and again
+// after the main window moves to a monitor of another DPI: the list's rows,
+// icons, bars and text margins, the fonts, the toolbar images and the
+// splitter's bars. The test command runs these at 96 DPI and again in test
+// prefixes of 144 and 192 DPI (HEFT_TEST_DPI, tests/wine-run.sh).
 #include "app/CChildFrame.h"
 #include "framework/Dpi.h"
+#include "resources/resource.h"
 #include "tests/views/Canvas.h"
 #include "tests/views/ListTestBase.h"
 
@@ -11,6 +13,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <map>
 #include <string>
 
 namespace {
@@ -19,13 +22,18 @@ const COLORREF kUntouched = RGB(255, 0, 255);
 const COLORREF kRed = RGB(255, 0, 0);
 const COLORREF kBlack = RGB(0, 0, 0);
 
-int S(int pixels)
+// The screen's DPI the test prefix was made with.
+int StartDpi()
 {
-    return ScaleToDpi(pixels);
+    const char* wanted = std::getenv("HEFT_TEST_DPI");
+    return wanted && *wanted ? std::atoi(wanted) : 96;
 }
 
 class DpiTest : public ListTest {
 protected:
+    // A length in pixels at 96 DPI, at the DPI the test expects the layout at.
+    int S(int pixels) const { return MulDiv(pixels, dpi, 96); }
+
     void OpenList()
     {
         drive.File("a.bin", 600);
@@ -37,13 +45,6 @@ protected:
         ASSERT_NE(list, nullptr);
         Show(doc, doc->m_hRootItem);
         ASSERT_EQ(RowNames(list), (std::vector<std::string>{"a.bin", "b.bin", "sub"}));
-    }
-    int RowHeight()
-    {
-        RECT row{};
-        row.left = LVIR_BOUNDS;
-        list->GetListCtrl().Send(LVM_GETITEMRECT, 0, reinterpret_cast<LPARAM>(&row));
-        return row.bottom - row.top;
     }
     void DrawRow(Canvas& canvas, int row, UINT state)
     {
@@ -58,6 +59,75 @@ protected:
         list->DrawItem(&draw);
     }
 
+    // The main window moves to a monitor of another DPI, as Windows tells it.
+    void MoveToDpi(int newDpi)
+    {
+        dpi = newDpi;
+        // A place of its own for each DPI, as much of the test screen as a
+        // drive window needs at 288 DPI.
+        RECT suggested{newDpi / 16, newDpi / 16, GetSystemMetrics(SM_CXSCREEN) - 8, GetSystemMetrics(SM_CYSCREEN) - 8};
+        main->SendMessage(WM_DPICHANGED, MAKEWPARAM(newDpi, newDpi), reinterpret_cast<LPARAM>(&suggested));
+        RECT now{};
+        main->GetWindowRect(&now);
+        EXPECT_TRUE(EqualRect(&now, &suggested)) << "the main window takes the suggested place";
+    }
+    static int FontHeight(HWND hWnd)
+    {
+        TEXTMETRICW metrics{};
+        CClientDC dc(hWnd);
+        HGDIOBJ previous = SelectObject(dc, reinterpret_cast<HGDIOBJ>(::SendMessageW(hWnd, WM_GETFONT, 0, 0)));
+        GetTextMetricsW(dc, &metrics);
+        SelectObject(dc, previous);
+        return metrics.tmHeight;
+    }
+    static int Height(HWND hWnd)
+    {
+        RECT rc{};
+        ::GetWindowRect(hWnd, &rc);
+        return rc.bottom - rc.top;
+    }
+    // What a drive window and the main window's bars measure now.
+    std::map<std::string, int> Layout(CHeftDoc* document) const
+    {
+        CHeftList* view = ListOf(document);
+        CListCtrl& ctrl = view->GetListCtrl();
+        auto* child = dynamic_cast<CChildFrame*>(view->GetParentFrame());
+        std::map<std::string, int> values{
+            {"icon", view->IconSize().cx},
+            {"list font", FontHeight(ctrl.m_hWnd)},
+            {"row", RowHeightOf(view)},
+            {"header", Height(reinterpret_cast<HWND>(view->SendMessage(LVM_GETHEADER)))},
+            {"tree font", FontHeight(document->m_pTreeCtrl->m_hWnd)},
+            {"tree row", static_cast<int>(document->m_pTreeCtrl->Send(TVM_GETITEMHEIGHT))},
+            {"splitter column", child ? child->m_wndSplitter.GetColumnWidth(0) : -1},
+            {"status font", FontHeight(main->m_wndStatusBar.m_hWnd)},
+            {"status bar", Height(main->m_wndStatusBar.m_hWnd)},
+            {"toolbar", Height(main->m_wndToolBar.m_hWnd)},
+            {"drive bar", Height(main->m_wndDriveBar.m_hWnd)},
+            {"toolbar button", LOWORD(main->m_wndToolBar.SendMessage(TB_GETBUTTONSIZE))},
+            {"drive button", LOWORD(main->m_wndDriveBar.SendMessage(TB_GETBUTTONSIZE))},
+        };
+        for (int i = 0; i < CHeftList::kColumnCount; ++i)
+            values["column " + std::to_string(i)] = ctrl.GetColumnWidth(i);
+        return values;
+    }
+    static int RowHeightOf(CHeftList* view)
+    {
+        RECT row{};
+        row.left = LVIR_BOUNDS;
+        view->GetListCtrl().Send(LVM_GETITEMRECT, 0, reinterpret_cast<LPARAM>(&row));
+        return row.bottom - row.top;
+    }
+
+    // The checks of a layout at the expected DPI, each also a test of its own
+    // for a start at the screen's DPI.
+    void CheckColumnsAndRows();
+    void CheckRowDrawing();
+    void CheckDividerDoubleClick();
+    void CheckToolbars();
+    void CheckSplitter();
+
+    int dpi = StartDpi();
     FixtureDrive drive{'T'};
     CHeftDoc* doc = nullptr;
     CHeftList* list = nullptr;
@@ -86,23 +156,39 @@ RECT PaintedBox(HIMAGELIST images, int index)
 
 } // namespace
 
-TEST_F(DpiTest, TheProgramIsDpiAwareAndRunsAtTheScreensDpi)
+TEST_F(DpiTest, TheProgramIsAwareOfEachMonitorsDpiAndStartsAtTheScreens)
 {
-    const char* wanted = std::getenv("HEFT_TEST_DPI");
-    EXPECT_EQ(SystemDpi(), wanted ? std::atoi(wanted) : 96);
+    EXPECT_EQ(SystemDpi(), StartDpi());
+    EXPECT_EQ(LayoutDpi(), StartDpi());
     EXPECT_TRUE(IsProcessDPIAware());
+    // Looked up: the test runs where Windows 10's functions are.
+    using GetAwareness = DPI_AWARENESS_CONTEXT(WINAPI*)();
+    using SameAwareness = BOOL(WINAPI*)(DPI_AWARENESS_CONTEXT, DPI_AWARENESS_CONTEXT);
+    HMODULE user32 = GetModuleHandleW(L"user32.dll");
+    const auto getAwareness = reinterpret_cast<GetAwareness>(
+        reinterpret_cast<void*>(GetProcAddress(user32, "GetThreadDpiAwarenessContext")));
+    const auto same = reinterpret_cast<SameAwareness>(
+        reinterpret_cast<void*>(GetProcAddress(user32, "AreDpiAwarenessContextsEqual")));
+    ASSERT_TRUE(getAwareness && same);
+    // Wine 8 knows the first version of per-monitor awareness; Windows 10
+    // from version 1703 takes the second, which the manifest names first.
+    EXPECT_TRUE(same(getAwareness(), DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE_V2) ||
+                same(getAwareness(), DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE));
     HRSRC found = FindResourceW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(1), MAKEINTRESOURCEW(24));
     ASSERT_NE(found, nullptr);
     const std::string manifest(static_cast<const char*>(LockResource(LoadResource(nullptr, found))),
                                SizeofResource(nullptr, found));
+    // Windows before 10 version 1607 read only the first setting: system DPI.
     EXPECT_NE(manifest.find("<dpiAware xmlns=\"http://schemas.microsoft.com/SMI/2005/WindowsSettings\">true"
                             "</dpiAware>"),
               std::string::npos);
+    EXPECT_NE(manifest.find("<dpiAwareness xmlns=\"http://schemas.microsoft.com/SMI/2016/WindowsSettings\">"
+                            "PerMonitorV2, system</dpiAwareness>"),
+              std::string::npos);
 }
 
-TEST_F(DpiTest, ColumnsAndRowsTakeTheirSizeFromTheDpiTheIconsAndTheFont)
+void DpiTest::CheckColumnsAndRows()
 {
-    OpenList();
     CListCtrl& ctrl = list->GetListCtrl();
     EXPECT_EQ(ctrl.GetColumnWidth(0), S(150));
     EXPECT_EQ(ctrl.GetColumnWidth(1), S(100));
@@ -110,31 +196,33 @@ TEST_F(DpiTest, ColumnsAndRowsTakeTheirSizeFromTheDpiTheIconsAndTheFont)
     EXPECT_EQ(ctrl.GetColumnWidth(3), S(50));
 
     const SIZE icon = list->IconSize();
-    EXPECT_EQ(icon.cx, GetSystemMetrics(SM_CXSMICON)) << "the shell's small icons, at the screen's DPI";
-    TEXTMETRICW metrics{};
-    {
-        CClientDC dc(list->m_hWnd);
-        HGDIOBJ previous = SelectObject(dc, reinterpret_cast<HGDIOBJ>(list->SendMessage(WM_GETFONT)));
-        GetTextMetricsW(dc, &metrics);
-        SelectObject(dc, previous);
-    }
-    EXPECT_EQ(RowHeight(), std::max(icon.cy, metrics.tmHeight) + S(1));
+    EXPECT_EQ(icon.cx, S(16)) << "the shell's small icons, at the DPI";
+    EXPECT_EQ(icon.cy, S(16));
+    EXPECT_EQ(RowHeightOf(list), std::max<int>(icon.cy, FontHeight(list->m_hWnd)) + S(1));
 }
 
-TEST_F(DpiTest, ARowsIconTextsAndBarKeepTheirProportions)
+TEST_F(DpiTest, ColumnsAndRowsTakeTheirSizeFromTheDpiTheIconsAndTheFont)
 {
     OpenList();
+    EXPECT_EQ(list->IconSize().cx, GetSystemMetrics(SM_CXSMICON)) << "the shell's own small icons";
+    CheckColumnsAndRows();
+}
+
+void DpiTest::CheckRowDrawing()
+{
     const SIZE icon = list->IconSize();
-    const int height = RowHeight();
+    const int height = RowHeightOf(list);
     Canvas canvas(S(500), height, kUntouched);
     DrawRow(canvas, 0, ODS_FOCUS); // a.bin, 60 %: a red bar
     const COLORREF window = GetSysColor(COLOR_WINDOW);
 
-    // The icon fills its cell; the name cell starts right of it.
-    bool iconDrawn = false;
-    for (int x = 0; x < icon.cx && !iconDrawn; ++x)
-        for (int y = 0; y < icon.cy && !iconDrawn; ++y) iconDrawn = canvas.At(x, y) != kUntouched;
-    EXPECT_TRUE(iconDrawn);
+    // The icon fills its cell (the shell's folder and file pictures span
+    // most of it); the name cell starts right of it.
+    int iconRight = -1;
+    for (int x = 0; x < icon.cx; ++x)
+        for (int y = 0; y < height; ++y)
+            if (canvas.At(x, y) != kUntouched) iconRight = std::max(iconRight, x);
+    EXPECT_GE(iconRight, icon.cx * 3 / 4) << "drawn at the cell's size";
     EXPECT_EQ(canvas.At(icon.cx + 1, height / 2), window) << "the name's margin";
 
     // The bar cell from S(250) to S(400): outline S(2) in and S(1) down.
@@ -158,16 +246,21 @@ TEST_F(DpiTest, ARowsIconTextsAndBarKeepTheirProportions)
         for (int y = 0; y < height; ++y)
             if (canvas.At(x, y) != window) lastText = std::max(lastText, x);
     EXPECT_GT(lastText, cell - S(12)) << "right-aligned";
-    EXPECT_LE(lastText, cell - S(1) + 1);
+    EXPECT_LE(lastText, cell - S(1) + dpi / 96);
     bool focus = false;
     for (int y = 0; y < height && !focus; ++y) focus = canvas.At(S(450) - 1, y) != window;
     EXPECT_TRUE(focus);
     for (int y = 0; y < height; ++y) EXPECT_EQ(canvas.At(S(450) + 1, y), kUntouched);
 }
 
-TEST_F(DpiTest, ADividerDoubleClickGivesMarginsIconAndBarWidthAtTheDpi)
+TEST_F(DpiTest, ARowsIconTextsAndBarKeepTheirProportions)
 {
     OpenList();
+    CheckRowDrawing();
+}
+
+void DpiTest::CheckDividerDoubleClick()
+{
     list->m_nTextWidth[0] = 100;
     list->m_nTextWidth[1] = 40;
     HWND header = reinterpret_cast<HWND>(list->SendMessage(LVM_GETHEADER));
@@ -184,7 +277,13 @@ TEST_F(DpiTest, ADividerDoubleClickGivesMarginsIconAndBarWidthAtTheDpi)
     EXPECT_EQ(doubleClick(2), S(125));
 }
 
-TEST_F(DpiTest, ToolbarImagesAreScaledToTheirButtons)
+TEST_F(DpiTest, ADividerDoubleClickGivesMarginsIconAndBarWidthAtTheDpi)
+{
+    OpenList();
+    CheckDividerDoubleClick();
+}
+
+void DpiTest::CheckToolbars()
 {
     for (CToolBar* bar : {&main->m_wndToolBar, &main->m_wndDriveBar}) {
         auto images = reinterpret_cast<HIMAGELIST>(bar->SendMessage(TB_GETIMAGELIST));
@@ -204,13 +303,17 @@ TEST_F(DpiTest, ToolbarImagesAreScaledToTheirButtons)
         EXPECT_GE(box.right - box.left, S(14) - 1);
         EXPECT_GE(box.bottom - box.top, S(13) - 1);
     }
-    const RECT drive = PaintedBox(main->m_ilDriveBar, 1);
-    EXPECT_GE(drive.right - drive.left, S(12));
+    const RECT driveImage = PaintedBox(main->m_ilDriveBar, 1);
+    EXPECT_GE(driveImage.right - driveImage.left, S(12));
 }
 
-TEST_F(DpiTest, TheSplittersBarAndTheTreesFirstWidthFollowTheDpi)
+TEST_F(DpiTest, ToolbarImagesAreScaledToTheirButtons)
 {
-    OpenList();
+    CheckToolbars();
+}
+
+void DpiTest::CheckSplitter()
+{
     auto* child = dynamic_cast<CChildFrame*>(main->MDIGetActive());
     ASSERT_NE(child, nullptr);
     CSplitterWnd& splitter = child->m_wndSplitter;
@@ -220,4 +323,71 @@ TEST_F(DpiTest, TheSplittersBarAndTheTreesFirstWidthFollowTheDpi)
     GetWindowRect(splitter.GetPane(0, 1), &pane);
     MapWindowPoints(HWND_DESKTOP, splitter.m_hWnd, reinterpret_cast<POINT*>(&pane), 2);
     EXPECT_EQ(pane.left, S(200) + S(6));
+}
+
+TEST_F(DpiTest, TheSplittersBarAndTheTreesFirstWidthFollowTheDpi)
+{
+    OpenList();
+    CheckSplitter();
+}
+
+// From this monitor to one of half as many pixels per inch again, and back:
+// at the new DPI everything measures as in a drive window made there, and
+// back home exactly as before the move.
+TEST_F(DpiTest, AMoveToAMonitorOfAnotherDpiLaysEverythingOutAgainAndBack)
+{
+    OpenList();
+    const std::map<std::string, int> atStart = Layout(doc);
+    const HWND driveWindow = list->GetParentFrame()->m_hWnd;
+    RECT before{};
+    GetWindowRect(driveWindow, &before);
+    const int home = dpi;
+    MoveToDpi(home * 3 / 2);
+    RECT after{};
+    GetWindowRect(driveWindow, &after);
+    EXPECT_NEAR(after.right - after.left, (before.right - before.left) * 3 / 2, 1) << "the drive window grows too";
+    CheckColumnsAndRows();
+    CheckRowDrawing();
+    CheckToolbars();
+    CheckSplitter();
+    const std::map<std::string, int> moved = Layout(doc);
+    for (const char* font : {"list font", "tree font", "status font"})
+        EXPECT_NEAR(moved.at(font), atStart.at(font) * 3 / 2, 1) << font;
+    EXPECT_GT(moved.at("status bar"), atStart.at("status bar"));
+    EXPECT_GT(moved.at("header"), atStart.at("header"));
+    EXPECT_GE(moved.at("tree row"), moved.at("icon"));
+    {
+        // A drive window opened there: made at that DPI from the start.
+        FixtureDrive other{'U'};
+        other.File("a.bin", 10);
+        other.Folder("sub");
+        CHeftDoc* fresh = Open(other);
+        ASSERT_NE(fresh, nullptr);
+        EXPECT_EQ(Layout(fresh), moved);
+        fresh->OnCloseDocument();
+        PumpPending();
+    }
+    // The divider's double-click sets the columns' widths: they are put back.
+    CheckDividerDoubleClick();
+    for (int i = 0; i < CHeftList::kColumnCount; ++i)
+        list->GetListCtrl().Send(LVM_SETCOLUMNWIDTH, static_cast<WPARAM>(i), moved.at("column " + std::to_string(i)));
+
+    MoveToDpi(home);
+    CheckRowDrawing();
+    EXPECT_EQ(Layout(doc), atStart);
+    GetWindowRect(driveWindow, &after);
+    EXPECT_EQ(after.right - after.left, before.right - before.left);
+}
+
+// The bars are made again at a new DPI: a command bar the user hid stays
+// hidden, and View > Toolbar still reaches it, not the drive bar.
+TEST_F(DpiTest, AHiddenCommandBarStaysHiddenAtANewDpi)
+{
+    main->SendMessage(WM_COMMAND, ID_VIEW_TOOLBAR);
+    MoveToDpi(dpi * 3 / 2);
+    EXPECT_FALSE(main->m_wndToolBar.IsWindowVisible());
+    EXPECT_TRUE(main->m_wndDriveBar.IsWindowVisible());
+    main->SendMessage(WM_COMMAND, ID_VIEW_TOOLBAR);
+    EXPECT_TRUE(main->m_wndToolBar.IsWindowVisible());
+    MoveToDpi(StartDpi());
 }

@@ -2,11 +2,14 @@
 #include "framework/CDocument.h"
 #include "framework/CListView.h"
 #include "framework/CTreeView.h"
+#include "model/ScanSummary.h"
 #include "views/ShellAnswers.h"
 
 #include <cstdint>
+#include <memory>
 
 class CDirEntry;
+class CFolderReader;
 class CScanProgressDlg;
 
 // The first entry a deletion could not remove, and the system's reason.
@@ -42,8 +45,8 @@ public:
     // Upper bound of the progress range: 1 + the root's folders.
     int CountRootFolders();
     // Total bytes below a folder ("C:" for the root), inserting its subfolders
-    // under hParent; kCancelMarker when cancelled.
-    std::int64_t ScanFolder(const CString& path, HTREEITEM hParent);
+    // under hParent, its listings taken from `listings`; kCancelMarker when cancelled.
+    std::int64_t ScanFolder(const CString& path, HTREEITEM hParent, CFolderReader& listings);
 
     // Refills the contents list for the folder selected in the tree.
     void FillList();
@@ -109,6 +112,8 @@ public:
     // Folders the last scan could not search (access denied): they count 0
     // and are marked as unreadable in both views.
     int m_nUnreadableFolders = 0;
+    // How the last search went: the status bar's text after it.
+    ScanSummary m_summary;
 
 private:
     struct ScanFrame;
@@ -127,7 +132,11 @@ private:
     // folder's record is marked and counted (TRUE).
     BOOL FolderUnreadable(HTREEITEM hItem);
     // Puts the outcome of the last scan on the status bar.
-    void ShowUnreadableCount() const;
+    void ShowScanSummary() const;
+    // The listings the scan walks: the volume's master file table when the
+    // drive is NTFS and the volume opens, else the folders themselves. Null
+    // when cancelled or when the drive went away (m_bDriveLost).
+    std::unique_ptr<CFolderReader> ChooseListings(CScanProgressDlg& progress);
     bool m_bDriveLost = false;
     bool m_bCloseRequested = false;
     // Completes a subfolder's record and advances the progress; FALSE when cancelled.

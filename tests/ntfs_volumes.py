@@ -8,7 +8,8 @@ unmounting happen on every run. Needs root (FUSE) and Debian's ntfs-3g.
     ntfs_volumes.py unmount DIR     every volume mounted under DIR
     ntfs_volumes.py bench DIR TREE_ARGS...
                                     DIR/bench.img holding bench/make_tree.py's
-                                    tree for TREE_ARGS (made once), mounted at DIR/bench
+                                    tree for TREE_ARGS in its root (made once),
+                                    mounted at DIR/bench
 
 The test volumes, each IMG mounted at DIR/NAME:
     full      every case the MFT search must list as the walk does: Unicode and
@@ -314,7 +315,7 @@ def main():
             os.makedirs(directory)
             print("ntfs_volumes: making the benchmark's NTFS volume (once)", file=sys.stderr)
             tree = os.path.join(ROOT, "bench", "make_tree.py")
-            make_image(image, 2048, lambda m: run(sys.executable, tree, os.path.join(m, "tree"), *sys.argv[3:]))
+            make_image(image, 2048, lambda m: run(sys.executable, tree, m, *sys.argv[3:]))
             with open(marker, "w") as out:
                 out.write(wanted)
         mount(image, folder, read_only=True)

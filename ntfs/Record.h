@@ -20,8 +20,8 @@ inline constexpr std::uint32_t kReparsePoint = 0xC0;
 inline constexpr std::uint32_t kEndOfAttributes = 0xFFFFFFFF;
 
 inline constexpr std::uint64_t kRecordNumberMask = 0x0000FFFFFFFFFFFF;
-inline std::uint64_t RecordNumber(std::uint64_t reference) { return reference & kRecordNumberMask; }
-inline std::uint64_t Reference(std::uint64_t record, std::uint16_t sequence)
+constexpr std::uint64_t RecordNumber(std::uint64_t reference) { return reference & kRecordNumberMask; }
+constexpr std::uint64_t Reference(std::uint64_t record, std::uint16_t sequence)
 {
     return (record & kRecordNumberMask) | (std::uint64_t{sequence} << 48);
 }

@@ -12,6 +12,7 @@ struct Run {
     std::uint64_t lcn = 0;     // first cluster on the volume (unused when sparse)
     std::uint64_t length = 0;  // clusters
     bool sparse = false;
+    friend bool operator==(const Run&, const Run&) = default;
 };
 
 // Appends the runs of one extent that starts at `firstVcn`. False when the

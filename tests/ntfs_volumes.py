@@ -18,9 +18,12 @@ The test volumes, each IMG mounted at DIR/NAME:
               that it needs an attribute list), a heavily fragmented file, sparse
               and compressed files, alternate data streams, symbolic links to
               folders and files, deleted files, and an MFT grown in fragments.
-              full.filelinks lists its symbolic links to files, one
-              "folder<TAB>target size" line each (Wine's walk counts the
-              target's size, Windows lists the link with 0 bytes).
+              full.winewalk says where Wine's walk of the mount lists a link
+              other than Windows lists it: "size<TAB>FOLDER<TAB>BYTES" for a
+              symbolic link to a file in FOLDER (Wine counts the target's
+              size, Windows the link's 0 bytes), "date<TAB>LINK<TAB>TEXT" for
+              a symbolic link to a folder (Wine shows the target's last-write
+              time, Windows the link's own, TEXT as the program shows it).
     small     a few folders; its damaged copies small-boot.img (boot sector),
               small-record0.img (MFT record 0) and small-records.img (some file
               records, their number in small-records.skipped) are not mounted:
@@ -65,7 +68,8 @@ def mount(image, folder, read_only):
 
 
 def make_image(image, megabytes, fill):
-    """Formats IMG, fills it through a writable mount, and unmounts it."""
+    """Formats IMG, fills it through a writable mount, and unmounts it; what
+    `fill` returns."""
     if os.path.exists(image):
         os.remove(image)
     with open(image, "wb") as out:
@@ -74,7 +78,7 @@ def make_image(image, megabytes, fill):
     work = image + ".fill"
     mount(image, work, read_only=False)
     try:
-        fill(work)
+        return fill(work)
     finally:
         unmount(work)
         os.rmdir(work)
@@ -191,9 +195,10 @@ def fill_full(m):
                          (os.path.join("names", "Ä"), 2001), (os.path.join("links", "other"), 2015)]:
         stamp(os.path.join(m, folder), year, 3, 7)
 
-
-# The folders of full's symbolic links to files, with their targets' sizes.
-FULL_FILE_LINKS = {"reparse": 1234}
+    linked = time.gmtime(os.lstat(os.path.join(m, "reparse", "to-folder")).st_mtime)
+    return ["size\treparse\t1234",
+            "date\treparse\\to-folder\t%d/%02d/%04d %02d:%02d:%02d" % (
+                linked.tm_mon, linked.tm_mday, linked.tm_year, linked.tm_hour, linked.tm_min, linked.tm_sec)]
 
 
 def fill_small(m):
@@ -277,9 +282,9 @@ def make_test_volumes(directory):
     shutil.rmtree(directory, ignore_errors=True)
     os.makedirs(directory)
     print("ntfs_volumes: making the NTFS test volumes (once)", file=sys.stderr)
-    make_image(os.path.join(directory, "full.img"), 128, fill_full)
-    with open(os.path.join(directory, "full.filelinks"), "w") as out:
-        out.writelines("%s\t%d\n" % item for item in FULL_FILE_LINKS.items())
+    wine_walk = make_image(os.path.join(directory, "full.img"), 128, fill_full)
+    with open(os.path.join(directory, "full.winewalk"), "w") as out:
+        out.write("\n".join(wine_walk) + "\n")
     make_image(os.path.join(directory, "small.img"), 8, fill_small)
     damaged_copies(directory)
     with open(marker, "w") as out:

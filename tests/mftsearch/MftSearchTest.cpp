@@ -87,29 +87,35 @@ protected:
         return search;
     }
 
-    // Wine's walk lists a symbolic link to a file with its target's size;
-    // Windows lists the link itself, with 0 bytes, as the MFT search does.
-    // `links` holds "folder<TAB>target size" lines: every folder from the
-    // drive's root down to that one counts the size less.
-    static void ByWindowsRule(Search& walk, const std::string& links)
+    // Wine's walk lists links other than Windows does (tests/ntfs_volumes.py,
+    // full.winewalk): a symbolic link to a file with its target's size, where
+    // Windows lists the link with 0 bytes, as the MFT search does; a link to a
+    // folder with its target's last-write time, where Windows shows the
+    // link's own. The walk's tree is put right by Windows' rule.
+    static void ByWindowsRule(Search& walk, const std::string& rules)
     {
-        std::istringstream lines(links);
-        std::string folder;
-        std::int64_t bytes = 0;
-        while (lines >> folder >> bytes) {
+        std::istringstream lines(rules);
+        std::string kind, where, value;
+        while (std::getline(lines, kind, '\t') && std::getline(lines, where, '\t') && std::getline(lines, value)) {
+            const std::int64_t bytes = kind == "size" ? std::stoll(value) : 0;
             walk.total -= bytes;
-            std::vector<std::string> path; // names of the folders open above the line
+            std::vector<std::string> path; // the names from the root down to the line
             for (std::string& line : walk.tree) {
-                // depth|text|size|name|...
-                const size_t bar1 = line.find('|'), bar2 = line.find('|', bar1 + 1), bar3 = line.find('|', bar2 + 1);
-                const size_t depth = std::stoul(line.substr(0, bar1));
-                path.resize(depth - 1);
-                path.push_back(line.substr(bar1 + 1, bar2 - bar1 - 1));
+                std::vector<std::string> fields; // depth|text|size|name|type|date[|marks]
+                for (size_t start = 0, bar = 0; bar != std::string::npos; start = bar + 1) {
+                    bar = line.find('|', start);
+                    fields.push_back(line.substr(start, bar == std::string::npos ? bar : bar - start));
+                }
+                path.resize(std::stoul(fields[0]) - 1);
+                path.push_back(fields[1]);
                 std::string joined;
                 for (const std::string& name : path) joined += (joined.empty() ? "" : "\\") + name;
-                if (folder.rfind(joined, 0) == 0 && (folder.size() == joined.size() || folder[joined.size()] == '\\'))
-                    line.replace(bar2 + 1, bar3 - bar2 - 1,
-                                 std::to_string(std::stoll(line.substr(bar2 + 1, bar3 - bar2 - 1)) - bytes));
+                const bool at = joined == where;
+                const bool above = where.rfind(joined + "\\", 0) == 0;
+                if (kind == "size" && (at || above)) fields[2] = std::to_string(std::stoll(fields[2]) - bytes);
+                if (kind == "date" && at) fields[5] = value;
+                line.clear();
+                for (const std::string& field : fields) line += (line.empty() ? "" : "|") + field;
             }
         }
     }
@@ -134,9 +140,9 @@ TEST_F(MftSearchTest, ReadsTheSameTreeAndRecordsAsTheWalk)
     EXPECT_EQ(mft.summary.skippedRecords, 0u);
     EXPECT_EQ(walk.summary.method, ScanSummary::Method::Walk);
     EXPECT_FALSE(walk.summary.administratorWouldHelp) << "the volume opened; its bytes could not be read";
-    EXPECT_EQ(mft.statusText.Find("master file table"), 0) << mft.statusText.GetString();
+    EXPECT_EQ(mft.statusText.Find("Searched the master file table in "), 0) << mft.statusText.GetString();
 
-    ByWindowsRule(walk, ReadText(VolumesUnix() + "/full.filelinks"));
+    ByWindowsRule(walk, ReadText(VolumesUnix() + "/full.winewalk"));
     ExpectSameTree(mft, walk);
     // The volume holds what the comparison is meant to cover.
     ASSERT_GT(mft.tree.size(), 120u);

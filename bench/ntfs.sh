@@ -9,19 +9,23 @@
 #       file system (the scan benchmark's drive)
 #   S = MFT records the parser reads per second natively, over the image's MFT
 #   B = heap growth per folder while the MFT-searched document is open
-# HEFT_BENCH_ROUNDS sets the rounds (default 5).
+# HEFT_BENCH_ROUNDS sets the rounds (default 5); HEFT_BENCH_TREE the tree's
+# shape as bench/make_tree.py takes it (default "20 999 10 sized", the scan
+# benchmark's), for a quick run on a smaller tree.
 set -euo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")/.."
 root=$(pwd)
 rounds=${HEFT_BENCH_ROUNDS:-5}
-tree_args=(20 999 10 sized)
+read -r -a tree_args <<<"${HEFT_BENCH_TREE:-20 999 10 sized}"
+native_tree="$root/build/bench-scan"
+[ "${tree_args[*]}" = "20 999 10 sized" ] || native_tree="$root/build/bench-tree-$(IFS=-; echo "${tree_args[*]}")"
 
 bash scripts/setup.sh >/dev/null
 cmake -S . -B build/bench-win64 -G Ninja -DCMAKE_BUILD_TYPE=Release \
     -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-x86_64.cmake" >/dev/null
 cmake --build build/bench-win64 -j2 --target scan_bench >/dev/null
 source bench/lib/trees.sh
-heft_bench_tree "$root/build/bench-scan" "${tree_args[@]}"
+heft_bench_tree "$native_tree" "${tree_args[@]}"
 
 volumes="$root/build/bench-ntfs"
 python3 tests/ntfs_volumes.py bench "$volumes" "${tree_args[@]}"
@@ -34,7 +38,7 @@ ln -sfn "$volumes/bench" "$WINEPREFIX/dosdevices/n:"
 ln -sfn "$volumes/bench.img" "$WINEPREFIX/dosdevices/n::"
 ln -sfn "$volumes/bench" "$WINEPREFIX/dosdevices/v:"
 rm -f "$WINEPREFIX/dosdevices/v::"
-ln -sfn "$root/build/bench-scan/tree" "$WINEPREFIX/dosdevices/b:"
+ln -sfn "$native_tree/tree" "$WINEPREFIX/dosdevices/b:"
 
 open_once() {  # DRIVE: the open-only line of scan_bench
     HEFT_BENCH_DRIVE=$1 HEFT_BENCH_OPEN_ONLY=1 HEFT_BENCH_ROUNDS="$rounds" \
@@ -53,7 +57,9 @@ value() { echo "$1" | tr ' ' '\n' | sed -n "s/^$2=//p"; }
 [ "$(value "$walk" method)" = walk ] || { echo "bench ntfs: the mount alone was not walked" >&2; exit 1; }
 
 # The parser's own rate, natively over the image's MFT.
-records_per_s=$(bash bench/ntfs_parse_rate.sh "$volumes/bench.img")
+cmake -S . -B build/bench-native -G Ninja -DCMAKE_BUILD_TYPE=Release -DHEFT_NATIVE_SANITIZE=OFF >/dev/null
+cmake --build build/bench-native -j2 --target ntfs_rate >/dev/null
+records_per_s=$(build/bench-native/ntfs_rate "$volumes/bench.img" "$rounds" | sed -n 's/^records_per_s=//p')
 echo "bench ntfs: rounds=$rounds" >&2
 awk -v mft="$(value "$mft" open_ms)" -v walk="$(value "$walk" open_ms)" -v native="$(value "$native" open_ms)" \
     -v rate="$records_per_s" -v bytes="$(value "$mft" bytes_per_folder)" \

@@ -42,7 +42,11 @@ ROOT = os.path.dirname(os.path.dirname(SCRIPT))
 
 
 def run(*args):
-    subprocess.run(args, check=True, stdout=subprocess.DEVNULL)
+    """Runs a command quietly; its own messages are shown only when it fails."""
+    done = subprocess.run(args, stdout=subprocess.DEVNULL, stderr=subprocess.PIPE, text=True)
+    if done.returncode != 0:
+        sys.stderr.write(done.stderr)
+        raise SystemExit("ntfs_volumes: %s failed (%d)" % (" ".join(args), done.returncode))
 
 
 def is_mounted(folder):
@@ -266,16 +270,14 @@ def damaged_copies(directory):
         out.write("%d\n" % skipped)
 
 
-def script_hash():
-    digest = hashlib.sha256()
-    with open(SCRIPT, "rb") as f:
-        digest.update(f.read())
-    return digest.hexdigest()
+def file_hash(path):
+    with open(path, "rb") as f:
+        return hashlib.sha256(f.read()).hexdigest()
 
 
 def make_test_volumes(directory):
     marker = os.path.join(directory, ".made")
-    wanted = script_hash()
+    wanted = file_hash(SCRIPT)
     if os.path.exists(marker) and open(marker).read() == wanted:
         return
     unmount_all(directory)
@@ -313,13 +315,13 @@ def main():
     elif command == "bench":
         image, folder = os.path.join(directory, "bench.img"), os.path.join(directory, "bench")
         marker = os.path.join(directory, ".made")
-        wanted = script_hash() + " ".join(sys.argv[3:])
+        tree = os.path.join(ROOT, "bench", "make_tree.py")
+        wanted = file_hash(tree) + " " + " ".join(sys.argv[3:])
         if not (os.path.exists(marker) and open(marker).read() == wanted):
             unmount_all(directory)
             shutil.rmtree(directory, ignore_errors=True)
             os.makedirs(directory)
             print("ntfs_volumes: making the benchmark's NTFS volume (once)", file=sys.stderr)
-            tree = os.path.join(ROOT, "bench", "make_tree.py")
             make_image(image, 2048, lambda m: run(sys.executable, tree, m, *sys.argv[3:]))
             with open(marker, "w") as out:
                 out.write(wanted)

@@ -229,16 +229,21 @@ std::unique_ptr<CFolderReader> CHeftDoc::ChooseListings(CScanProgressDlg& progre
     case CRawVolume::OpenResult::Failed: return walk();
     }
 
-    // The bar advances through the table in thousandths.
+    // Once the table is being read, the bar advances through it in
+    // thousandths; a volume that fails at once leaves the dialog as it was.
     constexpr int kSteps = 1000;
-    progress.SetRange(0, kSteps);
-    CString status = m_strDrive + "\\$MFT";
-    status.MakeUpper();
-    progress.SetStatusText(status);
+    bool reading = false;
     ntfs::MftIndex index;
     const ntfs::Outcome outcome = ntfs::BuildIndex(
         volume,
-        [this, &progress](std::uint64_t done, std::uint64_t total) {
+        [this, &progress, &reading](std::uint64_t done, std::uint64_t total) {
+            if (!reading) {
+                reading = true;
+                progress.SetRange(0, kSteps);
+                CString status = m_strDrive + "\\$MFT";
+                status.MakeUpper();
+                progress.SetStatusText(status);
+            }
             progress.SetPos(total ? static_cast<int>(std::min(done, total) * kSteps / total) : 0);
             // Calls come thousands of records apart: each may look at the queue.
             progress.PumpMessages();
@@ -247,7 +252,7 @@ std::unique_ptr<CFolderReader> CHeftDoc::ChooseListings(CScanProgressDlg& progre
         index);
     volume.Close();
     // The walk of the folders that follows starts the bar afresh.
-    progress.SetPos(0);
+    if (reading) progress.SetPos(0);
     switch (outcome) {
     case ntfs::Outcome::Done:
         m_summary.method = ScanSummary::Method::MasterFileTable;

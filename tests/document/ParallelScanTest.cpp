@@ -83,7 +83,7 @@ TEST_F(ParallelScanTest, WorkersGiveTheSameTreeAndRecordsAsTheWalkReadingAlone)
     EXPECT_EQ(eight, alone);
     // The walk reading alone is the scan as it always was.
     EXPECT_EQ(alone.front().rfind("0|", 0), 0u);
-    EXPECT_NE(std::find(alone.begin(), alone.end(), "1|locked|0|locked|File Folder|3/07/2002 14:05:09"), alone.end());
+    EXPECT_NE(std::find(alone.begin(), alone.end(), "1|locked|0|locked|File Folder|3/07/2002 14:05:09|unreadable"), alone.end());
 }
 
 TEST_F(ParallelScanTest, CancelAtTheFirstAMiddleAndTheLastRootFolderLeavesNoThreadBehind)

@@ -56,10 +56,12 @@ value() { echo "$1" | tr ' ' '\n' | sed -n "s/^$2=//p"; }
 [ "$(value "$mft" method)" = mft ] || { echo "bench ntfs: the image was not searched through its MFT" >&2; exit 1; }
 [ "$(value "$walk" method)" = walk ] || { echo "bench ntfs: the mount alone was not walked" >&2; exit 1; }
 
-# The parser's own rate, natively over the image's MFT.
-cmake -S . -B build/bench-native -G Ninja -DCMAKE_BUILD_TYPE=Release -DHEFT_NATIVE_SANITIZE=OFF >/dev/null
-cmake --build build/bench-native -j2 --target ntfs_rate >/dev/null
-records_per_s=$(build/bench-native/ntfs_rate "$volumes/bench.img" "$rounds" | sed -n 's/^records_per_s=//p')
+# The parser's own rate, natively over the image's MFT (bench/ntfs_parser_bench.cpp).
+cmake -S . -B build/native -G Ninja -DCMAKE_BUILD_TYPE=Debug >/dev/null
+cmake --build build/native -j2 --target ntfs_parser_bench >/dev/null
+parser=$(build/native/ntfs_parser_bench records "$volumes/bench.img" | tail -n 1)
+echo "bench ntfs: the parser natively:        $parser" >&2
+records_per_s=$(value "$parser" records_per_s)
 echo "bench ntfs: rounds=$rounds" >&2
 awk -v mft="$(value "$mft" open_ms)" -v walk="$(value "$walk" open_ms)" -v native="$(value "$native" open_ms)" \
     -v rate="$records_per_s" -v bytes="$(value "$mft" bytes_per_folder)" \

@@ -23,6 +23,7 @@ constexpr std::uint8_t kDosNamespace = 2;
 constexpr std::size_t kChunkBytes = std::size_t{1} << 20;  // one sequential read of the MFT
 constexpr std::uint64_t kLargestAttributeList = std::uint64_t{1} << 20;
 constexpr std::uint32_t kLargestSector = 65536;
+constexpr std::size_t kMostMftExtents = 4096;
 
 void AddSize(std::int64_t& total, std::int64_t size)
 {
@@ -156,6 +157,9 @@ private:
             std::erase_if(entries, [](const ListEntry& entry) {
                 return entry.type != kData || entry.nameLength != 0 || RecordNumber(entry.reference) == 0;
             });
+            // Each extent is joined to those before it: keep a corrupt list from making that quadratic.
+            if (entries.size() > kMostMftExtents)
+                return Outcome::Unusable;
             std::sort(entries.begin(), entries.end(),
                       [](const ListEntry& a, const ListEntry& b) { return a.lowestVcn < b.lowestVcn; });
             const std::uint64_t base = Reference(0, header.sequence);
@@ -301,7 +305,7 @@ private:
         std::uint64_t base = 0;
         bool directory = false;
         FileFacts facts;
-        std::vector<std::uint64_t> awaited;  // extension references the list names, not yet arrived
+        std::vector<std::uint64_t> awaited;  // extension references the list names, not yet arrived (sorted)
         std::vector<Extension> early;        // extensions that came before their base
     };
 
@@ -309,8 +313,8 @@ private:
     {
         if (extension.base != pending.base)
             return;
-        const auto it = std::find(pending.awaited.begin(), pending.awaited.end(), extension.reference);
-        if (it == pending.awaited.end())
+        const auto it = std::lower_bound(pending.awaited.begin(), pending.awaited.end(), extension.reference);
+        if (it == pending.awaited.end() || *it != extension.reference)
             return;
         pending.awaited.erase(it);
         pending.facts.Merge(std::move(extension.facts));

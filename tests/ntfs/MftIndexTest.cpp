@@ -163,10 +163,15 @@ TEST(NtfsIndex, OnlyWhatTheRootReaches)
     v.Put(Entry(true, {{y, u"x", kWin32}}));
     v.Put(Entry(true, {{x, u"y", kWin32}}));
     v.Put(Entry(true, {{Reference(v.nextRecord, 1), u"self", kWin32}}));
+    // A folder with names in two folders, one inside itself (a corrupt
+    // volume): entered once, through the name reached first.
+    const std::uint64_t twice = Reference(v.nextRecord, 1), inside = Reference(v.nextRecord + 1, 1);
+    v.Put(Entry(true, {{kRoot, u"twice", kWin32}, {inside, u"again", kWin32}}));
+    v.Put(Entry(true, {{twice, u"inside", kWin32}}));
     // "$" names and system folders outside the metadata stay.
     v.Folder(kRoot, u"$Recycle.Bin");
     v.Folder(kRoot, u"System Volume Information");
-    EXPECT_EQ(TreeOf(v), "0{$Recycle.Bin 0{} kept 0{} System Volume Information 0{}}");
+    EXPECT_EQ(TreeOf(v), "0{$Recycle.Bin 0{} kept 0{} System Volume Information 0{} twice 0{inside 0{}}}");
 }
 
 // A file split over extension records: names in one, the data in another,
@@ -291,6 +296,20 @@ TEST(NtfsIndex, MftLayouts)
     }
 }
 
+TEST(NtfsIndex, MftExtensionMustBelongToRecordZero)
+{
+    for (const std::uint16_t sequence : {1, 2}) {
+        TestVolume v;
+        v.mftRuns = {{2, 16}, {6, 40}};
+        v.mftSplit = 1;
+        v.mftExtension = 7;
+        RecordBuilder extension = v.MftExtensionRecord();
+        extension.base = Reference(0, sequence);
+        v.Put(extension, 7);
+        EXPECT_EQ(Build(v).outcome, sequence == 1 ? Outcome::Done : Outcome::Unusable) << sequence;
+    }
+}
+
 TEST(NtfsIndex, DamageOutcomes)
 {
     struct Case {
@@ -313,7 +332,7 @@ TEST(NtfsIndex, DamageOutcomes)
         {"upcase table too short",
          [](TestVolume& v, MemoryVolume& m) {
              RecordBuilder upcase;
-             upcase.NonResident(kData, EncodeRuns({{31, 96}}), 131070);
+             upcase.NonResident(kData, EncodeRuns({{32, 96}}), 131070);
              const Bytes bytes = upcase.Build(v.recordSize);
              std::copy(bytes.begin(), bytes.end(), m.image.begin() + 16 * 4096 + 10 * 1024);
          },

@@ -153,19 +153,21 @@ struct RecordBuilder {
     RecordBuilder& NonResident(std::uint32_t type, const Bytes& runs, std::uint64_t dataSize,
                                std::uint64_t lowestVcn = 0, std::u16string_view name = {})
     {
-        const std::size_t runsOffset = (0x40 + 2 * name.size() + 7) / 8 * 8;
+        // Runs after a compressed-size field, as compressed files have them:
+        // a parser must find them through the header's offset.
+        const std::size_t runsOffset = (0x48 + 2 * name.size() + 7) / 8 * 8;
         Bytes attribute((runsOffset + runs.size() + 7) / 8 * 8);
         Put(attribute, 0x00, type, 4);
         Put(attribute, 0x04, attribute.size(), 4);
         Put(attribute, 0x08, 1, 1);
         Put(attribute, 0x09, name.size(), 1);
-        Put(attribute, 0x0A, 0x40, 2);
+        Put(attribute, 0x0A, 0x48, 2);
         Put(attribute, 0x10, lowestVcn, 8);
         Put(attribute, 0x20, runsOffset, 2);
         Put(attribute, 0x28, dataSize, 8);
         Put(attribute, 0x30, dataSize, 8);
         Put(attribute, 0x38, dataSize, 8);
-        PutName(attribute, 0x40, name);
+        PutName(attribute, 0x48, name);
         std::copy(runs.begin(), runs.end(), attribute.begin() + static_cast<std::ptrdiff_t>(runsOffset));
         attributes.push_back(std::move(attribute));
         return *this;

@@ -280,9 +280,7 @@ def make_test_volumes(directory):
     wanted = file_hash(SCRIPT)
     if os.path.exists(marker) and open(marker).read() == wanted:
         return
-    unmount_all(directory)
-    shutil.rmtree(directory, ignore_errors=True)
-    os.makedirs(directory)
+    start_afresh(directory, TEST_FILES)
     print("ntfs_volumes: making the NTFS test volumes (once)", file=sys.stderr)
     wine_walk = make_image(os.path.join(directory, "full.img"), 128, fill_full)
     with open(os.path.join(directory, "full.winewalk"), "w") as out:
@@ -293,13 +291,28 @@ def make_test_volumes(directory):
         out.write(wanted)
 
 
-def unmount_all(directory):
-    if not os.path.isdir(directory):
-        return
-    for name in os.listdir(directory):
+# What this script makes in its folder; nothing else there is touched.
+TEST_FILES = [".made", "full.img", "full.winewalk", "small.img", "small-boot.img", "small-record0.img",
+              "small-records.img", "small-records.skipped"]
+BENCH_FILES = [".made", "bench.img"]
+
+
+def start_afresh(directory, files):
+    unmount_all(directory)
+    os.makedirs(directory, exist_ok=True)
+    for name in files:
         path = os.path.join(directory, name)
-        if os.path.isdir(path):
-            unmount(path)
+        if os.path.exists(path):
+            os.remove(path)
+
+
+def unmount_all(directory):
+    """Unmounts the volumes this script mounts in its folder, and no other."""
+    for name in ["full", "small", "bench"]:
+        for folder in [name, name + ".img.fill"]:
+            path = os.path.join(directory, folder)
+            if os.path.isdir(path):
+                unmount(path)
 
 
 def main():
@@ -318,9 +331,7 @@ def main():
         tree = os.path.join(ROOT, "bench", "make_tree.py")
         wanted = file_hash(tree) + " " + " ".join(sys.argv[3:])
         if not (os.path.exists(marker) and open(marker).read() == wanted):
-            unmount_all(directory)
-            shutil.rmtree(directory, ignore_errors=True)
-            os.makedirs(directory)
+            start_afresh(directory, BENCH_FILES)
             print("ntfs_volumes: making the benchmark's NTFS volume (once)", file=sys.stderr)
             make_image(image, 2048, lambda m: run(sys.executable, tree, m, *sys.argv[3:]))
             with open(marker, "w") as out:

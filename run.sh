@@ -10,7 +10,9 @@
 # and the program is stopped. HEFT_SHOT_DELAY adds seconds of waiting before
 # that screenshot; HEFT_SHOT_DPI (for example 144) first tells the window it
 # moved to a monitor of that DPI; HEFT_XVFB_DISPLAY picks the virtual
-# server's display number (default: the first free one).
+# server's display number (default: the first free one). HEFT_RUN_IMAGE=IMAGE,
+# an NTFS image whose volume is mounted at FOLDER, lets the program read that
+# volume raw.
 set -euo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")"
 root=$(pwd)
@@ -73,8 +75,15 @@ cmake --build build/win64 -j2 --target heftscope wait_settled
 # The run prefix: like the test prefix, but with Wine's ordinary X11 driver
 # and the fonts a user would see on Windows.
 heft_wine_prefix "$root/build/wine-run" desktop
-# The folder is drive H: of the Windows program.
+# The folder is drive H: of the Windows program. With HEFT_RUN_IMAGE naming an
+# NTFS image whose volume is mounted at FOLDER, "\\.\H:" reads that image, so
+# the program searches the drive through its master file table.
 ln -sfn "$folder" "$WINEPREFIX/dosdevices/h:"
+if [ -n "${HEFT_RUN_IMAGE:-}" ]; then
+    ln -sfn "$(realpath "$HEFT_RUN_IMAGE")" "$WINEPREFIX/dosdevices/h::"
+else
+    rm -f "$WINEPREFIX/dosdevices/h::"
+fi
 
 if [ -n "${DISPLAY:-}" ]; then
     exec "$wine" "$exe_windows" "${HEFT_OPEN:-H:}"

@@ -4,9 +4,10 @@
 # FindFirstFileW walk of the same drive in the same Wine process, and against
 # `du -sb` of the folder natively; then one open of a drive five times as
 # large (100,000 folders, 1,000,000 empty files) in a process of its own.
-# Last line: scan ratio=R ratio_w=RW folders=N files=M bytes_per_folder=B du_ratio=D threads=T
+# Last line: scan ratio=R ratio_w=RW ratio_p=P folders=N files=M bytes_per_folder=B du_ratio=D threads=T
 #   R  = median open time / median FindFirstFileA-walk time
 #   RW = median open time / median FindFirstFileW-walk time
+#   P  = median open time / median time of a bare wide walk on T threads
 #   B  = heap growth per folder while the drive's document is open
 #   D  = median open time / median du time
 #   T  = worker threads reading folder listings ahead of the walk
@@ -26,23 +27,13 @@ cmake -S . -B build/bench-win64 -G Ninja -DCMAKE_BUILD_TYPE=Release \
     -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-x86_64.cmake" >/dev/null
 cmake --build build/bench-win64 -j2 --target scan_bench >/dev/null
 
-# The fixture tree, made once: 20 top folders of 999 folders with 10 files each.
+# The fixture trees, made once: 20 top folders of 999 folders with 10 files
+# each; the large one 100 top folders of 1,000 folders with 10 empty files each.
+source bench/lib/trees.sh
+heft_bench_tree "$root/build/bench-scan" 20 999 10 sized
 tree="$root/build/bench-scan/tree"
-if [ ! -f "$root/build/bench-scan/.complete" ]; then
-    echo "bench scan: making the fixture tree (once)" >&2
-    rm -rf "$root/build/bench-scan"
-    python3 bench/make_tree.py "$tree" 20 999 10 sized
-    touch "$root/build/bench-scan/.complete"
-fi
-
-# The large tree, made once: 100 top folders of 1,000 folders with 10 empty files each.
 large="$root/build/bench-scan-large/tree"
-if [ "${HEFT_BENCH_LARGE:-1}" != 0 ] && [ ! -f "$root/build/bench-scan-large/.complete" ]; then
-    echo "bench scan: making the large fixture tree (once)" >&2
-    rm -rf "$root/build/bench-scan-large"
-    python3 bench/make_tree.py "$large" 100 1000 10
-    touch "$root/build/bench-scan-large/.complete"
-fi
+[ "${HEFT_BENCH_LARGE:-1}" != 0 ] && heft_bench_tree "$root/build/bench-scan-large" 100 1000 10
 
 # The benchmarks' own Wine prefix.
 source "$root/scripts/wine-prefix.sh"
@@ -81,6 +72,7 @@ if [ -n "$large_result" ]; then
         'BEGIN {printf "scan large: folders=100000 files=1000000 open_ms=%.0f growth=%.2f memory=%.2f\n", big, big / open, peak / held}'
 fi
 awk -v open="$open_ms" -v walk="$(value "$result" walk_ms)" -v walkw="$(value "$result" walkw_ms)" -v du="$du_ms" \
+    -v walkp="$(value "$result" walkp_ms)" \
     -v folders="$(value "$result" folders)" -v files="$(value "$result" files)" \
     -v bytes="$(value "$result" bytes_per_folder)" -v threads="$(value "$result" threads)" \
-    'BEGIN {printf "scan ratio=%.2f ratio_w=%.2f folders=%s files=%s bytes_per_folder=%s du_ratio=%.1f threads=%s\n", open / walk, open / walkw, folders, files, bytes, open / du, threads}'
+    'BEGIN {printf "scan ratio=%.2f ratio_w=%.2f ratio_p=%.2f folders=%s files=%s bytes_per_folder=%s du_ratio=%.1f threads=%s\n", open / walk, open / walkw, open / walkp, folders, files, bytes, open / du, threads}'

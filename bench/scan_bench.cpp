@@ -7,8 +7,12 @@
 //
 // Usage: HEFT_BENCH_DRIVE=B: HEFT_BENCH_ROUNDS=5 scan_bench.exe
 // (not on the command line: the application would open that drive at start-up)
-// Prints: open_ms=... open1_ms=... walk_ms=... walkw_ms=... (medians) folders=N
-// files=M bytes_per_folder=B threads=T
+// Prints: open_ms=... open1_ms=... walk_ms=... walkw_ms=... walkp_ms=... (medians)
+// folders=N files=M bytes_per_folder=B threads=T; walkp is the bare wide walk
+// on as many threads as the scan's read-ahead uses.
+//
+// HEFT_BENCH_OPEN_ONLY=1 times the open alone: open_ms=... (median)
+// folders=N bytes_per_folder=B method=mft|walk.
 //
 // HEFT_BENCH_ONCE=1 opens the drive once, first thing, and prints
 // open_ms=... held=H peak=P: the heap the finished document holds, and how
@@ -22,7 +26,10 @@
 #include <psapi.h>
 
 #include <algorithm>
+#include <condition_variable>
 #include <cstdio>
+#include <mutex>
+#include <thread>
 #include <cstdlib>
 #include <string>
 #include <vector>
@@ -98,6 +105,57 @@ void BareWalkWide(const std::wstring& path, WalkCount& count)
     FindClose(find);
 }
 
+// The bare wide walk on `threads` threads, the most any walker here can get
+// from the file system: each lists one folder at a time, taken from a shared
+// stack, with the same search the program's file-system layer makes.
+void ParallelBareWalk(const std::wstring& root, int threads, WalkCount& count)
+{
+    std::mutex mutex;
+    std::condition_variable changed;
+    std::vector<std::wstring> pending{root};
+    int listing = 0;
+    auto work = [&] {
+        WalkCount mine;
+        std::vector<std::wstring> found;
+        std::unique_lock<std::mutex> lock(mutex);
+        for (;;) {
+            changed.wait(lock, [&] { return !pending.empty() || listing == 0; });
+            if (pending.empty()) break;
+            const std::wstring path = std::move(pending.back());
+            pending.pop_back();
+            ++listing;
+            lock.unlock();
+            found.clear();
+            WIN32_FIND_DATAW data;
+            HANDLE find = FindFirstFileExW((path + L"\\*.*").c_str(), FindExInfoBasic, &data, FindExSearchNameMatch,
+                                           nullptr, FIND_FIRST_EX_LARGE_FETCH);
+            if (find != INVALID_HANDLE_VALUE) {
+                do {
+                    if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+                        if (!wcscmp(data.cFileName, L".") || !wcscmp(data.cFileName, L"..")) continue;
+                        ++mine.folders;
+                        if (!(data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT))
+                            found.push_back(path + L"\\" + data.cFileName);
+                    } else {
+                        ++mine.files;
+                    }
+                } while (FindNextFileW(find, &data));
+                FindClose(find);
+            }
+            lock.lock();
+            pending.insert(pending.end(), found.begin(), found.end());
+            --listing;
+            changed.notify_all();
+        }
+        count.folders += mine.folders;
+        count.files += mine.files;
+    };
+    std::vector<std::thread> workers;
+    for (int i = 1; i < threads; ++i) workers.emplace_back(work);
+    work();
+    for (std::thread& worker : workers) worker.join();
+}
+
 // The process's working set now, and the most it has been.
 void WorkingSet(long long* now, long long* peak)
 {
@@ -151,8 +209,35 @@ int main()
         return 0;
     }
 
+    MSG msg;
+    if (std::getenv("HEFT_BENCH_OPEN_ONLY")) {
+        std::vector<double> openMs;
+        long long bytesPerFolder = 0;
+        unsigned folders = 0;
+        bool mft = false;
+        for (int round = 0; round < rounds; ++round) {
+            const long long heapBefore = HeapBytesInUse();
+            const double start = NowMs();
+            CHeftDoc* doc = app.OpenDrive(drive.c_str());
+            openMs.push_back(NowMs() - start);
+            if (!doc) {
+                std::fprintf(stderr, "the drive could not be opened\n");
+                return 1;
+            }
+            folders = doc->m_pTreeCtrl->GetCount() - 1;
+            mft = doc->m_summary.method == ScanSummary::Method::MasterFileTable;
+            if (round == 0 && folders > 0) bytesPerFolder = (HeapBytesInUse() - heapBefore) / folders;
+            app.CloseAllDocuments();
+            while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
+        }
+        std::printf("open_ms=%.1f folders=%u bytes_per_folder=%lld method=%s\n", Median(openMs), folders,
+                    bytesPerFolder, mft ? "mft" : "walk");
+        if (main) main->DestroyWindow();
+        return 0;
+    }
+
     WalkCount count;
-    std::vector<double> openMs, openAloneMs, walkMs, walkWideMs;
+    std::vector<double> openMs, openAloneMs, walkMs, walkWideMs, walkParallelMs;
     std::wstring wideDrive(drive.begin(), drive.end());
     long long bytesPerFolder = 0;
     for (int round = 0; round < rounds; ++round) {
@@ -165,6 +250,15 @@ int main()
         start = NowMs();
         BareWalkWide(wideDrive, wide);
         walkWideMs.push_back(NowMs() - start);
+        WalkCount parallel;
+        start = NowMs();
+        ParallelBareWalk(wideDrive, CFolderReader::ScanWorkers(), parallel);
+        walkParallelMs.push_back(NowMs() - start);
+        if (parallel.folders != wide.folders || parallel.files != wide.files) {
+            std::fprintf(stderr, "the parallel walk found %ld folders and %ld files, the walk %ld and %ld\n",
+                         parallel.folders, parallel.files, wide.folders, wide.files);
+            return 1;
+        }
 
         long long heapBefore = HeapBytesInUse();
         long long privateBefore = PrivateBytes();
@@ -182,7 +276,6 @@ int main()
             bytesPerFolder = heapGrowth / count.folders;
         }
         app.CloseAllDocuments();
-        MSG msg;
         while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
 
         // The same open with the walk reading every listing itself.
@@ -194,10 +287,10 @@ int main()
         app.CloseAllDocuments();
         while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
     }
-    std::printf("open_ms=%.1f open1_ms=%.1f walk_ms=%.1f walkw_ms=%.1f folders=%ld files=%ld bytes_per_folder=%lld "
-                "threads=%d\n",
-                Median(openMs), Median(openAloneMs), Median(walkMs), Median(walkWideMs), count.folders, count.files,
-                bytesPerFolder, CFolderReader::ScanWorkers());
+    std::printf("open_ms=%.1f open1_ms=%.1f walk_ms=%.1f walkw_ms=%.1f walkp_ms=%.1f folders=%ld files=%ld "
+                "bytes_per_folder=%lld threads=%d\n",
+                Median(openMs), Median(openAloneMs), Median(walkMs), Median(walkWideMs), Median(walkParallelMs),
+                count.folders, count.files, bytesPerFolder, CFolderReader::ScanWorkers());
     if (main) main->DestroyWindow();
     return 0;
 }

@@ -1,6 +1,7 @@
 #include "document/CFolderReader.h"
 
 #include "framework/CFileFind.h"
+#include "framework/Utf16.h"
 
 #include <algorithm>
 #include <atomic>
@@ -32,6 +33,8 @@ CFolderReader::CFolderReader(int workers)
     }
 }
 
+CFolderReader::CFolderReader(ntfs::MftIndex index) : m_index(std::move(index)), m_bIndexed(true) {}
+
 CFolderReader::~CFolderReader()
 {
     {
@@ -46,6 +49,7 @@ std::shared_ptr<CFolderReader::Folder> CFolderReader::ReadRoot(const CString& pa
 {
     auto root = std::make_shared<Folder>();
     root->path = path;
+    if (m_bIndexed && !m_index.folders.empty()) root->indexed = 0;
     root->state = Folder::State::Reading;
     if (!Read(*root, keepGoing)) return nullptr;
     return root;
@@ -109,6 +113,10 @@ void CFolderReader::Abandon(const std::shared_ptr<Folder>& folder)
 
 bool CFolderReader::Read(Folder& folder, const KeepGoing& keepGoing)
 {
+    if (m_bIndexed) {
+        ReadIndexed(folder);
+        return true;
+    }
     std::int64_t ownBytes = 0;
     std::size_t entries = 0;
     std::vector<Subfolder> subfolders;
@@ -167,6 +175,28 @@ bool CFolderReader::Read(Folder& folder, const KeepGoing& keepGoing)
     m_folderRead.notify_all();
     m_workAvailable.notify_all();
     return !stopped;
+}
+
+void CFolderReader::ReadIndexed(Folder& folder)
+{
+    // Only this thread takes listings of an indexed reader: no worker, no lock.
+    folder.state = Folder::State::Read;
+    if (folder.indexed >= m_index.folders.size()) return;
+    ntfs::Folder& source = m_index.folders[folder.indexed];
+    folder.readable = true;
+    folder.ownBytes = source.ownBytes;
+    folder.subfolders.reserve(source.subfolders.size());
+    for (const ntfs::Subfolder& entry : source.subfolders) {
+        Subfolder subfolder{WideToUtf8(entry.name), entry.writeTime, nullptr};
+        if (!entry.link && entry.folder != ntfs::kNoFolder) {
+            subfolder.folder = std::make_shared<Folder>();
+            subfolder.folder->path = folder.path + "\\" + subfolder.name;
+            subfolder.folder->indexed = entry.folder;
+        }
+        folder.subfolders.push_back(std::move(subfolder));
+    }
+    // The tree holds what the walk needs from here on: memory stays with the folders still to come.
+    source.subfolders = std::vector<ntfs::Subfolder>();
 }
 
 void CFolderReader::WorkerLoop()

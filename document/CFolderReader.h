@@ -9,7 +9,11 @@
 // entries added up, and its subfolders in the order the search returned them.
 // Only the thread that created the reader may take listings; the workers
 // touch no window and no record.
+//
+// A reader made from an NTFS volume's master-file-table index hands out the
+// same listings from the index instead: the scan walks both alike.
 #include "framework/CString.h"
+#include "ntfs/MftIndex.h"
 
 #include <atomic>
 #include <condition_variable>
@@ -43,6 +47,7 @@ public:
         std::size_t entries = 0; // entries read, counted against the budget
 
     private:
+        std::uint32_t indexed = ntfs::kNoFolder; // the index's folder, for a reader made from one
         friend class CFolderReader;
         enum class State { Waiting, Reading, Read } state = State::Waiting;
     };
@@ -60,6 +65,8 @@ public:
 
     // `workers` threads read ahead; 0 reads every listing when it is taken.
     explicit CFolderReader(int workers);
+    // Listings from a volume's index; ReadRoot gives its root folder.
+    explicit CFolderReader(ntfs::MftIndex index);
     // Stops the workers and waits for them: nothing outlives the reader.
     ~CFolderReader();
     CFolderReader(const CFolderReader&) = delete;
@@ -95,6 +102,8 @@ private:
     // FALSE when keepGoing stopped it part-way: the folder then counts as
     // read and unreadable, so that nobody waits for it.
     bool Read(Folder& folder, const KeepGoing& keepGoing);
+    // The listing of a folder taken from the index, which then lets it go.
+    void ReadIndexed(Folder& folder);
     void WorkerLoop();
 
     std::mutex m_mutex;
@@ -105,4 +114,6 @@ private:
     std::size_t m_nHeldEntries = 0;
     std::atomic<bool> m_bStopping{false};
     std::vector<std::thread> m_threads;
+    ntfs::MftIndex m_index;
+    bool m_bIndexed = false;
 };

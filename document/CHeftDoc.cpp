@@ -5,6 +5,7 @@
 #include "document/CFolderReader.h"
 #include "document/CScanProgressDlg.h"
 #include "framework/CFileFind.h"
+#include "framework/CRawVolume.h"
 #include "model/CDirEntry.h"
 #include "reports/CDrivePropertiesDlg.h"
 #include "framework/CCmdUI.h"
@@ -13,6 +14,7 @@
 #include "views/CHeftTree.h"
 
 #include <algorithm>
+#include <chrono>
 #include <memory>
 #include <string>
 #include <vector>
@@ -140,14 +142,16 @@ BOOL CHeftDoc::ScanDrive()
         if (!AskRetryDrive()) return FALSE;
     }
     if (m_nFolderTotal == kCancelMarker) return FALSE;
-    ShowUnreadableCount();
+    ShowScanSummary();
     return TRUE;
 }
 
 std::int64_t CHeftDoc::ScanDriveOnce()
 {
+    const auto started = std::chrono::steady_clock::now();
     m_bDriveLost = false;
     m_nUnreadableFolders = 0;
+    m_summary = ScanSummary();
     CString root = m_strDrive + "\\";
     m_strVolumeName.Empty();
     m_strFileSystem.Empty();
@@ -158,6 +162,12 @@ std::int64_t CHeftDoc::ScanDriveOnce()
     auto progress = std::make_unique<CScanProgressDlg>(0);
     m_pProgressDlg = progress.get();
     progress->Create(AfxGetMainWnd());
+    std::unique_ptr<CFolderReader> listings = ChooseListings(*progress);
+    if (!listings) {
+        progress->DestroyWindow();
+        m_pProgressDlg = nullptr;
+        return kCancelMarker;
+    }
     progress->SetRange(1, CountRootFolders());
     progress->SetStep(1);
 
@@ -191,7 +201,8 @@ std::int64_t CHeftDoc::ScanDriveOnce()
     }
     CDirEntry& rootEntry = *rootRecord.release();
 
-    const std::int64_t total = ScanFolder(m_strDrive, m_hRootItem);
+    const std::int64_t total = ScanFolder(m_strDrive, m_hRootItem, *listings);
+    listings.reset();
 
     m_strVolumeName = displayName;
     rootEntry.SetSize(total);
@@ -203,7 +214,64 @@ std::int64_t CHeftDoc::ScanDriveOnce()
     progress->DestroyWindow();
     progress.reset();
     m_pProgressDlg = nullptr;
+    m_summary.unreadableFolders = m_nUnreadableFolders;
+    m_summary.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
     return total;
+}
+
+std::unique_ptr<CFolderReader> CHeftDoc::ChooseListings(CScanProgressDlg& progress)
+{
+    // Worker threads read the folders' listings ahead of the walk; the walk
+    // itself, and everything that touches a window or a record, stays on this thread.
+    auto walk = [] { return std::make_unique<CFolderReader>(CFolderReader::ScanWorkers()); };
+    if (m_strFileSystem != "NTFS") return walk();
+    CRawVolume volume;
+    switch (volume.Open(m_strDrive)) {
+    case CRawVolume::OpenResult::Opened: break;
+    case CRawVolume::OpenResult::AccessDenied: m_summary.administratorWouldHelp = true; return walk();
+    case CRawVolume::OpenResult::Failed: return walk();
+    }
+
+    // Once the table is being read, the bar advances through it in
+    // thousandths; a volume that fails at once leaves the dialog as it was.
+    constexpr int kSteps = 1000;
+    bool reading = false;
+    ntfs::MftIndex index;
+    const ntfs::Outcome outcome = ntfs::BuildIndex(
+        volume,
+        [this, &progress, &reading](std::uint64_t done, std::uint64_t total) {
+            if (!reading) {
+                reading = true;
+                progress.SetRange(0, kSteps);
+                CString status = m_strDrive + "\\$MFT";
+                status.MakeUpper();
+                progress.SetStatusText(status);
+            }
+            progress.SetPos(total ? static_cast<int>(std::min(done, total) * kSteps / total) : 0);
+            // Calls come thousands of records apart: each may look at the queue.
+            progress.PumpMessages();
+            return !progress.CheckCancel() && !m_bCloseRequested;
+        },
+        index);
+    volume.Close();
+    // The walk of the folders that follows starts the bar afresh.
+    if (reading) progress.SetPos(0);
+    switch (outcome) {
+    case ntfs::Outcome::Done:
+        m_summary.method = ScanSummary::Method::MasterFileTable;
+        m_summary.skippedRecords = index.skippedRecords;
+        return std::make_unique<CFolderReader>(std::move(index));
+    case ntfs::Outcome::Cancelled: return nullptr;
+    case ntfs::Outcome::ReadFailed:
+        // A volume that no longer answers is a drive gone away, as for the walk.
+        if (!DriveAnswers()) {
+            m_bDriveLost = true;
+            return nullptr;
+        }
+        return walk();
+    case ntfs::Outcome::Unusable: break;
+    }
+    return walk();
 }
 
 BOOL CHeftDoc::FolderUnreadable(HTREEITEM hItem)
@@ -220,17 +288,9 @@ BOOL CHeftDoc::FolderUnreadable(HTREEITEM hItem)
     return TRUE;
 }
 
-void CHeftDoc::ShowUnreadableCount() const
+void CHeftDoc::ShowScanSummary() const
 {
-    auto* frame = dynamic_cast<CFrameWnd*>(AfxGetMainWnd());
-    if (!frame) return;
-    if (m_nUnreadableFolders == 0) {
-        frame->SetMessageText(AFX_IDS_IDLEMESSAGE);
-        return;
-    }
-    CString text;
-    text.Format("%d folders could not be read", m_nUnreadableFolders);
-    frame->SetMessageText(text);
+    if (auto* frame = dynamic_cast<CFrameWnd*>(AfxGetMainWnd())) frame->SetMessageText(ScanSummaryText(m_summary));
 }
 
 int CHeftDoc::CountRootFolders()
@@ -268,12 +328,9 @@ namespace {
 enum class FolderWalk { Entered, Skipped, Stopped };
 } // namespace
 
-std::int64_t CHeftDoc::ScanFolder(const CString& path, HTREEITEM hParent)
+std::int64_t CHeftDoc::ScanFolder(const CString& path, HTREEITEM hParent, CFolderReader& reader)
 {
-    // Worker threads read the listings ahead of the walk; the walk itself,
-    // and everything that touches a window or a record, stays on this thread.
     m_strSearchTop = path;
-    CFolderReader reader(CFolderReader::ScanWorkers());
     // While a listing is read or waited for, the progress window stays drawn
     // and Cancel (or a closed window) stops the walk between two entries.
     const CFolderReader::KeepGoing keepGoing = [this] {
@@ -752,6 +809,7 @@ BOOL CHeftDoc::RefreshFolder(HTREEITEM hFolder)
 
     m_bBusy = TRUE;
     m_bCloseRequested = false;
+    const auto started = std::chrono::steady_clock::now();
     std::int64_t total = kCancelMarker;
     for (;;) {
         m_bDriveLost = false;
@@ -761,7 +819,9 @@ BOOL CHeftDoc::RefreshFolder(HTREEITEM hFolder)
         progress->Create(AfxGetMainWnd());
         progress->SetRange(1, CountSubfolders(path));
         progress->SetStep(1);
-        total = ScanFolder(path, hFolder);
+        // One folder is read by walking it, whatever searched the drive.
+        CFolderReader listings(CFolderReader::ScanWorkers());
+        total = ScanFolder(path, hFolder, listings);
         progress->DestroyWindow();
         progress.reset();
         m_pProgressDlg = nullptr;
@@ -795,7 +855,10 @@ BOOL CHeftDoc::RefreshFolder(HTREEITEM hFolder)
     m_bBusy = FALSE;
     // The list shows the disk as it is now when it showed that folder or one inside it.
     if (!m_bTopTen && IsSameOrInside(m_strListFolder, path)) FillList();
-    ShowUnreadableCount();
+    m_summary = ScanSummary();
+    m_summary.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+    m_summary.unreadableFolders = m_nUnreadableFolders;
+    ShowScanSummary();
     return TRUE;
 }
 

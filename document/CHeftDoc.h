@@ -2,12 +2,15 @@
 #include "framework/CDocument.h"
 #include "framework/CListView.h"
 #include "framework/CTreeView.h"
+#include "model/ScanSummary.h"
 #include "views/ShellAnswers.h"
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 
 class CDirEntry;
+class CFolderReader;
 class CScanProgressDlg;
 
 // The first entry a deletion could not remove, and the system's reason.
@@ -45,8 +48,8 @@ public:
     // 1 + the subfolders of a folder ("C:" for the root).
     static int CountSubfolders(const CString& path);
     // Total bytes below a folder ("C:" for the root), inserting its subfolders
-    // under hParent; kCancelMarker when cancelled.
-    std::int64_t ScanFolder(const CString& path, HTREEITEM hParent);
+    // under hParent, its listings taken from `listings`; kCancelMarker when cancelled.
+    std::int64_t ScanFolder(const CString& path, HTREEITEM hParent, CFolderReader& listings);
 
     // Refills the contents list for the folder selected in the tree.
     void FillList();
@@ -155,6 +158,8 @@ public:
     // Folders the last scan could not search (access denied): they count 0
     // and are marked as unreadable in both views.
     int m_nUnreadableFolders = 0;
+    // How the last search went: the status bar's text after it.
+    ScanSummary m_summary;
 
 private:
     struct ScanFrame;
@@ -162,8 +167,6 @@ private:
     BOOL DriveAnswers() const;
     // The drive error box: TRUE when the user chose Retry.
     BOOL AskRetryDrive();
-    // Puts the outcome of the last search on the status bar.
-    void ShowUnreadableCount() const;
     // Closes the window that shows this document (later, by a posted message).
     void CloseOwnWindow();
     // Asks until the drive answers; FALSE when the user gives up.
@@ -184,6 +187,12 @@ private:
     // The folder a search walks (the drive, or the folder searched again):
     // its own subfolders advance the progress.
     CString m_strSearchTop;
+    // Puts the outcome of the last scan on the status bar.
+    void ShowScanSummary() const;
+    // The listings the scan walks: the volume's master file table when the
+    // drive is NTFS and the volume opens, else the folders themselves. Null
+    // when cancelled or when the drive went away (m_bDriveLost).
+    std::unique_ptr<CFolderReader> ChooseListings(CScanProgressDlg& progress);
     bool m_bDriveLost = false;
     bool m_bCloseRequested = false;
     // Completes a subfolder's record and advances the progress; FALSE when cancelled.

@@ -28,6 +28,12 @@ CString WideToUtf8(std::wstring_view wide)
     return CString(std::move(utf8));
 }
 
+CString WideToUtf8(std::u16string_view wide)
+{
+    static_assert(sizeof(wchar_t) == sizeof(char16_t), "Windows' wide characters are UTF-16 units");
+    return WideToUtf8(std::wstring_view(reinterpret_cast<const wchar_t*>(wide.data()), wide.size()));
+}
+
 CString WideToUtf8(const wchar_t* wide)
 {
     return wide ? WideToUtf8(std::wstring_view(wide, std::wcslen(wide))) : CString();

@@ -11,6 +11,8 @@
 std::wstring Utf8ToWide(std::string_view utf8);
 // UTF-16 -> UTF-8. Unpaired surrogates become U+FFFD.
 CString WideToUtf8(std::wstring_view wide);
+// UTF-16 units as a disk stores them (a volume's own file names).
+CString WideToUtf8(std::u16string_view wide);
 // A wide text that ends at its first null (or is null: empty), as UTF-8.
 CString WideToUtf8(const wchar_t* wide);
 // Puts a text into a buffer of `size` UTF-16 units that the system supplied

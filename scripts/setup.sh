@@ -15,6 +15,7 @@ packages=(
     nsis zip                                  # the installers and the portable zips
     cups cups-bsd printer-driver-cups-pdf     # a printer for the printing tests: a PDF queue
     poppler-utils                             # pdftotext and pdfinfo read its PDF files back
+    ntfs-3g                                   # NTFS test volumes: mkntfs formats an image, ntfs-3g mounts it
 )
 
 installed() {

@@ -124,14 +124,7 @@ void Control(DWORD code, std::vector<char>& request, const std::string& what)
 FixtureDrive::FixtureDrive(char letter)
     : m_letter(static_cast<char>(std::toupper(static_cast<unsigned char>(letter))))
 {
-    if (m_letter < 'D' || m_letter > 'Y')
-        throw std::invalid_argument("FixtureDrive: letter must be D to Y");
-    const DWORD bit = 1u << (m_letter - 'A');
-    if (g_lettersInUse & bit)
-        throw std::logic_error(std::string("FixtureDrive: drive ") + m_letter + ": is in use by another fixture");
-    if (GetLogicalDrives() & bit)
-        throw std::runtime_error(std::string("FixtureDrive: drive ") + m_letter + ": exists already");
-
+    CheckLetterIsFree();
     const std::wstring fixtures = Environment(L"HEFT_FIXTURES");
     const std::string fixturesUnix = WideToUtf8(Environment(L"HEFT_FIXTURES_UNIX")).str();
     const std::string name = std::string(1, static_cast<char>(std::tolower(static_cast<unsigned char>(m_letter))))
@@ -140,7 +133,33 @@ FixtureDrive::FixtureDrive(char letter)
     m_hostUnix = fixturesUnix + "/" + name;
     if (!CreateDirectoryW(m_host.c_str(), nullptr))
         throw Failure("cannot create the folder " + WideToUtf8(m_host).str());
+    MountFirstTime();
+}
 
+FixtureDrive::FixtureDrive(char letter, const std::string& folderUnix, const std::string& deviceUnix)
+    : m_letter(static_cast<char>(std::toupper(static_cast<unsigned char>(letter)))),
+      m_hostUnix(folderUnix), m_deviceUnix(deviceUnix), m_ownsHost(false)
+{
+    CheckLetterIsFree();
+    // Wine shows the Unix root as drive Z:.
+    m_host = L"\\\\?\\Z:\\" + Utf8ToWide(Components(folderUnix.c_str(), '\\'));
+    MountFirstTime();
+}
+
+void FixtureDrive::CheckLetterIsFree() const
+{
+    if (m_letter < 'D' || m_letter > 'Y')
+        throw std::invalid_argument("FixtureDrive: letter must be D to Y");
+    const DWORD bit = 1u << (m_letter - 'A');
+    if (g_lettersInUse & bit)
+        throw std::logic_error(std::string("FixtureDrive: drive ") + m_letter + ": is in use by another fixture");
+    if (GetLogicalDrives() & bit)
+        throw std::runtime_error(std::string("FixtureDrive: drive ") + m_letter + ": exists already");
+}
+
+void FixtureDrive::MountFirstTime()
+{
+    const DWORD bit = 1u << (m_letter - 'A');
     g_lettersInUse |= bit;
     try {
         Mount();
@@ -153,7 +172,8 @@ FixtureDrive::FixtureDrive(char letter)
                 Define(DRIVE_NO_ROOT_DIR);
         } catch (...) {
         }
-        RemoveDirectoryW(m_host.c_str());
+        if (m_ownsHost)
+            RemoveDirectoryW(m_host.c_str());
         throw;
     }
 }
@@ -161,8 +181,10 @@ FixtureDrive::FixtureDrive(char letter)
 FixtureDrive::~FixtureDrive()
 {
     try {
-        DeleteTree(m_host);
-        RemoveDirectoryW(m_host.c_str());
+        if (m_ownsHost) {
+            DeleteTree(m_host);
+            RemoveDirectoryW(m_host.c_str());
+        }
         if (m_mounted)
             Unmount();
     } catch (...) {
@@ -303,14 +325,22 @@ void FixtureDrive::DeleteTree(const std::wstring& path)
 void FixtureDrive::Define(UINT driveType)
 {
     std::vector<char> request(sizeof(UnixDriveRequest), '\0');
-    if (driveType != DRIVE_NO_ROOT_DIR)
+    USHORT deviceOffset = 0;
+    if (driveType != DRIVE_NO_ROOT_DIR) {
         request.insert(request.end(), m_hostUnix.c_str(), m_hostUnix.c_str() + m_hostUnix.size() + 1);
+        if (!m_deviceUnix.empty()) {
+            deviceOffset = static_cast<USHORT>(request.size());
+            request.insert(request.end(), m_deviceUnix.c_str(), m_deviceUnix.c_str() + m_deviceUnix.size() + 1);
+        }
+    }
     auto* header = reinterpret_cast<UnixDriveRequest*>(request.data());
     header->size = static_cast<ULONG>(request.size());
     header->type = driveType;
     header->letter = static_cast<WCHAR>(m_letter);
-    if (driveType != DRIVE_NO_ROOT_DIR)
+    if (driveType != DRIVE_NO_ROOT_DIR) {
         header->mountPointOffset = sizeof(UnixDriveRequest);
+        header->deviceOffset = deviceOffset;
+    }
     Control(kDefineUnixDrive, request, std::string("cannot define drive ") + m_letter + ":");
 }
 

@@ -25,6 +25,11 @@ class FixtureDrive {
 public:
     // Mounts an empty fixed drive `letter` (D to Y).
     explicit FixtureDrive(char letter);
+    // Mounts a fixed drive over a folder that exists already and that the
+    // drive leaves as it is (an NTFS volume mounted read-only), both given as
+    // Unix paths; `device`, when not empty, is what "\\.\X:" opens (the
+    // volume's image file), so the drive shows one volume both ways.
+    FixtureDrive(char letter, const std::string& folderUnix, const std::string& deviceUnix);
     // Deletes everything the drive holds, then removes the drive letter.
     ~FixtureDrive();
     FixtureDrive(const FixtureDrive&) = delete;
@@ -63,6 +68,8 @@ public:
     bool IsMounted() const { return m_mounted; }
 
 private:
+    void CheckLetterIsFree() const;
+    void MountFirstTime();
     std::wstring HostPath(const char* rel) const;
     std::wstring HostNtPath(const char* rel) const;
     void Define(UINT driveType);
@@ -74,4 +81,6 @@ private:
     bool m_mounted = false;
     std::wstring m_host;       // backing folder, as a \\?\ Windows path
     std::string m_hostUnix;    // the same folder as the mount manager sees it
+    std::string m_deviceUnix;  // what the drive's device opens, or empty
+    bool m_ownsHost = true;    // made by the drive, emptied and removed with it
 };

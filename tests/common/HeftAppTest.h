@@ -59,6 +59,31 @@ protected:
         return texts;
     }
 
+    // Every item of the tree, depth first, with its record: what a user or a
+    // test can see of a scan.
+    static std::vector<std::string> Describe(CHeftDoc* doc)
+    {
+        std::vector<std::string> lines;
+        CTreeCtrl& tree = *doc->m_pTreeCtrl;
+        std::vector<std::pair<HTREEITEM, int>> pending{{doc->m_hRootItem, 0}};
+        while (!pending.empty()) {
+            auto [item, depth] = pending.back();
+            pending.pop_back();
+            const CDirEntry* record = Record(tree, item);
+            lines.push_back(std::to_string(depth) + "|" + tree.GetItemText(item).str() + "|" +
+                            (record ? std::to_string(record->GetSize()) + "|" + record->GetName().str() + "|" +
+                                          record->GetType().str() + "|" + record->GetDate().str() +
+                                          (record->IsLink() ? "|link" : "") +
+                                          (record->IsUnreadable() ? "|unreadable" : "")
+                                    : std::string("no record")));
+            std::vector<HTREEITEM> children;
+            for (HTREEITEM child = tree.GetChildItem(item); child; child = tree.GetNextSiblingItem(child))
+                children.push_back(child);
+            for (auto child = children.rbegin(); child != children.rend(); ++child) pending.push_back({*child, depth + 1});
+        }
+        return lines;
+    }
+
     // Items of a drive's tree and rows of its list, as a user sees them now.
     struct ViewCounts {
         int treeItems = -1;

@@ -1,6 +1,7 @@
 #pragma once
 // Small helpers for tests that drive real windows.
 #include <windows.h>
+#include <tlhelp32.h>
 
 #include <string>
 
@@ -46,4 +47,31 @@ inline std::string MenuItemText(HMENU hMenu, int position)
     std::wstring text(static_cast<size_t>(length) + 1, L'\0');
     GetMenuStringW(hMenu, static_cast<UINT>(position), text.data(), length + 1, MF_BYPOSITION);
     return WideToUtf8(text.c_str()).str();
+}
+
+// Threads of this process, as the system lists them.
+inline int ThreadCount()
+{
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
+    if (snapshot == INVALID_HANDLE_VALUE) return -1;
+    int count = 0;
+    THREADENTRY32 entry{};
+    entry.dwSize = sizeof(entry);
+    for (BOOL more = Thread32First(snapshot, &entry); more; more = Thread32Next(snapshot, &entry)) {
+        if (entry.th32OwnerProcessID == GetCurrentProcessId()) ++count;
+    }
+    CloseHandle(snapshot);
+    return count;
+}
+
+// The thread count once it has come down to `expected`, or what it is after
+// two seconds: a thread that has ended leaves the system's list a moment later.
+inline int ThreadCountSettlingAt(int expected)
+{
+    int count = ThreadCount();
+    for (int i = 0; i < 100 && count > expected; ++i) {
+        Sleep(20);
+        count = ThreadCount();
+    }
+    return count;
 }

@@ -1,0 +1,20 @@
+#include "model/ScanSummary.h"
+
+CString ScanSummaryText(const ScanSummary& summary)
+{
+    CString text;
+    text.Format(summary.method == ScanSummary::Method::MasterFileTable ? "Searched the master file table in %.1f s"
+                                                                       : "Searched folder by folder in %.1f s",
+                summary.seconds);
+    CString part;
+    if (summary.skippedRecords > 0) {
+        part.Format("; %llu damaged records skipped", static_cast<unsigned long long>(summary.skippedRecords));
+        text += part;
+    }
+    if (summary.unreadableFolders > 0) {
+        part.Format("; %d folders could not be read", summary.unreadableFolders);
+        text += part;
+    }
+    if (summary.administratorWouldHelp) text += "; run Heftscope as administrator for the fast search";
+    return text;
+}

@@ -1,0 +1,247 @@
+// The search of an NTFS drive through its master file table, on volumes that
+// tests/ntfs_volumes.py makes: one drive letter shows the volume's read-only
+// mount (what the walk reads) and its image (what "\\.\X:" reads), a second
+// letter the mount alone, where the raw read fails and the walk runs. Both
+// must give the same tree and records.
+#include "document/CFolderReader.h"
+#include "framework/CRawVolume.h"
+#include "resources/resource.h"
+#include "tests/common/HeftAppTest.h"
+#include "tests/common/ProgressWatcher.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <sstream>
+#include <vector>
+
+namespace {
+
+// The folder the volumes live in (tests/ntfs_volumes.py), as a Unix path.
+std::string VolumesUnix()
+{
+    const char* folder = std::getenv("HEFT_NTFS_UNIX");
+    return folder ? folder : "";
+}
+
+// The same path as this Windows process reaches it.
+std::string OnZ(const std::string& unixPath)
+{
+    std::string path = "Z:" + unixPath;
+    for (char& ch : path)
+        if (ch == '/') ch = '\\';
+    return path;
+}
+
+std::string ReadText(const std::string& unixPath)
+{
+    std::ifstream in(OnZ(unixPath));
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+class MftSearchTest : public HeftAppTest {
+protected:
+    void SetUp() override
+    {
+        if (VolumesUnix().empty()) GTEST_SKIP() << "HEFT_NTFS_UNIX is not set: run through ctest";
+        HeftAppTest::SetUp();
+    }
+    void TearDown() override
+    {
+        app.CloseAllDocuments();
+        PumpPending();
+        if (!VolumesUnix().empty()) HeftAppTest::TearDown();
+    }
+
+    // A drive over the mounted volume `name`, raw as `image` (none: the mount alone).
+    static FixtureDrive Volume(char letter, const std::string& name, const std::string& image)
+    {
+        return FixtureDrive(letter, VolumesUnix() + "/" + name,
+                            image.empty() ? std::string() : VolumesUnix() + "/" + image);
+    }
+
+    struct Search {
+        std::vector<std::string> tree; // Describe() without the root's line, which names the letter
+        std::int64_t total = -1;
+        ScanSummary summary;
+        CString statusText;
+    };
+    Search Open(const FixtureDrive& drive)
+    {
+        Search search;
+        CHeftDoc* doc = HeftAppTest::Open(drive);
+        EXPECT_NE(doc, nullptr) << drive.Drive().GetString();
+        if (!doc) return search;
+        search.tree = Describe(doc);
+        search.tree.erase(search.tree.begin());
+        search.total = doc->m_nDriveTotal;
+        search.summary = doc->m_summary;
+        search.statusText = main->m_wndStatusBar.GetPaneText(0);
+        app.CloseAllDocuments();
+        PumpPending();
+        return search;
+    }
+
+    // Wine's walk lists links other than Windows does (tests/ntfs_volumes.py,
+    // full.winewalk): a symbolic link to a file with its target's size, where
+    // Windows lists the link with 0 bytes, as the MFT search does; a link to a
+    // folder with its target's last-write time, where Windows shows the
+    // link's own. The walk's tree is put right by Windows' rule.
+    static void ByWindowsRule(Search& walk, const std::string& rules)
+    {
+        std::istringstream lines(rules);
+        std::string kind, where, value;
+        while (std::getline(lines, kind, '\t') && std::getline(lines, where, '\t') && std::getline(lines, value)) {
+            const std::int64_t bytes = kind == "size" ? std::stoll(value) : 0;
+            walk.total -= bytes;
+            std::vector<std::string> path; // the names from the root down to the line
+            for (std::string& line : walk.tree) {
+                std::vector<std::string> fields; // depth|text|size|name|type|date[|marks]
+                for (size_t start = 0, bar = 0; bar != std::string::npos; start = bar + 1) {
+                    bar = line.find('|', start);
+                    fields.push_back(line.substr(start, bar == std::string::npos ? bar : bar - start));
+                }
+                path.resize(std::stoul(fields[0]) - 1);
+                path.push_back(fields[1]);
+                std::string joined;
+                for (const std::string& name : path) joined += (joined.empty() ? "" : "\\") + name;
+                const bool at = joined == where;
+                const bool above = where.rfind(joined + "\\", 0) == 0;
+                if (kind == "size" && (at || above)) fields[2] = std::to_string(std::stoll(fields[2]) - bytes);
+                if (kind == "date" && at) fields[5] = value;
+                line.clear();
+                for (const std::string& field : fields) line += (line.empty() ? "" : "|") + field;
+            }
+        }
+    }
+
+    // The comparison every volume goes through: the first line that differs.
+    static void ExpectSameTree(const Search& mft, const Search& walk)
+    {
+        EXPECT_EQ(mft.total, walk.total);
+        ASSERT_EQ(mft.tree.size(), walk.tree.size());
+        for (size_t i = 0; i < mft.tree.size(); ++i)
+            ASSERT_EQ(mft.tree[i], walk.tree[i]) << "line " << i << " of the tree";
+    }
+};
+
+TEST_F(MftSearchTest, ReadsTheSameTreeAndRecordsAsTheWalk)
+{
+    FixtureDrive raw = Volume('X', "full", "full.img");
+    FixtureDrive mountOnly = Volume('Y', "full", "");
+    const Search mft = Open(raw);
+    Search walk = Open(mountOnly);
+    EXPECT_EQ(mft.summary.method, ScanSummary::Method::MasterFileTable);
+    EXPECT_EQ(mft.summary.skippedRecords, 0u);
+    EXPECT_EQ(walk.summary.method, ScanSummary::Method::Walk);
+    EXPECT_FALSE(walk.summary.administratorWouldHelp) << "the volume opened; its bytes could not be read";
+    EXPECT_EQ(mft.statusText.Find("Searched the master file table in "), 0) << mft.statusText.GetString();
+
+    ByWindowsRule(walk, ReadText(VolumesUnix() + "/full.winewalk"));
+    ExpectSameTree(mft, walk);
+    // The volume holds what the comparison is meant to cover.
+    ASSERT_GT(mft.tree.size(), 120u);
+    auto has = [&mft](const std::string& start) {
+        return std::any_of(mft.tree.begin(), mft.tree.end(),
+                           [&start](const std::string& line) { return line.rfind(start, 0) == 0; });
+    };
+    EXPECT_TRUE(has("2|naïve-文件|")) << "names outside Latin-1";
+    EXPECT_TRUE(has("2|emoji-😀|"));
+    EXPECT_TRUE(has("101|d99|999|")) << "100 folders deep";
+    EXPECT_TRUE(has("2|to-folder|0|to-folder|File Folder|")) << "a link to a folder is listed";
+    const auto link = std::find_if(mft.tree.begin(), mft.tree.end(),
+                                   [](const std::string& line) { return line.rfind("2|to-folder|", 0) == 0; });
+    ASSERT_NE(link, mft.tree.end());
+    EXPECT_TRUE(link + 1 == mft.tree.end() || (link + 1)->rfind("3|", 0) != 0) << "a link to a folder is never entered";
+    EXPECT_TRUE(has("1|many|")) << "the folder of 5,000 files";
+    EXPECT_TRUE(has("1|sparse|" + std::to_string((5ll << 30) + (3 << 20) + 3) + "|")) << "logical sizes of sparse files";
+}
+
+TEST_F(MftSearchTest, DamagedBootSectorOrFirstRecordMeansTheWalk)
+{
+    FixtureDrive mountOnly = Volume('Y', "small", "");
+    const Search walk = Open(mountOnly);
+    ASSERT_EQ(walk.summary.method, ScanSummary::Method::Walk);
+    for (const char* image : {"small-boot.img", "small-record0.img"}) {
+        SCOPED_TRACE(image);
+        FixtureDrive damaged = Volume('X', "small", image);
+        const Search search = Open(damaged);
+        EXPECT_EQ(search.summary.method, ScanSummary::Method::Walk);
+        ExpectSameTree(search, walk);
+    }
+    // The intact image is searched through its table: the damage is what made the difference.
+    FixtureDrive intact = Volume('X', "small", "small.img");
+    const Search mft = Open(intact);
+    EXPECT_EQ(mft.summary.method, ScanSummary::Method::MasterFileTable);
+    ExpectSameTree(mft, walk);
+}
+
+TEST_F(MftSearchTest, DamagedRecordsAreSkippedCountedAndNamed)
+{
+    FixtureDrive damaged = Volume('X', "small", "small-records.img");
+    const Search search = Open(damaged);
+    const unsigned long skipped = std::stoul(ReadText(VolumesUnix() + "/small-records.skipped"));
+    EXPECT_EQ(search.summary.method, ScanSummary::Method::MasterFileTable);
+    EXPECT_EQ(search.summary.skippedRecords, skipped);
+    EXPECT_NE(search.statusText.Find(("; " + std::to_string(skipped) + " damaged records skipped").c_str()), -1)
+        << search.statusText.GetString();
+}
+
+TEST_F(MftSearchTest, CancelWhileTheTableIsReadLeavesNothingBehind)
+{
+    FixtureDrive raw = Volume('X', "full", "full.img");
+    const int threadsBefore = ThreadCount();
+    ProgressWatcher watcher;
+    bool pressed = false;
+    int percentsWhenPressed = 0;
+    watcher.onPercent = [&](HWND dialog, const std::string&) {
+        if (pressed) return;
+        // The bar has moved through the table once: Cancel.
+        pressed = true;
+        percentsWhenPressed = static_cast<int>(watcher.percents.size());
+        PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+    };
+    EXPECT_EQ(HeftAppTest::Open(raw), nullptr);
+    EXPECT_TRUE(pressed);
+    EXPECT_EQ(watcher.statuses, std::vector<std::string>{"X:\\$MFT"}) << "cancelled before any folder was walked";
+    EXPECT_LE(static_cast<int>(watcher.percents.size()), percentsWhenPressed + 1);
+    EXPECT_EQ(DocumentCount(), 0);
+    EXPECT_EQ(ChildWindowCount(), 0);
+    EXPECT_TRUE(main->IsWindowEnabled());
+    EXPECT_EQ(CFolderReader::LiveWorkers(), 0);
+    EXPECT_EQ(ThreadCountSettlingAt(threadsBefore), threadsBefore);
+    PumpPending();
+    EXPECT_EQ(CDirEntry::LiveCount(), liveBefore);
+}
+
+TEST_F(MftSearchTest, RawReadsAreWholeSectorsOfTheVolume)
+{
+    FixtureDrive raw = Volume('X', "small", "small.img");
+    CRawVolume volume;
+    ASSERT_EQ(volume.Open(raw.Drive()), CRawVolume::OpenResult::Opened);
+    ASSERT_EQ(volume.SectorSize(), 512u) << "Wine cannot tell an image file's sector size";
+
+    std::ifstream image(OnZ(VolumesUnix() + "/small.img"), std::ios::binary);
+    std::vector<char> expected(4096);
+    image.seekg(8192);
+    image.read(expected.data(), static_cast<std::streamsize>(expected.size()));
+    alignas(4096) static std::uint8_t buffer[2 * 4096];
+    ASSERT_TRUE(volume.Read(8192, std::span(buffer, 4096)));
+    ASSERT_TRUE(image.good());
+    EXPECT_EQ(std::memcmp(expected.data(), buffer, expected.size()), 0);
+
+    const struct {
+        std::uint64_t offset;
+        size_t start, length;
+    } refused[] = {{8192 + 1, 0, 512}, {8192, 0, 100}, {8192, 0, 513}, {8192, 8, 512}};
+    for (const auto& read : refused)
+        EXPECT_FALSE(volume.Read(read.offset, std::span(buffer + read.start, read.length)))
+            << read.offset << " " << read.start << " " << read.length;
+}
+
+} // namespace

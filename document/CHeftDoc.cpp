@@ -331,6 +331,9 @@ enum class FolderWalk { Entered, Skipped, Stopped };
 std::int64_t CHeftDoc::ScanFolder(const CString& path, HTREEITEM hParent, CFolderReader& reader)
 {
     m_strSearchTop = path;
+    // The tree lays its items out once, at the end, however many go in below
+    // an expanded folder (the drive's root).
+    const CRedrawOff quiet(m_pTreeCtrl->m_hWnd);
     // While a listing is read or waited for, the progress window stays drawn
     // and Cancel (or a closed window) stops the walk between two entries.
     const CFolderReader::KeepGoing keepGoing = [this] {

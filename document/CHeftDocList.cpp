@@ -9,29 +9,6 @@
 
 #include <vector>
 
-namespace {
-
-// Turns drawing off while the list is emptied and filled again: the control
-// then leaves its scroll bar alone until the end, instead of taking it away
-// with the old rows and bringing it back with the new ones (under Wine each
-// costs about 30 ms).
-class RedrawOff {
-public:
-    explicit RedrawOff(CWnd& wnd) : m_wnd(wnd) { m_wnd.SetRedraw(FALSE); }
-    ~RedrawOff()
-    {
-        m_wnd.SetRedraw(TRUE);
-        m_wnd.Invalidate(TRUE);
-    }
-    RedrawOff(const RedrawOff&) = delete;
-    RedrawOff& operator=(const RedrawOff&) = delete;
-
-private:
-    CWnd& m_wnd;
-};
-
-} // namespace
-
 CString CHeftDoc::FolderPath(HTREEITEM hItem) const
 {
     // The root's own text (the drive's display name) is never part of a path.
@@ -83,7 +60,7 @@ void CHeftDoc::FillList()
     const auto* folder = selected ? reinterpret_cast<const CDirEntry*>(tree.GetItemData(selected)) : nullptr;
     m_nFolderTotal = folder ? folder->GetSize() : 0;
 
-    RedrawOff quiet(*view);
+    const CRedrawOff quiet(view->m_hWnd);
     view->ReleaseRowRecords();
     if (!selected) return;
 

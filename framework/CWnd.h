@@ -154,3 +154,24 @@ private:
     bool* m_pEndedFlag = nullptr;
     friend class CDialog;
 };
+
+// Turns a window's drawing off for its lifetime and has it drawn whole at the
+// end. A control filled item by item then leaves its scroll bars alone until
+// the end: under Wine a list takes its scroll bar away with the old rows and
+// brings it back with the new ones (about 30 ms each), and a tree lays out
+// and redraws for every item inserted below an expanded folder, which grows
+// with the folder's size (3 ms an item at 3,000 subfolders).
+class CRedrawOff {
+public:
+    explicit CRedrawOff(HWND hWnd) : m_hWnd(hWnd) { ::SendMessageW(m_hWnd, WM_SETREDRAW, FALSE, 0); }
+    ~CRedrawOff()
+    {
+        ::SendMessageW(m_hWnd, WM_SETREDRAW, TRUE, 0);
+        ::InvalidateRect(m_hWnd, nullptr, TRUE);
+    }
+    CRedrawOff(const CRedrawOff&) = delete;
+    CRedrawOff& operator=(const CRedrawOff&) = delete;
+
+private:
+    HWND m_hWnd;
+};

@@ -3,9 +3,12 @@
 #include <winioctl.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cstddef>
 
 namespace {
+
+std::atomic<CRawVolume::ReadHook> g_readHook{nullptr};
 
 constexpr std::uint32_t kFallbackSectorSize = 512;
 
@@ -63,6 +66,7 @@ bool CRawVolume::Read(std::uint64_t offset, std::span<std::uint8_t> buffer)
     const std::uint64_t sector = m_nSectorSize;
     const auto address = reinterpret_cast<std::uintptr_t>(buffer.data());
     if (offset % sector != 0 || buffer.size() % sector != 0 || address % sector != 0) return false;
+    if (const ReadHook hook = g_readHook.load(); hook && !hook(offset)) return false;
 
     // One ReadFile takes at most a DWORD of bytes: larger reads go in whole-sector pieces.
     constexpr std::size_t kMaxPiece = 1u << 30;
@@ -79,4 +83,9 @@ bool CRawVolume::Read(std::uint64_t offset, std::span<std::uint8_t> buffer)
         done += piece;
     }
     return true;
+}
+
+void CRawVolume::SetReadHook(ReadHook hook)
+{
+    g_readHook.store(hook);
 }

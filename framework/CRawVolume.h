@@ -35,6 +35,11 @@ public:
     // False for an unaligned offset, length or buffer, and for any failed or short read.
     bool Read(std::uint64_t offset, std::span<std::uint8_t> buffer) override;
 
+    // For tests: asked before every read with its offset; a read it refuses
+    // fails as one from a device that has gone away. Null for none.
+    using ReadHook = bool (*)(std::uint64_t offset);
+    static void SetReadHook(ReadHook hook);
+
 private:
     std::uint32_t AskSectorSize() const;
 

@@ -6,6 +6,7 @@
 #include "document/CFolderReader.h"
 #include "framework/CRawVolume.h"
 #include "resources/resource.h"
+#include "tests/common/DialogAnswerer.h"
 #include "tests/common/HeftAppTest.h"
 #include "tests/common/ProgressWatcher.h"
 
@@ -217,6 +218,60 @@ TEST_F(MftSearchTest, CancelWhileTheTableIsReadLeavesNothingBehind)
     EXPECT_EQ(ThreadCountSettlingAt(threadsBefore), threadsBefore);
     PumpPending();
     EXPECT_EQ(CDirEntry::LiveCount(), liveBefore);
+}
+
+// The volume goes while its table is read: the search asks Retry or Cancel, as
+// a walk does. Cancel leaves nothing; Retry, once the drive is back, reads the
+// table again from the start. Under Wine an open image reads on after its
+// letter went, so the read hook fails the reads from then on.
+TEST_F(MftSearchTest, AVolumeGoneWhileItsTableIsReadAsksRetryOrCancel)
+{
+    FixtureDrive raw = Volume('X', "small", "small.img");
+    const Search whole = Open(raw);
+    ASSERT_EQ(whole.summary.method, ScanSummary::Method::MasterFileTable);
+
+    static bool s_gone = false;
+    CRawVolume::SetReadHook([](std::uint64_t) { return !s_gone; });
+    int departures = 0;
+    ProgressWatcher watcher;
+    watcher.onPercent = [&](HWND, const std::string&) {
+        if (departures == 0 || s_gone) return;
+        --departures;
+        raw.Unmount();
+        s_gone = true;
+    };
+    const int threadsBefore = ThreadCount();
+    departures = 1;
+    {
+        DialogAnswerer cancel("Error", IDCANCEL);
+        EXPECT_EQ(HeftAppTest::Open(raw), nullptr);
+        EXPECT_EQ(cancel.Answered(), 1);
+        EXPECT_EQ(cancel.LastText(), "Error reading drive X:");
+    }
+    EXPECT_EQ(departures, 0);
+    EXPECT_EQ(DocumentCount(), 0);
+    EXPECT_EQ(ChildWindowCount(), 0);
+    EXPECT_TRUE(main->IsWindowEnabled());
+    EXPECT_EQ(ThreadCountSettlingAt(threadsBefore), threadsBefore);
+    PumpPending();
+    EXPECT_EQ(CDirEntry::LiveCount(), liveBefore);
+
+    raw.Mount();
+    s_gone = false;
+    departures = 1;
+    Search again;
+    {
+        DialogAnswerer retry("Error", IDRETRY, [&](HWND) {
+            raw.Mount();
+            s_gone = false;
+        });
+        again = Open(raw);
+        EXPECT_EQ(retry.Answered(), 1);
+    }
+    CRawVolume::SetReadHook(nullptr);
+    EXPECT_EQ(departures, 0);
+    EXPECT_EQ(again.summary.method, ScanSummary::Method::MasterFileTable);
+    ExpectSameTree(again, whole);
 }
 
 TEST_F(MftSearchTest, RawReadsAreWholeSectorsOfTheVolume)

@@ -9,9 +9,14 @@
 #       file system (the scan benchmark's drive)
 #   S = MFT records the parser reads per second natively, over the image's MFT
 #   B = heap growth per folder while the MFT-searched document is open
-# HEFT_BENCH_ROUNDS sets the rounds (default 5); HEFT_BENCH_TREE the tree's
-# shape as bench/make_tree.py takes it (default "20 999 10 sized", the scan
-# benchmark's), for a quick run on a smaller tree.
+# The line before it: ntfs large: folders=100000 files=1000000 open_ms=T growth=G
+#   G = median MFT open of a volume five times as large (the scan benchmark's
+#       large tree: 100 top folders of 1,000 folders with 10 empty files each)
+#       / median MFT open of the benchmark's volume
+# HEFT_BENCH_ROUNDS sets the rounds (default 5); HEFT_BENCH_LARGE=0 skips the
+# large volume; HEFT_BENCH_TREE the tree's shape as bench/make_tree.py takes it
+# (default "20 999 10 sized", the scan benchmark's), for a quick run on a
+# smaller tree.
 set -euo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")/.."
 root=$(pwd)
@@ -28,8 +33,10 @@ source bench/lib/trees.sh
 heft_bench_tree "$native_tree" "${tree_args[@]}"
 
 volumes="$root/build/bench-ntfs"
+large_volumes="$root/build/bench-ntfs-large"
+trap 'for v in "$volumes" "$large_volumes"; do python3 "$root/tests/ntfs_volumes.py" unmount "$v"; done' EXIT
 python3 tests/ntfs_volumes.py bench "$volumes" "${tree_args[@]}"
-trap 'python3 "$root/tests/ntfs_volumes.py" unmount "$volumes"' EXIT
+[ "${HEFT_BENCH_LARGE:-1}" != 0 ] && python3 tests/ntfs_volumes.py bench "$large_volumes" 100 1000 10
 
 source "$root/scripts/wine-prefix.sh"
 heft_wine_prefix "$root/build/wine-bench" headless
@@ -50,6 +57,13 @@ walk=$(open_once V:)
 echo "bench ntfs: walk of the same volume:    $walk" >&2
 native=$(open_once B:)
 echo "bench ntfs: walk of the native tree:    $native" >&2
+large=""
+if [ "${HEFT_BENCH_LARGE:-1}" != 0 ]; then
+    ln -sfn "$large_volumes/bench" "$WINEPREFIX/dosdevices/m:"
+    ln -sfn "$large_volumes/bench.img" "$WINEPREFIX/dosdevices/m::"
+    large=$(open_once M:)
+    echo "bench ntfs: MFT search, five times as large: $large" >&2
+fi
 wineserver -k 2>/dev/null || true
 
 value() { echo "$1" | tr ' ' '\n' | sed -n "s/^$2=//p"; }
@@ -63,6 +77,11 @@ parser=$(build/native/ntfs_parser_bench records "$volumes/bench.img" | tail -n 1
 echo "bench ntfs: the parser natively:        $parser" >&2
 records_per_s=$(value "$parser" records_per_s)
 echo "bench ntfs: rounds=$rounds" >&2
+if [ -n "$large" ]; then
+    [ "$(value "$large" method)" = mft ] || { echo "bench ntfs: the large image was not searched through its MFT" >&2; exit 1; }
+    awk -v big="$(value "$large" open_ms)" -v mft="$(value "$mft" open_ms)" -v folders="$(value "$large" folders)" \
+        'BEGIN {printf "ntfs large: folders=%s files=1000000 open_ms=%.0f growth=%.2f\n", folders, big, big / mft}'
+fi
 awk -v mft="$(value "$mft" open_ms)" -v walk="$(value "$walk" open_ms)" -v native="$(value "$native" open_ms)" \
     -v rate="$records_per_s" -v bytes="$(value "$mft" bytes_per_folder)" \
     'BEGIN {printf "ntfs ratio=%.3f ratio_native=%.3f records_per_s=%s bytes_per_folder=%s\n", mft / walk, mft / native, rate, bytes}'

@@ -67,13 +67,15 @@ CFolderReader::Folder* CFolderReader::Take(const std::shared_ptr<Folder>& folder
     // A worker reads it: the wait goes in short slices, so that the window
     // stays drawn and Cancel is seen however large the folder is.
     const auto isRead = [&folder] { return folder->state == Folder::State::Read; };
-    while (!m_folderRead.wait_for(lock, std::chrono::milliseconds(kWaitSliceMs), isRead)) {
+    m_pAwaited = folder.get();
+    bool goOn = true;
+    while (goOn && !m_folderRead.wait_for(lock, std::chrono::milliseconds(kWaitSliceMs), isRead)) {
         lock.unlock();
-        const bool goOn = keepGoing();
+        goOn = keepGoing();
         lock.lock();
-        if (!goOn) return nullptr;
     }
-    return folder.get();
+    m_pAwaited = nullptr;
+    return goOn ? folder.get() : nullptr;
 }
 
 void CFolderReader::Release(Folder& folder)
@@ -99,7 +101,9 @@ void CFolderReader::Abandon(const std::shared_ptr<Folder>& folder)
                 next->state = Folder::State::Read; // nothing read, nothing held
                 continue;
             }
+            m_pAwaited = next.get();
             m_folderRead.wait(lock, [&next] { return next->state == Folder::State::Read; });
+            m_pAwaited = nullptr;
             for (const Subfolder& subfolder : next->subfolders) {
                 if (subfolder.folder) pending.push_back(subfolder.folder);
             }
@@ -150,6 +154,7 @@ bool CFolderReader::Read(Folder& folder, const KeepGoing& keepGoing)
         find.Close();
     }
     const bool complete = stopped || find.ListedToTheEnd();
+    bool awaited = false;
     if (stopped) {
         entries = 0;
         ownBytes = 0;
@@ -164,6 +169,7 @@ bool CFolderReader::Read(Folder& folder, const KeepGoing& keepGoing)
         folder.entries = entries;
         folder.subfolders = std::move(subfolders);
         folder.state = Folder::State::Read;
+        awaited = m_pAwaited == &folder;
         m_nHeldEntries += entries;
         // The walk enters the first subfolder next: it goes on top.
         if (!m_threads.empty() && !m_bStopping) {
@@ -172,7 +178,10 @@ bool CFolderReader::Read(Folder& folder, const KeepGoing& keepGoing)
             }
         }
     }
-    m_folderRead.notify_all();
+    // Only the walk waits for listings, and only for the one it needs next.
+    // Waking it for every other listing cost it and the workers round trips
+    // to the server under Wine: each worker's listing took about 15 % longer.
+    if (awaited) m_folderRead.notify_all();
     m_workAvailable.notify_all();
     return !stopped;
 }

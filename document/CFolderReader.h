@@ -108,7 +108,8 @@ private:
 
     std::mutex m_mutex;
     std::condition_variable m_workAvailable; // a folder waits, or room in the budget
-    std::condition_variable m_folderRead;
+    std::condition_variable m_folderRead; // told when the awaited folder has been read
+    const Folder* m_pAwaited = nullptr;   // the folder the walk waits for, if any
     // Folders known but not yet read, the ones the walk needs soonest last.
     std::vector<std::shared_ptr<Folder>> m_waiting;
     std::size_t m_nHeldEntries = 0;

@@ -17,7 +17,8 @@ The test volumes, each IMG mounted at DIR/NAME:
               folder of 5,000 files, hard links (one file with so many long names
               that it needs an attribute list), a heavily fragmented file, sparse
               and compressed files, alternate data streams, symbolic links to
-              folders and files, deleted files, and an MFT grown in fragments.
+              folders and files, deleted files, and an MFT grown in so many
+              fragments that record 0 holds an attribute list.
               full.winewalk says where Wine's walk of the mount lists a link
               other than Windows lists it: "size<TAB>FOLDER<TAB>BYTES" for a
               symbolic link to a file in FOLDER (Wine counts the target's
@@ -183,11 +184,16 @@ def fill_full(m):
             name = os.path.join(filler, "%d-%05d.bin" % (clusters, len(names[clusters])))
             write(name, clusters << 12)
             names[clusters].append(name)
-    # A file written into one-cluster holes is in hundreds of fragments: its
-    # runs need extension records and an attribute list.
+    # A file written into a quarter of the one-cluster holes is in hundreds
+    # of fragments: its runs need extension records and an attribute list.
     for name in names[1][::2]:
         os.remove(name)
-    write(os.path.join(m, "frag", "scattered.bin"), (len(names[1]) // 2 << 12) - 3000, b"s")
+    write(os.path.join(m, "frag", "scattered.bin"), (len(names[1]) // 8 << 12) - 3000, b"s")
+    # Empty files take the MFT's spare records, then grow it into the other
+    # holes, four records to a hole: its own runs no longer fit in record 0,
+    # which then holds an attribute list.
+    for i in range(4000):
+        write(os.path.join(m, "grown", "e%04d" % i), 0)
     for name in names[16][::2]:
         os.remove(name)
     many = os.path.join(m, "many")
@@ -223,6 +229,25 @@ def mft_record(image, number):
     raw = struct.unpack_from("<b", boot, 0x40)[0]
     size = raw * cluster if raw > 0 else 1 << -raw
     return mft + number * size, size
+
+
+def record_attribute_types(image, number):
+    """The attribute types of an MFT record of a freshly made volume, in order."""
+    offset, size = mft_record(image, number)
+    with open(image, "rb") as f:
+        f.seek(offset)
+        record = bytearray(f.read(size))
+    fixups, count = struct.unpack_from("<HH", record, 4)
+    for sector in range(1, count):
+        record[sector * 512 - 2:sector * 512] = record[fixups + 2 * sector:fixups + 2 * sector + 2]
+    types, at = [], struct.unpack_from("<H", record, 0x14)[0]
+    while at + 8 <= size:
+        kind, length = struct.unpack_from("<II", record, at)
+        if kind == 0xFFFFFFFF or length == 0:
+            break
+        types.append(kind)
+        at += length
+    return types
 
 
 def damaged_copies(directory):
@@ -285,6 +310,8 @@ def make_test_volumes(directory):
     wine_walk = make_image(os.path.join(directory, "full.img"), 128, fill_full)
     with open(os.path.join(directory, "full.winewalk"), "w") as out:
         out.write("\n".join(wine_walk) + "\n")
+    if 0x20 not in record_attribute_types(os.path.join(directory, "full.img"), 0):
+        raise SystemExit("ntfs_volumes: the MFT of full.img fits in its first record: no attribute list to read")
     make_image(os.path.join(directory, "small.img"), 8, fill_small)
     damaged_copies(directory)
     with open(marker, "w") as out:

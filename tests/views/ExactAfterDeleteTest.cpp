@@ -68,11 +68,6 @@ protected:
         view->SendMessage(WM_COMMAND, ID_ACTION_DELETE);
         return yes.Answered();
     }
-    static CHeftTree* TreeOf(CHeftDoc* doc) { return dynamic_cast<CHeftTree*>(doc->GetView(0)); }
-    static void SelectRow(CHeftList* list, const char* name)
-    {
-        list->GetListCtrl().SetItemState(FindRow(list, name), LVIS_SELECTED, LVIS_SELECTED);
-    }
     void Build(FixtureDrive& drive)
     {
         drive.File("root.bin", 1);
@@ -104,12 +99,12 @@ TEST_F(ExactAfterDeleteTest, EveryKindOfDeleteLeavesTheTreeAFreshSearchWouldGive
     const Case cases[] = {
         {"a file row", [](FixtureDrive&, CHeftDoc* doc, CHeftList* list) {
              Show(doc, Item(doc, "a"));
-             SelectRow(list, "f2.bin");
+             Select(list, FindRow(list, "f2.bin"));
              EXPECT_EQ(DeleteAnsweringYes(list), 1);
          }},
         {"a folder row", [](FixtureDrive&, CHeftDoc* doc, CHeftList* list) {
              Show(doc, doc->m_hRootItem);
-             SelectRow(list, "b");
+             Select(list, FindRow(list, "b"));
              EXPECT_EQ(DeleteAnsweringYes(list), 1);
              EXPECT_EQ(Item(doc, "b"), nullptr);
          }},
@@ -127,13 +122,13 @@ TEST_F(ExactAfterDeleteTest, EveryKindOfDeleteLeavesTheTreeAFreshSearchWouldGive
         {"a folder that grew after the search", [](FixtureDrive& drive, CHeftDoc* doc, CHeftList* list) {
              drive.File("g\\new.bin", 700);
              Show(doc, doc->m_hRootItem);
-             SelectRow(list, "g");
+             Select(list, FindRow(list, "g"));
              EXPECT_EQ(DeleteAnsweringYes(list), 1);
          }},
         {"the ten largest directories", [](FixtureDrive&, CHeftDoc* doc, CHeftList* list) {
              doc->OnTopTen();
              ASSERT_TRUE(doc->m_bTopTen);
-             SelectRow(list, "leaf");
+             Select(list, FindRow(list, "leaf"));
              EXPECT_EQ(DeleteAnsweringYes(list), 1);
          }},
     };

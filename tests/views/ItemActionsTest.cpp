@@ -29,8 +29,6 @@ protected:
         view->SendMessage(WM_COMMAND, command);
         return texts;
     }
-    static CHeftTree* TreeOf(CHeftDoc* doc) { return dynamic_cast<CHeftTree*>(doc->GetView(0)); }
-    static void Select(CHeftList* list, int row) { list->GetListCtrl().SetItemState(row, LVIS_SELECTED, LVIS_SELECTED); }
     static long long Size(CHeftDoc* doc, const char* path)
     {
         HTREEITEM item = *path ? Item(doc, path) : doc->m_hRootItem;

@@ -4,6 +4,7 @@
 #include "framework/CFileFind.h"
 #include "tests/common/HeftAppTest.h"
 #include "views/CHeftList.h"
+#include "views/CHeftTree.h"
 
 #include <shellapi.h>
 
@@ -22,7 +23,9 @@ protected:
         HeftAppTest::TearDown();
     }
 
+    static CHeftTree* TreeOf(CHeftDoc* doc) { return dynamic_cast<CHeftTree*>(doc->GetView(0)); }
     static CHeftList* ListOf(CHeftDoc* doc) { return dynamic_cast<CHeftList*>(doc->GetView(1)); }
+    static void Select(CHeftList* list, int row) { list->GetListCtrl().SetItemState(row, LVIS_SELECTED, LVIS_SELECTED); }
 
     static bool Exists(const FixtureDrive& drive, const char* rel)
     {

@@ -502,23 +502,6 @@ namespace {
 
 CHeftDoc::DeleteListedHook g_deleteListedHook = nullptr;
 
-// A path a deletion may start from: a drive, then one real name per
-// component. A drive root, an empty component ("C:\a\\b", a trailing
-// separator) and "." or ".." (which would climb out of the folder) are refused.
-bool IsDeletableFolderPath(const CString& path)
-{
-    const std::string& text = path.str();
-    if (text.size() < 4 || text[1] != ':' || (text[2] != '\\' && text[2] != '/')) return false;
-    size_t start = 3;
-    for (;;) {
-        const size_t end = text.find_first_of("\\/", start);
-        const std::string component = text.substr(start, end == std::string::npos ? std::string::npos : end - start);
-        if (component.empty() || component == "." || component == "..") return false;
-        if (end == std::string::npos) return true;
-        start = end + 1;
-    }
-}
-
 } // namespace
 
 void CHeftDoc::SetDeleteListedHook(DeleteListedHook hook)
@@ -543,7 +526,9 @@ BOOL CHeftDoc::DeleteFolderTree(const CString& path, std::int64_t* pBytesRemoved
         }
     };
     if (pBytesRemoved) *pBytesRemoved = 0;
-    if (!IsDeletableFolderPath(path)) {
+    // A deletion starts below a drive's root, from real names alone: "." or
+    // ".." would climb out of the folder, an empty component is no folder.
+    if (!IsNamedPathBelowRoot(path)) {
         SetLastError(ERROR_INVALID_NAME);
         fail(path);
         return FALSE;

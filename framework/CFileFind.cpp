@@ -190,10 +190,9 @@ HANDLE OpenRelative(HANDLE hParent, const std::wstring& name, ACCESS_MASK access
     return handle;
 }
 
-// The attributes, reparse tag and file id of an open handle.
+// The attributes and file id of an open handle.
 struct HandleIdentity {
     DWORD attributes = 0;
-    DWORD reparseTag = 0;
     std::int64_t fileId = 0;
 };
 
@@ -205,7 +204,6 @@ bool IdentityOf(HANDLE handle, HandleIdentity& identity)
         !GetFileInformationByHandle(handle, &info))
         return false;
     identity.attributes = tag.FileAttributes;
-    identity.reparseTag = tag.ReparseTag;
     identity.fileId = static_cast<std::int64_t>((static_cast<std::uint64_t>(info.nFileIndexHigh) << 32) |
                                                 info.nFileIndexLow);
     return true;
@@ -236,42 +234,73 @@ bool MarkForDeletion(HANDLE handle)
     return SetFileInformationByHandle(handle, FileDispositionInfo, &disposition, sizeof(disposition)) != FALSE;
 }
 
+// Whether a handle opened as a reparse point shows a junction or symbolic
+// link itself. A system that opened the link's target instead shows none:
+// deleting through that handle would strike the target.
+bool ShowsLinkItself(HANDLE handle)
+{
+    FILE_ATTRIBUTE_TAG_INFO tag{};
+    return GetFileInformationByHandleEx(handle, FileAttributeTagInfo, &tag, sizeof(tag)) &&
+           (tag.FileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) && IsReparseTagNameSurrogate(tag.ReparseTag);
+}
+
+// A handle opened here, closed when it goes out of scope. Closing keeps the
+// system's error, so that the caller sees why the work on the handle failed.
+class OwnedHandle {
+public:
+    explicit OwnedHandle(HANDLE handle) : m_handle(handle) {}
+    ~OwnedHandle()
+    {
+        if (!Valid()) return;
+        const DWORD error = GetLastError();
+        CloseHandle(m_handle);
+        SetLastError(error);
+    }
+    OwnedHandle(const OwnedHandle&) = delete;
+    OwnedHandle& operator=(const OwnedHandle&) = delete;
+
+    bool Valid() const { return m_handle != INVALID_HANDLE_VALUE; }
+    HANDLE Get() const { return m_handle; }
+    // The handle is the caller's from now on.
+    HANDLE Release()
+    {
+        const HANDLE handle = m_handle;
+        m_handle = INVALID_HANDLE_VALUE;
+        return handle;
+    }
+
+private:
+    HANDLE m_handle;
+};
+
 } // namespace
 
 bool CFolderHandle::Open(const CString& path)
 {
     Close();
-    HANDLE handle = CreateFileW(ToWidePath(path).c_str(), FILE_LIST_DIRECTORY | FILE_READ_ATTRIBUTES | DELETE | SYNCHRONIZE,
-                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
-                                FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
-    if (handle == INVALID_HANDLE_VALUE) return false;
+    OwnedHandle handle(CreateFileW(ToWidePath(path).c_str(),
+                                   FILE_LIST_DIRECTORY | FILE_READ_ATTRIBUTES | DELETE | SYNCHRONIZE,
+                                   FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                                   FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+    if (!handle.Valid()) return false;
     HandleIdentity identity;
-    const bool known = IdentityOf(handle, identity);
+    if (!IdentityOf(handle.Get(), identity)) return false;
     // A link is refused like anything else that is no plain folder.
-    if (!known || !(identity.attributes & FILE_ATTRIBUTE_DIRECTORY) ||
-        (identity.attributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
-        const DWORD error = known ? ERROR_DIRECTORY : GetLastError();
-        CloseHandle(handle);
-        SetLastError(error);
+    if (!(identity.attributes & FILE_ATTRIBUTE_DIRECTORY) || (identity.attributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
+        SetLastError(ERROR_DIRECTORY);
         return false;
     }
-    m_hFolder = handle;
+    m_hFolder = handle.Release();
     return true;
 }
 
 bool CFolderHandle::OpenChild(const CFolderHandle& parent, const Entry& entry)
 {
     Close();
-    HANDLE handle = OpenRelative(parent.m_hFolder, entry.name, FILE_LIST_DIRECTORY | FILE_READ_ATTRIBUTES | DELETE,
-                                 FILE_DIRECTORY_FILE);
-    if (handle == INVALID_HANDLE_VALUE) return false;
-    if (!IsListedEntry(handle, entry)) {
-        const DWORD error = GetLastError();
-        CloseHandle(handle);
-        SetLastError(error);
-        return false;
-    }
-    m_hFolder = handle;
+    OwnedHandle handle(OpenRelative(parent.m_hFolder, entry.name,
+                                    FILE_LIST_DIRECTORY | FILE_READ_ATTRIBUTES | DELETE, FILE_DIRECTORY_FILE));
+    if (!handle.Valid() || !IsListedEntry(handle.Get(), entry)) return false;
+    m_hFolder = handle.Release();
     return true;
 }
 
@@ -315,23 +344,15 @@ bool CFolderHandle::List(std::vector<Entry>& entries) const
 bool CFolderHandle::RemoveEntry(const Entry& entry) const
 {
     const bool link = entry.IsNameSurrogateLink();
-    HANDLE handle = OpenRelative(m_hFolder, entry.name, DELETE | FILE_READ_ATTRIBUTES,
-                                 link || entry.IsFolder() ? 0 : FILE_NON_DIRECTORY_FILE);
-    if (handle == INVALID_HANDLE_VALUE) return false;
-    bool removable = IsListedEntry(handle, entry);
-    if (removable && link) {
-        // A link goes only when the handle shows the link itself: a system
-        // that opened its target instead would have the target deleted.
-        HandleIdentity identity;
-        removable = IdentityOf(handle, identity) && (identity.attributes & FILE_ATTRIBUTE_REPARSE_POINT) &&
-                    IsReparseTagNameSurrogate(identity.reparseTag);
-        if (!removable) SetLastError(ERROR_NOT_A_REPARSE_POINT);
+    OwnedHandle handle(OpenRelative(m_hFolder, entry.name, DELETE | FILE_READ_ATTRIBUTES,
+                                    link || entry.IsFolder() ? 0 : FILE_NON_DIRECTORY_FILE));
+    if (!handle.Valid() || !IsListedEntry(handle.Get(), entry)) return false;
+    // A link goes only when the handle shows the link itself.
+    if (link && !ShowsLinkItself(handle.Get())) {
+        SetLastError(ERROR_NOT_A_REPARSE_POINT);
+        return false;
     }
-    const bool marked = removable && MarkForDeletion(handle);
-    const DWORD error = GetLastError();
-    CloseHandle(handle);
-    if (!marked) SetLastError(error);
-    return marked;
+    return MarkForDeletion(handle.Get());
 }
 
 bool CFolderHandle::RemoveWhenClosed() const
@@ -364,25 +385,17 @@ bool RemoveLinkUtf8(const CString& path)
     // the handle deletes when it closes. A system that ignores the request
     // and opens the target instead shows no reparse point on the handle:
     // then nothing is deleted, for deleting would strike the target.
-    HANDLE handle = CreateFileW(wide.c_str(), DELETE | FILE_READ_ATTRIBUTES,
-                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
-                                FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
-    if (handle == INVALID_HANDLE_VALUE) return false;
-    FILE_ATTRIBUTE_TAG_INFO tag{};
-    bool isLink = GetFileInformationByHandleEx(handle, FileAttributeTagInfo, &tag, sizeof(tag)) &&
-                  (tag.FileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) && IsReparseTagNameSurrogate(tag.ReparseTag);
-    bool marked = false;
-    if (isLink) {
-        FILE_DISPOSITION_INFO disposition{TRUE};
-        marked = SetFileInformationByHandle(handle, FileDispositionInfo, &disposition, sizeof(disposition)) != FALSE;
-    }
-    // The reason a link stays is the one the caller gets to see.
-    const DWORD error = isLink ? GetLastError() : ERROR_NOT_A_REPARSE_POINT;
-    CloseHandle(handle);
-    if (!marked) {
-        SetLastError(error);
-        return false;
-    }
+    {
+        OwnedHandle handle(CreateFileW(wide.c_str(), DELETE | FILE_READ_ATTRIBUTES,
+                                       FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                                       FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+        if (!handle.Valid()) return false;
+        if (!ShowsLinkItself(handle.Get())) {
+            SetLastError(ERROR_NOT_A_REPARSE_POINT);
+            return false;
+        }
+        if (!MarkForDeletion(handle.Get())) return false;
+    } // the link goes as its handle closes
     return GetFileAttributesW(wide.c_str()) == INVALID_FILE_ATTRIBUTES;
 }
 
@@ -437,6 +450,16 @@ CString GetSystemDirectoryUtf8()
     UINT got = GetSystemDirectoryW(folder.data(), length);
     folder.resize(got < length ? got : 0);
     return WideToUtf8(folder);
+}
+
+bool IsNamedPathBelowRoot(const CString& utf8Path)
+{
+    std::wstring path = Utf8ToWide(utf8Path.str());
+    for (wchar_t& c : path) {
+        if (c == L'/') c = L'\\';
+    }
+    return path.size() >= 4 && path[1] == L':' && IsSeparator(path[2]) && !IsSeparator(path.back()) &&
+           ComponentsAreLiteral(std::wstring_view(path).substr(3));
 }
 
 CString GetFullPathUtf8(const CString& path)

@@ -23,6 +23,11 @@
 // converted without adding one.
 std::wstring ToWidePath(const CString& utf8Path);
 
+// Whether a path names something below a drive's root by real names alone
+// ("C:\a\b"): not the root itself, no empty component (a doubled or trailing
+// separator), no "." or "..". Forward slashes count as separators.
+bool IsNamedPathBelowRoot(const CString& utf8Path);
+
 // A directory search ("C:\dir\*.*"), positioned on one entry at a time.
 class CFileFind {
 public:

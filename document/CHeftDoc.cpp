@@ -309,18 +309,21 @@ int CHeftDoc::CountSubfolders(const CString& path)
     return count;
 }
 
-// One folder being walked: its listing, the next of its subfolders to look
-// at, and what it has added up so far.
+// One folder being walked: its listing, the tree items of its subfolders,
+// the next of them to look at, and what it has added up so far.
 struct CHeftDoc::ScanFrame {
     CString path;
     HTREEITEM item;       // the folder's tree item: its subfolders go below it
     std::shared_ptr<CFolderReader::Folder> listing;
+    // One per subfolder of the listing, in its order: the item (none if the
+    // tree refused it) and the record the item holds.
+    struct Child {
+        HTREEITEM item = nullptr;
+        CDirEntry* record = nullptr;
+    };
+    std::vector<Child> children;
     size_t next = 0;
     std::int64_t total = 0;
-    // The subfolder whose walk runs on the frame above this one.
-    CDirEntry* childRecord = nullptr;
-    CString childName;
-    std::uint64_t childWriteTime = 0;
 };
 
 namespace {
@@ -364,6 +367,25 @@ std::int64_t CHeftDoc::ScanFolder(const CString& path, HTREEITEM hParent, CFolde
         frame->item = item;
         frame->listing = folder;
         frame->total = listing->ownBytes;
+        // The subfolders' items go in as the folder is entered, before any of
+        // them is walked: each parent still comes before its children, and
+        // a parent item is one the tree made early, which a tree control
+        // that looks its items up in creation order finds at once.
+        frame->children.resize(listing->subfolders.size());
+        for (size_t i = 0; i < listing->subfolders.size(); ++i) {
+            const CFolderReader::Subfolder& subfolder = listing->subfolders[i];
+            auto record = std::make_unique<CDirEntry>();
+            // A junction or symbolic link carries the shell's link mark, so
+            // that its 0 bytes make sense.
+            const bool link = !subfolder.folder;
+            if (link) record->SetLink();
+            ScanFrame::Child& child = frame->children[i];
+            child.item = m_pTreeCtrl->InsertItem(subfolder.name, m_nFolderImage, m_nOpenFolderImage,
+                                                 link ? m_linkMark.overlay : 0,
+                                                 reinterpret_cast<LPARAM>(record.get()), item, TVI_LAST);
+            // The item holds the record from now on.
+            if (child.item) child.record = record.release();
+        }
         stack.push_back(std::move(frame));
         return FolderWalk::Entered;
     };
@@ -382,23 +404,13 @@ std::int64_t CHeftDoc::ScanFolder(const CString& path, HTREEITEM hParent, CFolde
             stack.pop_back();
             if (stack.empty()) return finished;
             ScanFrame& parent = *stack.back();
-            if (!FinishSubfolder(parent, parent.path + "\\" + parent.childName, finished)) return kCancelMarker;
+            if (!FinishSubfolder(parent, finished)) return kCancelMarker;
             continue;
         }
 
-        const CFolderReader::Subfolder& subfolder = frame.listing->subfolders[frame.next++];
-        auto record = std::make_unique<CDirEntry>();
-        // A junction or symbolic link carries the shell's link mark, so that
-        // its 0 bytes make sense.
-        const bool link = !subfolder.folder;
-        if (link) record->SetLink();
-        HTREEITEM item = m_pTreeCtrl->InsertItem(subfolder.name, m_nFolderImage, m_nOpenFolderImage,
-                                                 link ? m_linkMark.overlay : 0,
-                                                 reinterpret_cast<LPARAM>(record.get()), frame.item, TVI_LAST);
-        // The item holds the record from now on.
-        frame.childRecord = item ? record.release() : nullptr;
-        frame.childName = subfolder.name;
-        frame.childWriteTime = subfolder.writeTime;
+        const size_t index = frame.next++;
+        const CFolderReader::Subfolder& subfolder = frame.listing->subfolders[index];
+        HTREEITEM item = frame.children[index].item;
         // A junction or symbolic link has no listing: it is never entered.
         if (subfolder.folder && item) {
             const FolderWalk walk = open(subfolder.folder, item);
@@ -407,22 +419,24 @@ std::int64_t CHeftDoc::ScanFolder(const CString& path, HTREEITEM hParent, CFolde
         } else if (subfolder.folder) {
             reader.Abandon(subfolder.folder);
         }
-        if (!FinishSubfolder(frame, frame.path + "\\" + subfolder.name, 0)) return kCancelMarker;
+        if (!FinishSubfolder(frame, 0)) return kCancelMarker;
     }
 }
 
-BOOL CHeftDoc::FinishSubfolder(ScanFrame& parent, const CString& childPath, std::int64_t childTotal)
+// Completes the subfolder of the parent that was walked last.
+BOOL CHeftDoc::FinishSubfolder(ScanFrame& parent, std::int64_t childTotal)
 {
     parent.total += childTotal;
-    if (CDirEntry* record = parent.childRecord) {
+    const size_t index = parent.next - 1;
+    const CFolderReader::Subfolder& subfolder = parent.listing->subfolders[index];
+    if (CDirEntry* record = parent.children[index].record) {
         record->SetSize(childTotal);
-        record->SetName(parent.childName);
+        record->SetName(subfolder.name);
         record->SetType("File Folder");
-        record->SetDate(FormatDateText(parent.childWriteTime));
+        record->SetDate(FormatDateText(subfolder.writeTime));
     }
-    parent.childRecord = nullptr;
     if (m_pProgressDlg) {
-        CString status = childPath;
+        CString status = parent.path + "\\" + subfolder.name;
         status.MakeUpper();
         m_pProgressDlg->SetStatusText(status);
         if (parent.path == m_strSearchTop) m_pProgressDlg->StepIt();

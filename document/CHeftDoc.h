@@ -196,5 +196,5 @@ private:
     bool m_bDriveLost = false;
     bool m_bCloseRequested = false;
     // Completes a subfolder's record and advances the progress; FALSE when cancelled.
-    BOOL FinishSubfolder(ScanFrame& parent, const CString& childPath, std::int64_t childTotal);
+    BOOL FinishSubfolder(ScanFrame& parent, std::int64_t childTotal);
 };

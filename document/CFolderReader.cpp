@@ -33,6 +33,12 @@ CFolderReader::CFolderReader(int workers)
     }
 }
 
+bool CFolderReader::MetLater(const std::shared_ptr<Folder>& a, const std::shared_ptr<Folder>& b)
+{
+    return std::lexicographical_compare(b->walkOrder.begin(), b->walkOrder.end(), a->walkOrder.begin(),
+                                        a->walkOrder.end());
+}
+
 CFolderReader::CFolderReader(ntfs::MftIndex index) : m_index(std::move(index)), m_bIndexed(true) {}
 
 CFolderReader::~CFolderReader()
@@ -58,18 +64,24 @@ std::shared_ptr<CFolderReader::Folder> CFolderReader::ReadRoot(const CString& pa
 CFolderReader::Folder* CFolderReader::Take(const std::shared_ptr<Folder>& folder, const KeepGoing& keepGoing)
 {
     std::unique_lock<std::mutex> lock(m_mutex);
-    if (folder->state == Folder::State::Waiting) {
-        // No worker has got to it: reading it here is quicker than waiting.
-        folder->state = Folder::State::Reading;
-        lock.unlock();
-        return Read(*folder, keepGoing) ? folder.get() : nullptr;
-    }
-    // A worker reads it: the wait goes in short slices, so that the window
-    // stays drawn and Cancel is seen however large the folder is.
     const auto isRead = [&folder] { return folder->state == Folder::State::Read; };
+    // Every folder the walk meets before this one has been read: if none is
+    // reading it yet, it is the next one a worker takes. While the workers
+    // have more to read, the walk is not woken for each listing (a wake-up
+    // costs more than the little it does with a listing): it looks again
+    // after a short while and finds a run of listings read. Meanwhile the
+    // window stays drawn and Cancel is seen, however large the folder is.
     m_pAwaited = folder.get();
     bool goOn = true;
-    while (goOn && !m_folderRead.wait_for(lock, std::chrono::milliseconds(kWaitSliceMs), isRead)) {
+    while (goOn && !isRead()) {
+        if (folder->state == Folder::State::Waiting && (m_threads.empty() || m_nHeldEntries >= kEntryBudget)) {
+            // No worker will come to it: it is read here.
+            m_pAwaited = nullptr;
+            folder->state = Folder::State::Reading;
+            lock.unlock();
+            return Read(*folder, keepGoing) ? folder.get() : nullptr;
+        }
+        if (m_folderRead.wait_for(lock, std::chrono::milliseconds(kLookAgainMs), isRead)) break;
         lock.unlock();
         goOn = keepGoing();
         lock.lock();
@@ -80,13 +92,16 @@ CFolderReader::Folder* CFolderReader::Take(const std::shared_ptr<Folder>& folder
 
 void CFolderReader::Release(Folder& folder)
 {
+    bool roomAgain = false;
     {
         std::lock_guard<std::mutex> lock(m_mutex);
+        roomAgain = m_nHeldEntries >= kEntryBudget && m_nHeldEntries - folder.entries < kEntryBudget;
         m_nHeldEntries -= folder.entries;
         folder.entries = 0;
         folder.subfolders = std::vector<Subfolder>();
     }
-    m_workAvailable.notify_all();
+    // Workers wait for room only when the budget was spent.
+    if (roomAgain) m_workAvailable.notify_all();
 }
 
 void CFolderReader::Abandon(const std::shared_ptr<Folder>& folder)
@@ -169,18 +184,27 @@ bool CFolderReader::Read(Folder& folder, const KeepGoing& keepGoing)
         folder.entries = entries;
         folder.subfolders = std::move(subfolders);
         folder.state = Folder::State::Read;
-        awaited = m_pAwaited == &folder;
+        // The walk is woken for the listing it waits for only when the
+        // workers are running out of folders to read: then it is the walk
+        // that everything waits for.
+        awaited = m_pAwaited == &folder && m_waiting.size() < m_threads.size();
         m_nHeldEntries += entries;
-        // The walk enters the first subfolder next: it goes on top.
+        // The workers read the folders in the order the walk meets them,
+        // whichever worker found them first: the walk then waits for each
+        // listing instead of reading it beside the workers.
         if (!m_threads.empty() && !m_bStopping) {
-            for (auto subfolder = folder.subfolders.rbegin(); subfolder != folder.subfolders.rend(); ++subfolder) {
-                if (subfolder->folder) m_waiting.push_back(subfolder->folder);
+            for (std::uint32_t i = 0; i < folder.subfolders.size(); ++i) {
+                const std::shared_ptr<Folder>& subfolder = folder.subfolders[i].folder;
+                if (!subfolder) continue;
+                subfolder->walkOrder.reserve(folder.walkOrder.size() + 1);
+                subfolder->walkOrder = folder.walkOrder;
+                subfolder->walkOrder.push_back(i);
+                m_waiting.push_back(subfolder);
+                std::push_heap(m_waiting.begin(), m_waiting.end(), MetLater);
             }
         }
+        folder.walkOrder = std::vector<std::uint32_t>();
     }
-    // Only the walk waits for listings, and only for the one it needs next.
-    // Waking it for every other listing cost it and the workers round trips
-    // to the server under Wine: each worker's listing took about 15 % longer.
     if (awaited) m_folderRead.notify_all();
     m_workAvailable.notify_all();
     return !stopped;
@@ -222,6 +246,7 @@ void CFolderReader::WorkerLoop()
             return m_bStopping || (!m_waiting.empty() && m_nHeldEntries < kEntryBudget);
         });
         if (m_bStopping) return;
+        std::pop_heap(m_waiting.begin(), m_waiting.end(), MetLater);
         std::shared_ptr<Folder> folder = std::move(m_waiting.back());
         m_waiting.pop_back();
         // The walk may have read it itself meanwhile.

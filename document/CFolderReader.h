@@ -2,8 +2,10 @@
 // Reads the listings of the folders a scan will enter, ahead of it, on worker
 // threads: the disk and the file system serve several directory reads at
 // once, and under Wine most of a folder's cost is the listing itself. The
-// scan takes the listings one by one in its own order; with no workers it
-// reads each one itself when it needs it.
+// workers read the folders in the order the scan meets them, and the scan
+// takes the listings one by one in that order. It reads a listing itself
+// only when no worker will: with no workers, or with the budget of entries
+// read ahead spent.
 //
 // A listing keeps what the scan uses of a folder: the bytes of all its own
 // entries added up, and its subfolders in the order the search returned them.
@@ -48,6 +50,9 @@ public:
 
     private:
         std::uint32_t indexed = ntfs::kNoFolder; // the index's folder, for a reader made from one
+        // Where the walk meets the folder: the positions of it and of each
+        // folder above it among their parents' subfolders (none for the root).
+        std::vector<std::uint32_t> walkOrder;
         friend class CFolderReader;
         enum class State { Waiting, Reading, Read } state = State::Waiting;
     };
@@ -55,9 +60,9 @@ public:
     // At most this many entries are held read ahead; a folder that has been
     // started is read whole.
     static constexpr std::size_t kEntryBudget = 65536;
-    // How long the walk waits for a worker's listing before it asks again
-    // whether to go on (and lets the window answer meanwhile).
-    static constexpr unsigned kWaitSliceMs = 20;
+    // How long the walk waits before it looks again for a listing a worker
+    // reads, and asks whether to go on (letting the window answer meanwhile).
+    static constexpr unsigned kLookAgainMs = 5;
 
     // Asked while the walk waits for a listing or reads one itself, between
     // entries: keeps the window alive and answers whether the walk goes on.
@@ -105,12 +110,17 @@ private:
     // The listing of a folder taken from the index, which then lets it go.
     void ReadIndexed(Folder& folder);
     void WorkerLoop();
+    // Heap order of the folders waiting to be read: the walk meets a folder
+    // before all folders below it and before its later siblings and all
+    // below them, so the one it meets first has the smallest walk order.
+    static bool MetLater(const std::shared_ptr<Folder>& a, const std::shared_ptr<Folder>& b);
 
     std::mutex m_mutex;
     std::condition_variable m_workAvailable; // a folder waits, or room in the budget
     std::condition_variable m_folderRead; // told when the awaited folder has been read
     const Folder* m_pAwaited = nullptr;   // the folder the walk waits for, if any
-    // Folders known but not yet read, the ones the walk needs soonest last.
+    // Folders known but not yet read: a heap whose top is the one the walk
+    // meets first.
     std::vector<std::shared_ptr<Folder>> m_waiting;
     std::size_t m_nHeldEntries = 0;
     std::atomic<bool> m_bStopping{false};

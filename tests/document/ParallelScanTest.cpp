@@ -42,6 +42,14 @@ protected:
     }
 };
 
+// Entries of folders below the root that the scan's own thread listed.
+DWORD g_walkThread = 0;
+std::atomic<int> g_entriesListedByTheWalk{0};
+void CountEntriesListedByTheWalk(const CString& folderPath)
+{
+    if (GetCurrentThreadId() == g_walkThread && folderPath.GetLength() > 2) ++g_entriesListedByTheWalk;
+}
+
 TEST_F(ParallelScanTest, WorkersGiveTheSameTreeAndRecordsAsTheWalkReadingAlone)
 {
     FixtureDrive drive('T');
@@ -74,7 +82,13 @@ TEST_F(ParallelScanTest, WorkersGiveTheSameTreeAndRecordsAsTheWalkReadingAlone)
     ASSERT_NE(lock, INVALID_HANDLE_VALUE);
 
     const std::vector<std::string> alone = ScanWith(drive, 0);
+    // The workers read in the walk's order, so the walk waits for its
+    // listings instead of reading beside them.
+    g_walkThread = GetCurrentThreadId();
+    CFolderReader::SetEntryHook(&CountEntriesListedByTheWalk);
     const std::vector<std::string> two = ScanWith(drive, 2);
+    CFolderReader::SetEntryHook(nullptr);
+    EXPECT_EQ(g_entriesListedByTheWalk.load(), 0);
     const std::vector<std::string> eight = ScanWith(drive, 8);
     CloseHandle(lock);
 

@@ -116,8 +116,12 @@ void CFolderReader::Abandon(const std::shared_ptr<Folder>& folder)
                 next->state = Folder::State::Read; // nothing read, nothing held
                 continue;
             }
+            // A worker reads it. As in Take, the wait looks again now and then:
+            // a worker wakes the walk only when the workers run out of folders.
             m_pAwaited = next.get();
-            m_folderRead.wait(lock, [&next] { return next->state == Folder::State::Read; });
+            while (!m_folderRead.wait_for(lock, std::chrono::milliseconds(kLookAgainMs),
+                                          [&next] { return next->state == Folder::State::Read; })) {
+            }
             m_pAwaited = nullptr;
             for (const Subfolder& subfolder : next->subfolders) {
                 if (subfolder.folder) pending.push_back(subfolder.folder);

@@ -11,7 +11,9 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <cstdio>
 #include <cstring>
+#include <mutex>
 #include <string>
 #include <thread>
 #include <vector>
@@ -198,6 +200,68 @@ TEST_F(ParallelScanTest, CancelDuringTheListingOfAHugeFolderReturnsAtOnce)
     EXPECT_TRUE(g_workerBoxesOff.load()) << "workers run with the system's error boxes off";
     EXPECT_EQ(CFolderReader::LiveWorkers(), 0);
     EXPECT_EQ(DocumentCount(), 0);
+}
+
+namespace {
+// Every listing crawls; the first folder a worker starts is the one the walk
+// gives up while it is read, with many folders still waiting.
+HANDLE g_firstStarted = nullptr;
+std::mutex g_firstMutex;
+CString g_firstFolder;
+void CrawlAndNoteTheFirst(const CString& folderPath)
+{
+    if (folderPath.GetLength() <= 2) return; // the root, read by the walk
+    {
+        std::lock_guard<std::mutex> lock(g_firstMutex);
+        if (g_firstFolder.IsEmpty()) g_firstFolder = folderPath;
+    }
+    SetEvent(g_firstStarted);
+    Sleep(5);
+}
+} // namespace
+
+TEST_F(ParallelScanTest, AFolderGivenUpWhileAWorkerReadsItIsLetGoOnceRead)
+{
+    FixtureDrive drive('T');
+    for (int i = 0; i < 30; ++i) {
+        for (int j = 0; j < 20; ++j) drive.File(("f" + std::to_string(i) + "\\x" + std::to_string(j)).c_str(), 1);
+    }
+    g_firstStarted = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    CFolderReader::SetEntryHook(&CrawlAndNoteTheFirst);
+    // Should the walk wait for ever, the test ends itself.
+    std::atomic<bool> done{false};
+    std::thread watchdog([&done] {
+        for (int i = 0; i < 200 && !done; ++i) Sleep(50);
+        if (!done) {
+            std::fprintf(stderr, "giving up a folder that was being read never returned\n");
+            ExitProcess(1);
+        }
+    });
+    bool gaveUp = false;
+    {
+        CFolderReader reader(2);
+        const CFolderReader::KeepGoing always = [] { return true; };
+        const std::shared_ptr<CFolderReader::Folder> root = reader.ReadRoot("T:", always);
+        if (root && WaitForSingleObject(g_firstStarted, 5000) == WAIT_OBJECT_0) {
+            CString first;
+            {
+                std::lock_guard<std::mutex> lock(g_firstMutex);
+                first = g_firstFolder;
+            }
+            for (const CFolderReader::Subfolder& subfolder : root->subfolders) {
+                if (subfolder.folder && subfolder.folder->path == first) {
+                    reader.Abandon(subfolder.folder);
+                    gaveUp = true;
+                }
+            }
+        }
+    }
+    done = true;
+    watchdog.join();
+    CFolderReader::SetEntryHook(nullptr);
+    CloseHandle(g_firstStarted);
+    EXPECT_TRUE(gaveUp);
+    EXPECT_EQ(CFolderReader::LiveWorkers(), 0);
 }
 
 TEST_F(ParallelScanTest, ADriveTakenAwayDuringTheScanAsksRetryOrCancelAsAtTheStart)

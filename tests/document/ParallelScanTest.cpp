@@ -11,9 +11,9 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <cstdlib>
 #include <cstdio>
 #include <cstring>
-#include <mutex>
 #include <string>
 #include <thread>
 #include <vector>
@@ -203,19 +203,14 @@ TEST_F(ParallelScanTest, CancelDuringTheListingOfAHugeFolderReturnsAtOnce)
 }
 
 namespace {
-// Every listing crawls; the first folder a worker starts is the one the walk
-// gives up while it is read, with many folders still waiting.
-HANDLE g_firstStarted = nullptr;
-std::mutex g_firstMutex;
-CString g_firstFolder;
+// Every listing below the root crawls; the first folder a worker starts (the
+// N of "T:\\fN") is the one the walk gives up while it is read.
+std::atomic<int> g_firstStarted{-1};
 void CrawlAndNoteTheFirst(const CString& folderPath)
 {
     if (folderPath.GetLength() <= 2) return; // the root, read by the walk
-    {
-        std::lock_guard<std::mutex> lock(g_firstMutex);
-        if (g_firstFolder.IsEmpty()) g_firstFolder = folderPath;
-    }
-    SetEvent(g_firstStarted);
+    int none = -1;
+    g_firstStarted.compare_exchange_strong(none, std::atoi(folderPath.Mid(4)));
     Sleep(5);
 }
 } // namespace
@@ -226,9 +221,8 @@ TEST_F(ParallelScanTest, AFolderGivenUpWhileAWorkerReadsItIsLetGoOnceRead)
     for (int i = 0; i < 30; ++i) {
         for (int j = 0; j < 20; ++j) drive.File(("f" + std::to_string(i) + "\\x" + std::to_string(j)).c_str(), 1);
     }
-    g_firstStarted = CreateEventW(nullptr, TRUE, FALSE, nullptr);
     CFolderReader::SetEntryHook(&CrawlAndNoteTheFirst);
-    // Should the walk wait for ever, the test ends itself.
+    // Should giving up never return, the test ends itself.
     std::atomic<bool> done{false};
     std::thread watchdog([&done] {
         for (int i = 0; i < 200 && !done; ++i) Sleep(50);
@@ -240,26 +234,19 @@ TEST_F(ParallelScanTest, AFolderGivenUpWhileAWorkerReadsItIsLetGoOnceRead)
     bool gaveUp = false;
     {
         CFolderReader reader(2);
-        const CFolderReader::KeepGoing always = [] { return true; };
-        const std::shared_ptr<CFolderReader::Folder> root = reader.ReadRoot("T:", always);
-        if (root && WaitForSingleObject(g_firstStarted, 5000) == WAIT_OBJECT_0) {
-            CString first;
-            {
-                std::lock_guard<std::mutex> lock(g_firstMutex);
-                first = g_firstFolder;
-            }
-            for (const CFolderReader::Subfolder& subfolder : root->subfolders) {
-                if (subfolder.folder && subfolder.folder->path == first) {
-                    reader.Abandon(subfolder.folder);
-                    gaveUp = true;
-                }
+        const std::shared_ptr<CFolderReader::Folder> root = reader.ReadRoot("T:", [] { return true; });
+        for (int i = 0; i < 5000 && g_firstStarted < 0; ++i) Sleep(1);
+        const std::string first = "f" + std::to_string(g_firstStarted.load());
+        for (size_t i = 0; root && i < root->subfolders.size(); ++i) {
+            if (root->subfolders[i].folder && root->subfolders[i].name == first.c_str()) {
+                reader.Abandon(root->subfolders[i].folder);
+                gaveUp = true;
             }
         }
     }
     done = true;
     watchdog.join();
     CFolderReader::SetEntryHook(nullptr);
-    CloseHandle(g_firstStarted);
     EXPECT_TRUE(gaveUp);
     EXPECT_EQ(CFolderReader::LiveWorkers(), 0);
 }

@@ -433,7 +433,7 @@ BOOL CHeftDoc::FinishSubfolder(ScanFrame& parent, std::int64_t childTotal)
         record->SetSize(childTotal);
         record->SetName(subfolder.name);
         record->SetType("File Folder");
-        record->SetDate(FormatDateText(subfolder.writeTime));
+        record->SetWriteTime(subfolder.writeTime);
     }
     if (m_pProgressDlg) {
         CString status = parent.path + "\\" + subfolder.name;

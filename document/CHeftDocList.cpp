@@ -75,7 +75,7 @@ void CHeftDoc::FillList()
         const ShellAnswer answer = shell.ForFolder(name);
         if (const auto* folderRecord = reinterpret_cast<const CDirEntry*>(tree.GetItemData(child))) {
             record->SetSize(folderRecord->GetSize());
-            record->SetDate(folderRecord->GetDate());
+            record->SetWriteTime(folderRecord->GetWriteTime());
             if (folderRecord->IsLink()) record->SetLink();
             if (folderRecord->IsUnreadable()) record->SetUnreadable();
         }
@@ -106,7 +106,7 @@ void CHeftDoc::AddFolderFiles(const CString& path)
             const CString name = find.GetFileName();
             record->SetName(name);
             record->SetSize(find.GetLength());
-            record->SetDate(FormatDateText(find.GetLastWriteTime()));
+            record->SetWriteTime(find.GetLastWriteTime());
             const ShellAnswer answer = shell.ForFile(name);
             record->SetType(answer.type);
             view->AddRow(record, answer.icon);

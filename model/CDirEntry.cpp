@@ -106,3 +106,8 @@ CString FormatDateText(std::uint64_t fileTime)
     text.Format("%d/%02d/%02d %02d:%02d:%02d", t.month, t.day, t.year, t.hour, t.minute, t.second);
     return text;
 }
+
+CString CDirEntry::GetDate() const
+{
+    return m_nWriteTime ? FormatDateText(m_nWriteTime) : CString();
+}

@@ -18,7 +18,7 @@ public:
     CDirEntry() { ++s_nLive; }
     CDirEntry(const CDirEntry& other) : CObject(other), m_nSize(other.m_nSize), m_strName(other.m_strName),
         m_bFolder(other.m_bFolder), m_hTreeItem(other.m_hTreeItem), m_strType(other.m_strType),
-        m_strDate(other.m_strDate), m_bLink(other.m_bLink), m_bUnreadable(other.m_bUnreadable) { ++s_nLive; }
+        m_nWriteTime(other.m_nWriteTime), m_bLink(other.m_bLink), m_bUnreadable(other.m_bUnreadable) { ++s_nLive; }
     CDirEntry& operator=(const CDirEntry&) = default;
     ~CDirEntry() override { --s_nLive; }
 
@@ -35,8 +35,12 @@ public:
     CString GetType() const { return m_strType; }
     void SetType(const CString& type) { m_strType = type; }
 
-    CString GetDate() const { return m_strDate; }
-    void SetDate(const CString& date) { m_strDate = date; }
+    // The last write time as the system stores it (100-nanosecond ticks
+    // since 1601); 0 for an entry that has none (the drive's root).
+    std::uint64_t GetWriteTime() const { return m_nWriteTime; }
+    void SetWriteTime(std::uint64_t fileTime) { m_nWriteTime = fileTime; }
+    // The date text of the write time, empty when there is none.
+    CString GetDate() const;
 
     // The flag is only ever raised: a row that stands for a folder stays one.
     void SetFolder() { m_bFolder = 1; }
@@ -66,7 +70,7 @@ private:
     int m_bFolder = 0;
     TreeItemHandle m_hTreeItem = nullptr;
     CString m_strType;
-    CString m_strDate;
+    std::uint64_t m_nWriteTime = 0;
     bool m_bLink = false;
     bool m_bUnreadable = false;
 };

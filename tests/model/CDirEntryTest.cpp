@@ -77,7 +77,7 @@ TEST(CDirEntry, AccessorsKeepWhatTheyAreGiven)
     entry.SetSize(INT64_MAX);
     entry.SetName("naïve-文件.txt");
     entry.SetType("File Folder");
-    entry.SetDate("3/07/2002 14:05:09");
+    entry.SetWriteTime(126599835090000000); // 7 March 2002, 14:05:09
     entry.SetFolder();
     entry.SetFolder(); // raising the flag twice still reads 1, never toggles
     auto item = reinterpret_cast<TreeItemHandle>(static_cast<std::uintptr_t>(0x1234));

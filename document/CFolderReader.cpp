@@ -143,6 +143,8 @@ bool CFolderReader::Read(Folder& folder, const KeepGoing& keepGoing)
     std::int64_t ownBytes = 0;
     std::size_t entries = 0;
     std::vector<Subfolder> subfolders;
+    FileTypeTally fileTypes;
+    std::vector<FoundFile> largeFiles;
     CFileFind find;
     const bool started = find.FindFile(folder.path + "\\*.*");
     // A search that finds nothing at all is an empty folder (a drive root
@@ -159,8 +161,16 @@ bool CFolderReader::Read(Folder& folder, const KeepGoing& keepGoing)
                 break;
             }
             ++entries;
-            ownBytes += find.GetLength();
-            if (!find.IsDirectory() || find.IsDots()) continue;
+            const std::int64_t size = find.GetLength();
+            ownBytes += size;
+            if (!find.IsDirectory()) {
+                CString name = find.GetFileName();
+                fileTypes.Add(FileTypeExtension(name.str()), size);
+                if (size >= m_nLargeFileBound.load(std::memory_order_relaxed))
+                    largeFiles.push_back(FoundFile{size, CString(), std::move(name), find.GetLastWriteTime()});
+                continue;
+            }
+            if (find.IsDots()) continue;
             Subfolder subfolder{find.GetFileName(), find.GetLastWriteTime(), nullptr};
             // A junction or symbolic link would count another folder's bytes
             // again, or loop: it is never entered.
@@ -178,6 +188,8 @@ bool CFolderReader::Read(Folder& folder, const KeepGoing& keepGoing)
         entries = 0;
         ownBytes = 0;
         subfolders.clear();
+        fileTypes = FileTypeTally();
+        largeFiles.clear();
     }
 
     {
@@ -187,6 +199,8 @@ bool CFolderReader::Read(Folder& folder, const KeepGoing& keepGoing)
         folder.ownBytes = ownBytes;
         folder.entries = entries;
         folder.subfolders = std::move(subfolders);
+        folder.fileTypes = std::move(fileTypes);
+        folder.largeFiles = std::move(largeFiles);
         folder.state = Folder::State::Read;
         // The walk is woken for the listing it waits for only when the
         // workers are running out of folders to read: then it is the walk
@@ -222,6 +236,14 @@ void CFolderReader::ReadIndexed(Folder& folder)
     ntfs::Folder& source = m_index.folders[folder.indexed];
     folder.readable = true;
     folder.ownBytes = source.ownBytes;
+    for (const ntfs::TypeTotal& type : source.fileTypes) {
+        if (type.extension < m_index.extensions.size())
+            folder.fileTypes.AddSum(WideToUtf8(m_index.extensions[type.extension]).str(), type.files, type.bytes);
+    }
+    for (ntfs::LargeFile& file : source.largeFiles)
+        folder.largeFiles.push_back(FoundFile{file.size, CString(), WideToUtf8(file.name), file.writeTime});
+    source.fileTypes = std::vector<ntfs::TypeTotal>();
+    source.largeFiles = std::vector<ntfs::LargeFile>();
     folder.subfolders.reserve(source.subfolders.size());
     for (const ntfs::Subfolder& entry : source.subfolders) {
         Subfolder subfolder{WideToUtf8(entry.name), entry.writeTime, nullptr};

@@ -15,6 +15,8 @@
 // A reader made from an NTFS volume's master-file-table index hands out the
 // same listings from the index instead: the scan walks both alike.
 #include "framework/CString.h"
+#include "model/FileTypes.h"
+#include "model/LargestFiles.h"
 #include "ntfs/MftIndex.h"
 
 #include <atomic>
@@ -46,6 +48,11 @@ public:
         bool complete = true;
         std::int64_t ownBytes = 0; // reported sizes of all its entries
         std::vector<Subfolder> subfolders;
+        // Its own files by type, and those of them that may be among the
+        // drive's largest (at or above the bound when it was read; the
+        // folder of each is left to the walk).
+        FileTypeTally fileTypes;
+        std::vector<FoundFile> largeFiles;
         std::size_t entries = 0; // entries read, counted against the budget
 
     private:
@@ -85,6 +92,13 @@ public:
     Folder* Take(const std::shared_ptr<Folder>& folder, const KeepGoing& keepGoing);
     // The walk is done with a listing: its entries leave the budget.
     void Release(Folder& folder);
+    // Files below this size cannot be among the drive's largest any more:
+    // listings read from now on leave them out.
+    void SetLargeFileBound(std::int64_t bound) { m_nLargeFileBound.store(bound, std::memory_order_relaxed); }
+    // The bound the volume's index kept its largest files by (0 for a walk):
+    // the files below it that the index met are not in the listings.
+    std::int64_t IndexLargeFileBound() const { return m_bIndexed ? m_index.largeFileBound : 0; }
+
     // The walk will not enter this subfolder after all: whatever was read of
     // it and below it leaves the budget, and what was not is never read.
     void Abandon(const std::shared_ptr<Folder>& folder);
@@ -124,6 +138,7 @@ private:
     std::vector<std::shared_ptr<Folder>> m_waiting;
     std::size_t m_nHeldEntries = 0;
     std::atomic<bool> m_bStopping{false};
+    std::atomic<std::int64_t> m_nLargeFileBound{0};
     std::vector<std::thread> m_threads;
     ntfs::MftIndex m_index;
     bool m_bIndexed = false;

@@ -14,6 +14,7 @@
 #include "views/CHeftTree.h"
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <memory>
 #include <string>
@@ -29,6 +30,10 @@ const MessageMap* CHeftDoc::GetThisMessageMap()
         on::UpdateCommand<&CHeftDoc::OnUpdateDiskVsDirectory>(ID_DISK_VS_DIRECTORY),
         on::Command<&CHeftDoc::OnTopTen>(ID_TOP_TEN),
         on::UpdateCommand<&CHeftDoc::OnUpdateTopTen>(ID_TOP_TEN),
+        on::Command<&CHeftDoc::OnLargestFiles>(ID_LARGEST_FILES),
+        on::UpdateCommand<&CHeftDoc::OnUpdateLargestFiles>(ID_LARGEST_FILES),
+        on::Command<&CHeftDoc::OnFileTypes>(ID_FILE_TYPES),
+        on::UpdateCommand<&CHeftDoc::OnUpdateFileTypes>(ID_FILE_TYPES),
         on::Command<&CHeftDoc::OnDriveProperties>(ID_DRIVE_PROPERTIES),
     };
     static const MessageMap map = MessageMap::Of(&CDocument::GetThisMessageMap, entries);
@@ -126,7 +131,7 @@ BOOL CHeftDoc::ScanDrive()
     // A medium taken out during the search fails its calls; the search asks
     // the user itself (Retry or Cancel).
     const CriticalErrorBoxesOff noBoxes;
-    m_bTopTen = FALSE;
+    SetListState(ListState::Contents);
     auto* tree = dynamic_cast<CHeftTree*>(GetFirstView());
     if (!tree) return FALSE;
     m_pTreeCtrl = &tree->GetTreeCtrl();
@@ -201,7 +206,11 @@ std::int64_t CHeftDoc::ScanDriveOnce()
     }
     CDirEntry& rootEntry = *rootRecord.release();
 
-    const std::int64_t total = ScanFolder(m_strDrive, m_hRootItem, *listings);
+    // A new search finds the drive's files afresh.
+    m_extensions = ExtensionTable();
+    m_largestFiles = LargestFileSet<FoundFile>();
+    m_largestFiles.RaiseBound(listings->IndexLargeFileBound());
+    const std::int64_t total = ScanFolder(m_strDrive, m_hRootItem, *listings, m_largestFiles);
     listings.reset();
 
     m_strVolumeName = displayName;
@@ -252,7 +261,7 @@ std::unique_ptr<CFolderReader> CHeftDoc::ChooseListings(CScanProgressDlg& progre
             progress.PumpMessages();
             return !progress.CheckCancel() && !m_bCloseRequested;
         },
-        index);
+        index, CollectsFiles());
     volume.Close();
     // The walk of the folders that follows starts the bar afresh.
     if (reading) progress.SetPos(0);
@@ -329,9 +338,39 @@ struct CHeftDoc::ScanFrame {
 namespace {
 // What became of a folder the walk tried to enter.
 enum class FolderWalk { Entered, Skipped, Stopped };
+
+std::atomic<bool> g_bCollectFiles{true};
+
+// What a listing found of its own files, whichever search made it: the
+// folder's types go into its record, its large files into `found`, and the
+// reader reads no file below `found`'s bound from then on.
+void TakeListedFiles(CFolderReader::Folder& listing, CDirEntry* record, ExtensionTable& extensions,
+                     LargestFileSet<FoundFile>& found, CFolderReader& reader)
+{
+    if (!g_bCollectFiles.load()) return;
+    if (record) record->SetFileTypes(extensions.SumsOf(listing.fileTypes));
+    listing.fileTypes = FileTypeTally();
+    for (FoundFile& file : listing.largeFiles) {
+        file.folder = listing.path;
+        found.Offer(std::move(file));
+    }
+    listing.largeFiles = std::vector<FoundFile>();
+    reader.SetLargeFileBound(found.Bound());
+}
 } // namespace
 
-std::int64_t CHeftDoc::ScanFolder(const CString& path, HTREEITEM hParent, CFolderReader& reader)
+void CHeftDoc::SetCollectFiles(bool collect)
+{
+    g_bCollectFiles.store(collect);
+}
+
+bool CHeftDoc::CollectsFiles()
+{
+    return g_bCollectFiles.load();
+}
+
+std::int64_t CHeftDoc::ScanFolder(const CString& path, HTREEITEM hParent, CFolderReader& reader,
+                                  LargestFileSet<FoundFile>& found)
 {
     m_strSearchTop = path;
     // The tree lays its items out once, at the end, however many go in below
@@ -348,8 +387,8 @@ std::int64_t CHeftDoc::ScanFolder(const CString& path, HTREEITEM hParent, CFolde
     // Starts the walk of a folder. One that cannot be searched counts 0,
     // unless the drive itself has gone: then the whole walk stops, as it
     // does when the user stops it.
-    auto open = [this, &stack, &reader, &keepGoing](const std::shared_ptr<CFolderReader::Folder>& folder,
-                                                   HTREEITEM item) {
+    auto open = [this, &stack, &reader, &keepGoing, &found](const std::shared_ptr<CFolderReader::Folder>& folder,
+                                                           HTREEITEM item, CDirEntry* record) {
         CFolderReader::Folder* listing = folder ? reader.Take(folder, keepGoing) : nullptr;
         if (!listing) return FolderWalk::Stopped;
         if (!listing->readable) {
@@ -362,6 +401,7 @@ std::int64_t CHeftDoc::ScanFolder(const CString& path, HTREEITEM hParent, CFolde
             reader.Release(*listing);
             return FolderWalk::Stopped;
         }
+        TakeListedFiles(*listing, record, m_extensions, found, reader);
         auto frame = std::make_unique<ScanFrame>();
         frame->path = listing->path;
         frame->item = item;
@@ -390,7 +430,7 @@ std::int64_t CHeftDoc::ScanFolder(const CString& path, HTREEITEM hParent, CFolde
         return FolderWalk::Entered;
     };
 
-    switch (open(reader.ReadRoot(path, keepGoing), hParent)) {
+    switch (open(reader.ReadRoot(path, keepGoing), hParent, reinterpret_cast<CDirEntry*>(m_pTreeCtrl->GetItemData(hParent)))) {
     case FolderWalk::Entered: break;
     case FolderWalk::Skipped: return 0;
     case FolderWalk::Stopped: return kCancelMarker;
@@ -410,10 +450,10 @@ std::int64_t CHeftDoc::ScanFolder(const CString& path, HTREEITEM hParent, CFolde
 
         const size_t index = frame.next++;
         const CFolderReader::Subfolder& subfolder = frame.listing->subfolders[index];
-        HTREEITEM item = frame.children[index].item;
+        const ScanFrame::Child& child = frame.children[index];
         // A junction or symbolic link has no listing: it is never entered.
-        if (subfolder.folder && item) {
-            const FolderWalk walk = open(subfolder.folder, item);
+        if (subfolder.folder && child.item) {
+            const FolderWalk walk = open(subfolder.folder, child.item, child.record);
             if (walk == FolderWalk::Entered) continue;
             if (walk == FolderWalk::Stopped) return kCancelMarker;
         } else if (subfolder.folder) {
@@ -672,36 +712,48 @@ void CHeftDoc::MoveFolderTotals(HTREEITEM hFolder, std::int64_t delta)
     }
     m_nDriveTotal += delta;
     // The rows' percentages are taken of the folder the list shows (the whole
-    // drive for the ten largest directories).
-    if (m_bTopTen) m_nFolderTotal = m_nDriveTotal;
+    // drive for the listings of the whole drive).
+    if (ShowsDriveListing()) m_nFolderTotal = m_nDriveTotal;
     else if (shownMoved) m_nFolderTotal += delta;
     if (auto* list = dynamic_cast<CHeftList*>(GetView(1))) list->UpdateFolderRowSizes(*m_pTreeCtrl);
 }
 
-void CHeftDoc::RecountFolderFiles(HTREEITEM hFolder, std::int64_t deletedBytes)
+void CHeftDoc::RecountFolderFiles(HTREEITEM hFolder, const CString& deletedName, std::int64_t deletedBytes)
 {
-    const auto* record = m_pTreeCtrl ? reinterpret_cast<const CDirEntry*>(m_pTreeCtrl->GetItemData(hFolder)) : nullptr;
+    auto* record = m_pTreeCtrl && hFolder ? reinterpret_cast<CDirEntry*>(m_pTreeCtrl->GetItemData(hFolder)) : nullptr;
     if (!record) return;
-    // The folder's own entries as it holds them now, counted as the search
-    // counts them; its subfolders keep their totals.
-    std::int64_t total = 0;
-    CFileFind find;
-    bool listed = find.FindFile(FolderPath(hFolder) + "\\*.*");
-    if (listed) {
-        do {
-            total += find.GetLength();
-        } while (find.FindNextFile());
-    }
-    listed = find.ListedToTheEnd();
-    if (!listed) {
+    const CString path = FolderPath(hFolder);
+    // The folder's own entries as it holds them now, read as the search
+    // reads them; its subfolders keep their totals.
+    CFolderReader reader(0);
+    reader.SetLargeFileBound(m_largestFiles.Bound());
+    const std::shared_ptr<CFolderReader::Folder> listing = reader.ReadRoot(path, [] { return true; });
+    if (!listing || !listing->readable || !listing->complete) {
+        // What the folder holds now is not known: the deleted file alone comes off.
+        std::vector<FileTypeSum> types = record->GetFileTypes();
+        const std::uint32_t extension = m_extensions.Intern(FileTypeExtension(deletedName.str()));
+        for (FileTypeSum& type : types) {
+            if (type.extension != extension || type.files == 0) continue;
+            --type.files;
+            type.bytes -= deletedBytes;
+        }
+        std::erase_if(types, [](const FileTypeSum& type) { return type.files == 0; });
+        record->SetFileTypes(std::move(types));
+        m_largestFiles.RemoveIf(
+            [&](const FoundFile& file) { return file.folder == path && file.name == deletedName; });
         MoveFolderTotals(hFolder, -deletedBytes);
+        ListingFollowsModel();
         return;
     }
+    m_largestFiles.RemoveIf([&path](const FoundFile& file) { return file.folder == path; });
+    TakeListedFiles(*listing, record, m_extensions, m_largestFiles, reader);
+    std::int64_t total = listing->ownBytes;
     for (HTREEITEM child = m_pTreeCtrl->GetChildItem(hFolder); child; child = m_pTreeCtrl->GetNextSiblingItem(child)) {
         if (const auto* folder = reinterpret_cast<const CDirEntry*>(m_pTreeCtrl->GetItemData(child)))
             total += folder->GetSize();
     }
     MoveFolderTotals(hFolder, total - record->GetSize());
+    ListingFollowsModel();
 }
 
 int CHeftDoc::CountUnreadable(HTREEITEM hItem) const
@@ -755,9 +807,12 @@ void CHeftDoc::RemoveFolderItem(HTREEITEM hItem)
     if (const auto* record = reinterpret_cast<const CDirEntry*>(tree.GetItemData(hItem)))
         MoveFolderTotals(tree.GetParentItem(hItem), -record->GetSize());
     m_nUnreadableFolders -= CountUnreadable(hItem);
+    const CString path = FolderPath(hItem);
+    m_largestFiles.RemoveIf([&path](const FoundFile& file) { return IsSameOrInside(file.folder, path); });
     const HTREEITEM selectedBefore = tree.GetSelectedItem();
     DeleteSubtree(hItem);
-    if (!m_bTopTen && tree.GetSelectedItem() != selectedBefore) FillList();
+    if (!ShowsDriveListing() && tree.GetSelectedItem() != selectedBefore) FillList();
+    else ListingFollowsModel();
 }
 
 HTREEITEM CHeftDoc::FindFolderItem(const CString& path) const
@@ -807,7 +862,11 @@ BOOL CHeftDoc::RefreshFolder(HTREEITEM hFolder)
         oldChildren.push_back(child);
     const int oldUnreadable = CountUnreadable(hFolder);
     const bool wasUnreadable = record->IsUnreadable();
+    const std::vector<FileTypeSum> oldFileTypes = record->GetFileTypes();
     const int unreadableBefore = m_nUnreadableFolders;
+    // The files the search meets replace the folder's among the largest only
+    // once it has succeeded; the bound stays the drive's.
+    LargestFileSet<FoundFile> found;
 
     m_bBusy = TRUE;
     m_bCloseRequested = false;
@@ -823,7 +882,10 @@ BOOL CHeftDoc::RefreshFolder(HTREEITEM hFolder)
         progress->SetStep(1);
         // One folder is read by walking it, whatever searched the drive.
         CFolderReader listings(CFolderReader::ScanWorkers());
-        total = ScanFolder(path, hFolder, listings);
+        found = LargestFileSet<FoundFile>();
+        found.RaiseBound(m_largestFiles.Bound());
+        listings.SetLargeFileBound(found.Bound());
+        total = ScanFolder(path, hFolder, listings, found);
         progress->DestroyWindow();
         progress.reset();
         m_pProgressDlg = nullptr;
@@ -835,6 +897,7 @@ BOOL CHeftDoc::RefreshFolder(HTREEITEM hFolder)
         }
         for (HTREEITEM child : added) DeleteSubtree(child);
         record->SetUnreadable(wasUnreadable);
+        record->SetFileTypes(oldFileTypes);
         m_nUnreadableFolders = unreadableBefore;
         if (!m_bDriveLost || m_bCloseRequested || !AskRetryDrive()) break;
     }
@@ -853,10 +916,16 @@ BOOL CHeftDoc::RefreshFolder(HTREEITEM hFolder)
     for (CString at = selectedPath; !target && IsSameOrInside(at, path); at = at.Left(at.ReverseFind('\\')))
         target = FindFolderItem(at);
     if (target && tree.GetSelectedItem() != target) tree.SelectItem(target);
+    m_largestFiles.RemoveIf([&path](const FoundFile& file) { return IsSameOrInside(file.folder, path); });
+    // A folder with more large files than the listing holds raised the bound.
+    m_largestFiles.RaiseBound(found.Bound());
+    for (FoundFile& file : found.Take()) m_largestFiles.Offer(std::move(file));
     MoveFolderTotals(hFolder, total - record->GetSize());
     m_bBusy = FALSE;
-    // The list shows the disk as it is now when it showed that folder or one inside it.
-    if (!m_bTopTen && IsSameOrInside(m_strListFolder, path)) FillList();
+    // The list shows the disk as it is now when it showed that folder or one
+    // inside it; a listing worked out from the model is worked out anew.
+    if (m_listState == ListState::Contents && IsSameOrInside(m_strListFolder, path)) FillList();
+    else ListingFollowsModel(true);
     m_summary = ScanSummary();
     m_summary.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
     m_summary.unreadableFolders = m_nUnreadableFolders;

@@ -2,6 +2,8 @@
 #include "framework/CDocument.h"
 #include "framework/CListView.h"
 #include "framework/CTreeView.h"
+#include "model/FileTypes.h"
+#include "model/LargestFiles.h"
 #include "model/ScanSummary.h"
 #include "views/ShellAnswers.h"
 
@@ -11,7 +13,12 @@
 
 class CDirEntry;
 class CFolderReader;
+class CHeftList;
 class CScanProgressDlg;
+
+// What the contents list shows: the contents of the folder selected in the
+// tree, or one of the listings.
+enum class ListState { Contents, TopTen, LargestFiles, FileTypes };
 
 // The first entry a deletion could not remove, and the system's reason.
 struct DeleteFailure {
@@ -49,9 +56,13 @@ public:
     static int CountSubfolders(const CString& path);
     // Total bytes below a folder ("C:" for the root), inserting its subfolders
     // under hParent, its listings taken from `listings`; kCancelMarker when cancelled.
-    std::int64_t ScanFolder(const CString& path, HTREEITEM hParent, CFolderReader& listings);
+    // The files it meets go to `found` (files below its bound are not read).
+    std::int64_t ScanFolder(const CString& path, HTREEITEM hParent, CFolderReader& listings,
+                            LargestFileSet<FoundFile>& found);
 
-    // Refills the contents list for the folder selected in the tree.
+    // Refills the contents list for the folder selected in the tree: its file
+    // types while they are shown, else its contents (leaving a listing of
+    // the whole drive).
     void FillList();
     // The path of a folder of the tree: the drive text, then the names on the
     // way down from the root ("C:" for the root itself).
@@ -116,7 +127,8 @@ public:
     // After a file of the folder was deleted: the folder's own bytes are read
     // again as the folder holds them now, and its total and its ancestors'
     // follow. When the listing breaks off, the file's bytes come off instead.
-    void RecountFolderFiles(HTREEITEM hFolder, std::int64_t deletedBytes);
+    // Its file types and its files among the largest follow alike.
+    void RecountFolderFiles(HTREEITEM hFolder, const CString& deletedName, std::int64_t deletedBytes);
     // Takes a folder out of the tree with everything below it, and what the
     // tree counted for it off its ancestors and the drive: the list's rows
     // that stand for any of them go first, then their records, then the items.
@@ -127,12 +139,35 @@ public:
     // Whether `folder` is `top` or lies inside it.
     static bool IsSameOrInside(const CString& folder, const CString& top);
 
+    // ---- the listings (reports/): one state of the list at a time
+    // The state is set here alone, and m_bTopTen with it.
+    void SetListState(ListState state);
+    // A listing of the whole drive stays while the tree's selection moves;
+    // the tree follows its rows instead.
+    bool ShowsDriveListing() const;
+    // Enters a listing; choosing the one shown returns to the contents.
+    void ToggleListing(ListState state);
+    // Fills the list with the listing of the state now.
+    void FillListing(CHeftList& view);
     // The ten largest directories: enters or leaves the listing.
     void OnTopTen();
     void OnUpdateTopTen(CCmdUI* pCmdUI);
     // Offers every leaf folder below hParent to the slots of the listing
     // (m_pTopTen); folders with subfolders are walked through, never listed.
     void CollectLargestFolders(HTREEITEM hParent);
+    void FillTopTen(CHeftList& view);
+    // The largest files of the drive, and the file types of the selected folder.
+    void OnLargestFiles();
+    void OnUpdateLargestFiles(CCmdUI* pCmdUI);
+    void FillLargestFiles(CHeftList& view);
+    void OnFileTypes();
+    void OnUpdateFileTypes(CCmdUI* pCmdUI);
+    void FillFileTypes(CHeftList& view);
+    // The file types of a folder of the tree and everything below it, by id.
+    std::vector<FileTypeSum> SubtreeFileTypes(HTREEITEM hFolder) const;
+    // Whether the search collects file types and largest files (for comparison in benchmarks).
+    static void SetCollectFiles(bool collect);
+    static bool CollectsFiles();
 
     CDirEntry* m_pTopTen[10] = {};
     CTreeCtrl* m_pTreeCtrl = nullptr;
@@ -148,6 +183,11 @@ public:
     HTREEITEM m_hRootItem = nullptr;
     BOOL m_bRelativeToFolder = TRUE;
     BOOL m_bTopTen = FALSE;
+    ListState m_listState = ListState::Contents;
+    // The drive's extensions, and its largest files as the search found them
+    // and every delete and Refresh Folder since keeps them.
+    ExtensionTable m_extensions;
+    LargestFileSet<FoundFile> m_largestFiles;
     CScanProgressDlg* m_pProgressDlg = nullptr;
     CString m_strListFolder;
     BOOL m_bBusy = FALSE;
@@ -197,4 +237,8 @@ private:
     bool m_bCloseRequested = false;
     // Completes a subfolder's record and advances the progress; FALSE when cancelled.
     BOOL FinishSubfolder(ScanFrame& parent, std::int64_t childTotal);
+    // After a delete or a folder searched again: a listing added up from the
+    // model (the file types) is worked out anew, and so is the largest files
+    // listing when a search replaced files of it (a delete takes its rows out).
+    void ListingFollowsModel(bool filesSearchedAgain = false);
 };

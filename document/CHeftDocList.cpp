@@ -49,11 +49,15 @@ HTREEITEM CHeftDoc::FolderItem(const CString& path) const
 void CHeftDoc::FillList()
 {
     CWaitCursor wait;
-    m_bTopTen = FALSE;
+    if (m_listState != ListState::FileTypes) SetListState(ListState::Contents);
     auto* view = dynamic_cast<CHeftList*>(GetView(1));
     if (!view || !view->m_hWnd || view->IsClosing()) return;
     m_pListCtrl = &view->GetListCtrl();
     if (!m_pTreeCtrl) return;
+    if (m_listState == ListState::FileTypes) {
+        FillListing(*view);
+        return;
+    }
     CTreeCtrl& tree = *m_pTreeCtrl;
 
     HTREEITEM selected = tree.GetSelectedItem();
@@ -62,6 +66,7 @@ void CHeftDoc::FillList()
 
     const CRedrawOff quiet(view->m_hWnd);
     view->ReleaseRowRecords();
+    view->ShowExtraColumn(nullptr);
     if (!selected) return;
 
     const CString path = FolderPath(selected);
@@ -90,7 +95,7 @@ void CHeftDoc::FillList()
 void CHeftDoc::AddFolderFiles(const CString& path)
 {
     CWaitCursor wait;
-    m_bTopTen = FALSE;
+    SetListState(ListState::Contents);
     m_strListFolder = path;
     auto* view = dynamic_cast<CHeftList*>(GetView(1));
     if (!m_pListCtrl || !view || view->m_hWnd != m_pListCtrl->m_hWnd) return;

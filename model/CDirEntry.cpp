@@ -4,11 +4,16 @@
 
 CString CDirEntry::GetSizeText() const
 {
+    return SizeText(m_nSize);
+}
+
+CString SizeText(std::int64_t size)
+{
     // Digits of the magnitude, built from the unsigned value so that the most
     // negative size needs no special case. A size of 0 has no digit at all.
-    const bool negative = m_nSize < 0;
-    std::uint64_t magnitude = negative ? 0 - static_cast<std::uint64_t>(m_nSize)
-                                       : static_cast<std::uint64_t>(m_nSize);
+    const bool negative = size < 0;
+    std::uint64_t magnitude = negative ? 0 - static_cast<std::uint64_t>(size)
+                                       : static_cast<std::uint64_t>(size);
     std::string digits;
     while (magnitude != 0) {
         digits.insert(digits.begin(), static_cast<char>('0' + magnitude % 10));

@@ -6,6 +6,9 @@
 
 #include "framework/CObject.h"
 #include "framework/CString.h"
+#include "model/FileTypes.h"
+
+#include <vector>
 
 // The tree control's item handle is a pointer to this opaque structure; naming
 // it here (instead of including commctrl.h) keeps the model free of windows.h
@@ -18,7 +21,8 @@ public:
     CDirEntry() { ++s_nLive; }
     CDirEntry(const CDirEntry& other) : CObject(other), m_nSize(other.m_nSize), m_strName(other.m_strName),
         m_bFolder(other.m_bFolder), m_hTreeItem(other.m_hTreeItem), m_strType(other.m_strType),
-        m_nWriteTime(other.m_nWriteTime), m_bLink(other.m_bLink), m_bUnreadable(other.m_bUnreadable) { ++s_nLive; }
+        m_nWriteTime(other.m_nWriteTime), m_bLink(other.m_bLink), m_bUnreadable(other.m_bUnreadable),
+        m_fileTypes(other.m_fileTypes) { ++s_nLive; }
     CDirEntry& operator=(const CDirEntry&) = default;
     ~CDirEntry() override { --s_nLive; }
 
@@ -55,6 +59,10 @@ public:
     void SetUnreadable(bool unreadable = true) { m_bUnreadable = unreadable; }
     bool IsUnreadable() const { return m_bUnreadable; }
 
+    // A folder's own files by type (its subfolders' are in their records).
+    const std::vector<FileTypeSum>& GetFileTypes() const { return m_fileTypes; }
+    void SetFileTypes(std::vector<FileTypeSum> types) { m_fileTypes = std::move(types); }
+
     void SetTreeItem(TreeItemHandle item) { m_hTreeItem = item; }
     TreeItemHandle GetTreeItem() const { return m_hTreeItem; }
 
@@ -73,7 +81,24 @@ private:
     std::uint64_t m_nWriteTime = 0;
     bool m_bLink = false;
     bool m_bUnreadable = false;
+    std::vector<FileTypeSum> m_fileTypes;
 };
+
+// A row of a listing drawn from all over the drive or added up from it (a
+// largest file, a file type): a record with the listing's own column.
+class CListedEntry : public CDirEntry {
+public:
+    // The full path of the folder a listed file lies in; empty for a type.
+    CString m_strFolder;
+    // The listing's own column, and the number it sorts by when it is one.
+    CString m_strColumnText;
+    std::int64_t m_nColumnValue = 0;
+    bool m_bColumnIsNumber = false;
+};
+
+// A byte count in decimal with a comma between groups of three digits ("-1,234"
+// for a negative one); an empty text for 0.
+CString SizeText(std::int64_t size);
 
 // Calendar fields of a file time, as the system's own conversion gives them.
 struct CalendarTime {

@@ -8,11 +8,13 @@ CString ScanSummaryText(const ScanSummary& summary)
                 summary.seconds);
     CString part;
     if (summary.skippedRecords > 0) {
-        part.Format("; %llu damaged records skipped", static_cast<unsigned long long>(summary.skippedRecords));
+        part.Format("; %llu damaged record%s skipped", static_cast<unsigned long long>(summary.skippedRecords),
+                    summary.skippedRecords == 1 ? "" : "s");
         text += part;
     }
     if (summary.unreadableFolders > 0) {
-        part.Format("; %d folders could not be read", summary.unreadableFolders);
+        part.Format("; %d folder%s could not be read", summary.unreadableFolders,
+                    summary.unreadableFolders == 1 ? "" : "s");
         text += part;
     }
     if (summary.administratorWouldHelp) text += "; run Heftscope as administrator for the fast search";

@@ -6,6 +6,7 @@
 #include <unordered_map>
 #include <utility>
 
+#include "model/LargestFiles.h"
 #include "ntfs/BootSector.h"
 #include "ntfs/Collation.h"
 #include "ntfs/Record.h"
@@ -33,8 +34,10 @@ void AddSize(std::int64_t& total, std::int64_t size)
 
 class MftReader {
 public:
-    MftReader(VolumeSource& volume, const Geometry& geometry, const Progress& progress, MftIndex& index)
-        : m_geometry(geometry), m_stream(volume, geometry), m_progress(progress), m_index(index)
+    MftReader(VolumeSource& volume, const Geometry& geometry, const Progress& progress, MftIndex& index,
+              bool collectFiles)
+        : m_geometry(geometry), m_stream(volume, geometry), m_progress(progress), m_index(index),
+          m_bCollectFiles(collectFiles)
     {
     }
 
@@ -367,7 +370,41 @@ private:
     struct Slot {
         std::int64_t ownBytes = 0;
         std::vector<Subfolder> subfolders;
+        std::vector<TypeTotal> fileTypes;
     };
+
+    // A file offered to the volume's largest, by the slot of its folder.
+    struct SlotFile {
+        std::int64_t size = 0;
+        std::uint32_t slot = 0;
+        std::u16string name;
+        std::uint64_t writeTime = 0;
+    };
+
+    std::uint32_t ExtensionId(const std::u16string& name)
+    {
+        const std::size_t dot = name.rfind(u'.');
+        std::u16string extension = dot == std::u16string::npos ? std::u16string() : name.substr(dot + 1);
+        const auto [it, added] =
+            m_extensionOf.try_emplace(std::move(extension), static_cast<std::uint32_t>(m_index.extensions.size()));
+        if (added)
+            m_index.extensions.push_back(it->first);
+        return it->second;
+    }
+
+    void CountFile(std::uint32_t parent, const std::u16string& name, std::int64_t size, std::uint64_t writeTime)
+    {
+        const std::uint32_t extension = ExtensionId(name);
+        std::vector<TypeTotal>& types = m_slots[parent].fileTypes;
+        auto type = std::find_if(types.begin(), types.end(),
+                                 [extension](const TypeTotal& t) { return t.extension == extension; });
+        if (type == types.end())
+            type = types.insert(types.end(), TypeTotal{extension, 0, 0});
+        ++type->files;
+        AddSize(type->bytes, size);
+        if (size >= m_largest.Bound())
+            m_largest.Offer(SlotFile{size, parent, name, writeTime});
+    }
 
     std::uint32_t SlotFor(std::uint64_t reference)
     {
@@ -396,6 +433,8 @@ private:
             }
             if (!directory || link)
                 AddSize(m_slots[parent].ownBytes, size);
+            if (!directory && m_bCollectFiles)
+                CountFile(parent, name.name, size, facts.writeTime);
         }
     }
 
@@ -438,10 +477,19 @@ private:
             Folder& folder = m_index.folders[i];
             folder.ownBytes = slot.ownBytes;
             folder.subfolders = std::move(slot.subfolders);
+            folder.fileTypes = std::move(slot.fileTypes);
             std::erase_if(folder.subfolders, [](const Subfolder& sub) { return !sub.link && sub.folder == kNoFolder; });
             std::sort(folder.subfolders.begin(), folder.subfolders.end(),
                       [&](const Subfolder& a, const Subfolder& b) { return CollatesBefore(a.name, b.name, upcase); });
         }
+        // Files of folders the root does not reach are not on the drive the
+        // search shows; they leave gaps the bound already accounts for.
+        for (SlotFile& file : m_largest.Take()) {
+            if (position[file.slot] != kNoFolder)
+                m_index.folders[position[file.slot]].largeFiles.push_back(
+                    LargeFile{std::move(file.name), file.size, file.writeTime});
+        }
+        m_index.largeFileBound = m_largest.Bound();
         return Outcome::Done;
     }
 
@@ -461,11 +509,14 @@ private:
     std::unordered_map<std::uint64_t, std::uint32_t> m_slotOf;
     std::vector<Slot> m_slots;
     std::optional<std::uint32_t> m_root;
+    bool m_bCollectFiles;
+    std::unordered_map<std::u16string, std::uint32_t> m_extensionOf;
+    LargestFileSet<SlotFile> m_largest;
 };
 
 }  // namespace
 
-Outcome BuildIndex(VolumeSource& volume, const Progress& progress, MftIndex& index)
+Outcome BuildIndex(VolumeSource& volume, const Progress& progress, MftIndex& index, bool collectFiles)
 {
     index = MftIndex{};
     const std::uint32_t sectorSize = volume.SectorSize();
@@ -479,7 +530,7 @@ Outcome BuildIndex(VolumeSource& volume, const Progress& progress, MftIndex& ind
     if (!geometry || geometry->clusterSize % sectorSize != 0)
         return Outcome::Unusable;
 
-    const Outcome outcome = MftReader(volume, *geometry, progress, index).Build();
+    const Outcome outcome = MftReader(volume, *geometry, progress, index, collectFiles).Build();
     if (outcome != Outcome::Done) {
         const std::uint64_t read = index.recordsRead;
         const std::uint64_t skipped = index.skippedRecords;

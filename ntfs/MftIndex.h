@@ -20,10 +20,24 @@ struct Subfolder {                    // one name of a folder (or of a link to o
     std::uint32_t folder = kNoFolder; // index into MftIndex::folders of the folder it enters; kNoFolder for a link
 };
 
+struct TypeTotal {                    // the files of one extension among a folder's own files
+    std::uint32_t extension = 0;      // index into MftIndex::extensions
+    std::uint32_t files = 0;
+    std::int64_t bytes = 0;
+};
+
+struct LargeFile {                    // a file among the volume's largest (each name of a file counts)
+    std::u16string name;
+    std::int64_t size = 0;
+    std::uint64_t writeTime = 0;
+};
+
 struct Folder {
     std::int64_t ownBytes = 0;          // sizes of all its own entries added up (a folder entry counts 0,
                                         // a link to a file or folder counts its own $DATA size, normally 0)
     std::vector<Subfolder> subfolders;  // in the order the folder's index keeps them ($UpCase collation)
+    std::vector<TypeTotal> fileTypes;   // its own files (not links to folders) by extension as written
+    std::vector<LargeFile> largeFiles;  // its files among the volume's largest
 };
 
 enum class Outcome {
@@ -37,12 +51,18 @@ struct MftIndex {
     std::vector<Folder> folders;        // folders[0] is the root (record 5); only folders reachable from it
     std::uint64_t recordsRead = 0;      // MFT records looked at
     std::uint64_t skippedRecords = 0;   // in-use records that failed their checks
+    std::vector<std::u16string> extensions; // what follows a file name's last dot, as written ("" for none)
+    // Every file at or above this size is among some folder's largeFiles
+    // (the rule of LargestFileSet, with its default capacity).
+    std::int64_t largeFileBound = 0;
 };
 
 // Called every so often (at least every 4,096 records); `done` of `total` MFT
 // records read. Returning false cancels: BuildIndex returns Cancelled promptly.
 using Progress = std::function<bool(std::uint64_t done, std::uint64_t total)>;
 
-Outcome BuildIndex(VolumeSource& volume, const Progress& progress, MftIndex& index);
+// Without `collectFiles` the index keeps no file types and no largest files
+// (for comparison).
+Outcome BuildIndex(VolumeSource& volume, const Progress& progress, MftIndex& index, bool collectFiles = true);
 
 }  // namespace ntfs

@@ -21,14 +21,6 @@ const MessageMap* CDrivePropertiesDlg::GetThisMessageMap()
 
 CDrivePropertiesDlg::CDrivePropertiesDlg() : CDialog(IDD_DRIVEPROPERTIES) {}
 
-// The size text every view and dialog shows for a byte count.
-static CString SizeText(std::int64_t bytes)
-{
-    CDirEntry entry;
-    entry.SetSize(bytes);
-    return entry.GetSizeText();
-}
-
 static CString CountText(std::uint32_t count)
 {
     CString text;

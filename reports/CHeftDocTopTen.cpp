@@ -12,21 +12,17 @@
 
 void CHeftDoc::OnTopTen()
 {
-    CWaitCursor wait;
-    if (m_bTopTen) {
-        // Back to the contents of the folder the tree now shows: normally the
-        // one of the row selected last.
-        m_bTopTen = FALSE;
-        FillList();
-        return;
-    }
-    auto* view = dynamic_cast<CHeftList*>(GetView(1));
-    if (!view || !view->m_hWnd || view->IsClosing() || !m_pTreeCtrl) return;
-    m_bTopTen = TRUE;
-    for (CDirEntry*& slot : m_pTopTen) slot = nullptr;
-    m_pListCtrl = &view->GetListCtrl();
-    view->ReleaseRowRecords();
+    ToggleListing(ListState::TopTen);
+}
 
+void CHeftDoc::OnUpdateTopTen(CCmdUI* pCmdUI)
+{
+    pCmdUI->SetCheck(m_bTopTen ? 1 : 0);
+}
+
+void CHeftDoc::FillTopTen(CHeftList& view)
+{
+    for (CDirEntry*& slot : m_pTopTen) slot = nullptr;
     HTREEITEM root = m_pTreeCtrl->GetRootItem();
     if (root && m_pTreeCtrl->ItemHasChildren(root)) CollectLargestFolders(root);
     // Every share in the listing is one of the whole drive.
@@ -36,17 +32,9 @@ void CHeftDoc::OnTopTen()
         if (!folder) continue;
         auto* record = new CDirEntry(*folder);
         record->SetFolder();
-        view->AddRow(record, m_nFolderImage);
+        record->SetFileTypes({});
+        view.AddRow(record, m_nFolderImage);
     }
-    // Largest first; the header-click sort keeps its own memory.
-    view->SortRows(CHeftList::SortParam{&CHeftList::CompareSizes, FALSE});
-    // Selecting the first row moves the tree to its folder.
-    if (view->GetRowCount() > 0) m_pListCtrl->SetItemState(0, LVIS_SELECTED, LVIS_SELECTED);
-}
-
-void CHeftDoc::OnUpdateTopTen(CCmdUI* pCmdUI)
-{
-    pCmdUI->SetCheck(m_bTopTen ? 1 : 0);
 }
 
 void CHeftDoc::CollectLargestFolders(HTREEITEM hParent)

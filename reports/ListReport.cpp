@@ -64,8 +64,14 @@ CString CHeftList::GetReportTitle() const
 {
     const CHeftDoc* doc = GetDocument();
     if (!doc) return CString();
-    if (doc->m_bTopTen) return "Top 10 largest directories";
-    return doc->FolderPath(doc->m_pTreeCtrl ? doc->m_pTreeCtrl->GetSelectedItem() : nullptr);
+    const CString folder = doc->FolderPath(doc->m_pTreeCtrl ? doc->m_pTreeCtrl->GetSelectedItem() : nullptr);
+    switch (doc->m_listState) {
+    case ListState::TopTen: return "Top 10 largest directories";
+    case ListState::LargestFiles: return "Largest files of " + doc->m_strDrive;
+    case ListState::FileTypes: return "File types of " + folder;
+    case ListState::Contents: break;
+    }
+    return folder;
 }
 
 void CHeftList::OnPrint(CDC* pDC, CPrintInfo* pInfo)
@@ -106,6 +112,11 @@ void CHeftList::OnPrint(CDC* pDC, CPrintInfo* pInfo)
             DrawCellTextRight(pDC, record->GetSizeText(), size);
             const double share = DrawPercentBar(pDC, record->GetSize(), bar, FALSE);
             DrawCellTextRight(pDC, listrules::PercentText(share), percent);
+            // A listing's own column takes the room right of the percent.
+            if (ColumnCount() > 4) {
+                const RECT extra{columns.percentRight + columns.nameLeft / 4, top, width, top + line};
+                DrawCellText(pDC, GetExtraColumnText(first + i), extra);
+            }
         }
     }
 

@@ -49,7 +49,7 @@ PALETTE = {
 }
 
 # Command toolbar, in button order: Print, Refresh, Up One Level,
-# Disk vs. Directory, Top Ten, Delete, Properties.
+# Disk vs. Directory, Top Ten, Largest Files, File Types, Delete, Properties.
 TOOLBAR_MAPS = [
     # Print: printer with a sheet going in and a printed sheet coming out.
     [
@@ -108,6 +108,42 @@ TOOLBAR_MAPS = [
         "khhhhhk.........",
         "kGGGGGk.........",
         "kkkkkkk.........",
+    ],
+    # Largest Files: a sheet with one long red bar under two short ones.
+    [
+        "..kkkkkkkkk.....",
+        "..kwwwwwwwkk....",
+        "..kwwwwwwwkwk...",
+        "..kwKKKKwwkkkk..",
+        "..kwwwwwwwwwwk..",
+        "..kwKKKKKKwwwk..",
+        "..kwwwwwwwwwwk..",
+        "kkkkkkkkkkkkkkk.",
+        "krrrrrrrrrrrrrk.",
+        "kRRRRRRRRRRRRRk.",
+        "kkkkkkkkkkkkkkk.",
+        "..kwwwwwwwwwwk..",
+        "..kwKKKKKKKwwk..",
+        "..kwwwwwwwwwwk..",
+        "..kkkkkkkkkkkk..",
+    ],
+    # File Types: three sheets side by side, each of its own colour.
+    [
+        "................",
+        "................",
+        "kkkkk.kkkkk.kkkk",
+        "kbbbk.kyyyk.khhk",
+        "kbbbk.kyyyk.khhk",
+        "kBBBk.koook.kGGk",
+        "kwwwk.kwwwk.kwwk",
+        "kwKwk.kwKwk.kwKk",
+        "kwwwk.kwwwk.kwwk",
+        "kwKwk.kwKwk.kwKk",
+        "kwwwk.kwwwk.kwwk",
+        "kkkkk.kkkkk.kkkk",
+        "................",
+        "................",
+        "................",
     ],
     # Delete: red cross.
     [
@@ -749,7 +785,7 @@ def main(argv):
         check_strip(img, name)
         write(outdir, name, bmp_bytes_24(img, SILVER))
 
-    # The toolbar resource's own 16-colour bitmap: the same seven buttons.
+    # The toolbar resource's own 16-colour bitmap: the same buttons.
     write(outdir, 'toolbar16.bmp', bmp_bytes_4(toolbar, VGA_SILVER))
 
     for name, colour in (('legend_free.bmp', (0, 255, 0)), ('legend_used.bmp', (0, 0, 255))):

@@ -3,6 +3,7 @@
 #include "app/CMainFrame.h"
 #include "document/CHeftDoc.h"
 #include "views/ShellAnswers.h"
+#include "framework/CCmdUI.h"
 #include "framework/CFileFind.h"
 #include "framework/Dpi.h"
 #include "framework/ShellOpen.h"
@@ -29,8 +30,10 @@ const MessageMap* CHeftList::GetThisMessageMap()
         on::Message<WM_DESTROY, &CHeftList::OnDestroy>(),
         on::NotifyReflect<&CHeftList::OnColumnClick>(LVN_COLUMNCLICK),
         on::Command<&CHeftList::OnOpen>(ID_ACTION_OPEN),
+        on::UpdateCommand<&CHeftList::OnUpdateOpenOrDelete>(ID_ACTION_OPEN),
         on::Command<&CHeftList::OnProperties>(ID_ITEM_PROPERTIES),
         on::Command<&CHeftList::OnDelete>(ID_ACTION_DELETE),
+        on::UpdateCommand<&CHeftList::OnUpdateOpenOrDelete>(ID_ACTION_DELETE),
         on::Message<WM_SYSKEYDOWN, &CHeftList::OnSysKeyDown>(),
         on::Message<WM_KEYDOWN, &CHeftList::OnKeyDown>(),
         on::Message<WM_LBUTTONDBLCLK, &CHeftList::OnLButtonDblClk>(),
@@ -118,7 +121,7 @@ void CHeftList::OnLayoutDpiChanged(int oldDpi, int newDpi)
 {
     // Each column keeps its share of the screen, whoever chose its width.
     CListCtrl& list = GetListCtrl();
-    for (int column = 0; column < kColumnCount; ++column) {
+    for (int column = 0; column < ColumnCount(); ++column) {
         list.Send(LVM_SETCOLUMNWIDTH, static_cast<WPARAM>(column),
                   MAKELPARAM(MulDiv(list.GetColumnWidth(column), newDpi, oldDpi), 0));
         m_nTextWidth[column] = MulDiv(m_nTextWidth[column], newDpi, oldDpi);
@@ -234,12 +237,52 @@ void CHeftList::RemoveRow(int row)
 
 void CHeftList::RemoveRowsOfTreeItems(std::vector<HTREEITEM> items)
 {
+    // A folder row holds its folder's item, a listed file the item of the
+    // folder it lies in; the files of a folder's contents hold none.
     std::sort(items.begin(), items.end());
     for (size_t row = m_nShownRows; row-- > 0;) {
         const CDirEntry* record = m_rows[row].record;
-        if (record->IsFolder() && std::binary_search(items.begin(), items.end(), record->GetTreeItem()))
+        if (record->GetTreeItem() && std::binary_search(items.begin(), items.end(), record->GetTreeItem()))
             RemoveRow(static_cast<int>(row));
     }
+}
+
+void CHeftList::ShowExtraColumn(const char* title)
+{
+    const CString wanted(title);
+    if (wanted == m_strExtraColumn || !m_hWnd) return;
+    CListCtrl& list = GetListCtrl();
+    if (!m_strExtraColumn.IsEmpty()) list.Send(LVM_DELETECOLUMN, 4);
+    m_strExtraColumn = wanted;
+    m_nTextWidth[4] = 0;
+    if (m_nLastSortColumn == 4) m_nLastSortColumn = -1;
+    if (wanted.IsEmpty()) return;
+    const std::wstring text = Utf8ToWide(wanted.str());
+    LVCOLUMNW column{};
+    column.mask = LVCF_WIDTH | LVCF_TEXT | LVCF_SUBITEM;
+    // A folder's path wants room; a count does not.
+    column.cx = ScaleToDpi(wanted == "Folder" ? 250 : 70);
+    column.pszText = const_cast<wchar_t*>(text.c_str());
+    column.iSubItem = 4;
+    SendMessage(LVM_INSERTCOLUMNW, 4, reinterpret_cast<LPARAM>(&column));
+}
+
+CString CHeftList::GetExtraColumnText(int row) const
+{
+    const auto* listed = dynamic_cast<const CListedEntry*>(GetRowRecord(row));
+    return listed && !m_strExtraColumn.IsEmpty() ? listed->m_strColumnText : CString();
+}
+
+CString CHeftList::GetRowPath(int row) const
+{
+    const CDirEntry* record = GetRowRecord(row);
+    const CHeftDoc* doc = GetDocument();
+    if (!record || !doc) return CString();
+    if (const auto* listed = dynamic_cast<const CListedEntry*>(record))
+        return listed->m_strFolder.IsEmpty() ? CString() : listed->m_strFolder + "\\" + record->GetName();
+    // A folder row stands for its folder in the tree, wherever that lies.
+    if (record->IsFolder()) return record->GetTreeItem() ? doc->FolderPath(record->GetTreeItem()) : CString();
+    return doc->m_strListFolder + "\\" + record->GetName();
 }
 
 void CHeftList::UpdateFolderRowSizes(const CTreeCtrl& tree)
@@ -330,6 +373,16 @@ int CHeftList::CompareSizes(const CDirEntry* a, const CDirEntry* b)
     return listrules::CompareSizes(a->GetSize(), b->GetSize());
 }
 
+int CHeftList::CompareExtraColumn(const CDirEntry* a, const CDirEntry* b)
+{
+    const auto* listedA = dynamic_cast<const CListedEntry*>(a);
+    const auto* listedB = dynamic_cast<const CListedEntry*>(b);
+    if (!listedA || !listedB) return 0;
+    if (listedA->m_bColumnIsNumber && listedB->m_bColumnIsNumber)
+        return listrules::CompareSizes(listedA->m_nColumnValue, listedB->m_nColumnValue);
+    return listrules::CompareNames(listedA->m_strColumnText, listedB->m_strColumnText);
+}
+
 int CALLBACK CHeftList::CompareRows(LPARAM lParam1, LPARAM lParam2, LPARAM lParamSort)
 {
     const auto* param = reinterpret_cast<const SortParam*>(lParamSort);
@@ -343,10 +396,13 @@ void CHeftList::OnColumnClick(NMHDR* pNMHDR, LRESULT* pResult)
 {
     *pResult = 0;
     const int column = reinterpret_cast<NMLISTVIEW*>(pNMHDR)->iSubItem;
-    if (column < 0 || column >= kColumnCount) return;
+    if (column < 0 || column >= ColumnCount()) return;
     CWaitCursor wait;
     // The size, bar and percent columns all sort by size.
-    SortParam param{column == 0 ? &CHeftList::CompareNames : &CHeftList::CompareSizes, TRUE, column};
+    SortParam param{column == 0   ? &CHeftList::CompareNames
+                    : column == 4 ? &CHeftList::CompareExtraColumn
+                                  : &CHeftList::CompareSizes,
+                    TRUE, column};
     // A new column starts ascending; the same column again goes the other way.
     if (column != m_nLastSortColumn) m_bSortAscending[column] = true;
     param.bAscending = m_bSortAscending[column] ? TRUE : FALSE;
@@ -362,7 +418,7 @@ void CHeftList::OnDividerDblClick(NMHDR* pNMHDR, LRESULT* pResult)
     *pResult = 0;
     // The item index sits at the same place in the narrow and the wide block.
     const int column = reinterpret_cast<NMHEADERW*>(pNMHDR)->iItem;
-    if (column < 0 || column >= kColumnCount) return;
+    if (column < 0 || column >= ColumnCount()) return;
     HDITEMW item{};
     item.mask = HDI_WIDTH;
     item.cxy = listrules::DividerWidth(column, m_nTextWidth[column], ScaleToDpi(4), IconSize().cx, ScaleToDpi(125));
@@ -431,12 +487,12 @@ void CHeftList::OnItemChanged(NMHDR* pNMHDR, LRESULT* pResult)
 {
     *pResult = 0;
     CHeftDoc* doc = GetDocument();
-    if (!doc || !doc->m_bTopTen || !doc->m_pTreeCtrl) return;
+    if (!doc || !doc->ShowsDriveListing() || !doc->m_pTreeCtrl) return;
     const int row = reinterpret_cast<NMLISTVIEW*>(pNMHDR)->iItem;
     if (row < 0) return;
     CDirEntry* record = GetRowRecord(row);
     if (!record) return;
-    // Rows of the ten largest directories come from anywhere on the drive: the
+    // Rows of a listing of the whole drive come from anywhere on it: the
     // tree follows the row to its folder.
     HTREEITEM item = record->GetTreeItem();
     if (item && item != doc->m_pTreeCtrl->GetSelectedItem()) doc->m_pTreeCtrl->SelectItem(item);
@@ -449,23 +505,31 @@ CDirEntry* CHeftList::GetSelectedRecord()
     return GetRowRecord(GetListCtrl().GetNextItem(-1, LVNI_SELECTED));
 }
 
+void CHeftList::OnUpdateOpenOrDelete(CCmdUI* pCmdUI)
+{
+    pCmdUI->Enable(!GetRowPath(GetListCtrl().GetNextItem(-1, LVNI_SELECTED)).IsEmpty());
+}
+
 void CHeftList::OnOpen()
 {
     CHeftDoc* doc = GetDocument();
-    CDirEntry* record = GetSelectedRecord();
+    const int row = GetListCtrl().GetNextItem(-1, LVNI_SELECTED);
+    CDirEntry* record = GetRowRecord(row);
     if (!doc || !record) return;
     if (record->IsFolder()) {
         // Selecting the folder in the tree refills the list with its contents.
         if (doc->m_pTreeCtrl && record->GetTreeItem()) doc->m_pTreeCtrl->SelectItem(record->GetTreeItem());
         return;
     }
-    ShellOpen(m_hWnd, doc->m_strListFolder + "\\" + record->GetName());
+    const CString path = GetRowPath(row);
+    if (!path.IsEmpty()) ShellOpen(m_hWnd, path);
 }
 
 void CHeftList::OnDelete()
 {
     CHeftDoc* doc = GetDocument();
-    CDirEntry* record = GetSelectedRecord();
+    const int selectedRow = GetListCtrl().GetNextItem(-1, LVNI_SELECTED);
+    CDirEntry* record = GetRowRecord(selectedRow);
     if (!doc || !record) return;
     if (record->IsFolder()) {
         // A folder row stands for its folder in the tree, wherever that lies
@@ -473,7 +537,11 @@ void CHeftList::OnDelete()
         if (record->GetTreeItem()) DeleteTreeFolder(*this, *doc, record->GetTreeItem());
         return;
     }
-    const CString path = doc->m_strListFolder + "\\" + record->GetName();
+    const CString path = GetRowPath(selectedRow);
+    if (path.IsEmpty()) return;
+    // The folder the file lies in: the one listed, or the listed file's own.
+    const auto* listed = dynamic_cast<const CListedEntry*>(record);
+    const CString folder = listed ? listed->m_strFolder : doc->m_strListFolder;
     if (!ConfirmDelete(*this, path)) return;
     if (!DeleteFileUtf8(path)) {
         ReportDeleteFailure(*this, path, DeleteFailure{path, GetLastError()});
@@ -482,10 +550,10 @@ void CHeftList::OnDelete()
     for (int row = 0; row < GetRowCount(); ++row) {
         if (GetRowRecord(row) == record) {
             const std::int64_t size = record->GetSize();
+            const CString name = record->GetName();
             RemoveRow(row);
-            // The file lay in the folder the tree has selected: its own bytes
-            // are counted again as it holds them now.
-            if (doc->m_pTreeCtrl) doc->RecountFolderFiles(doc->m_pTreeCtrl->GetSelectedItem(), size);
+            // Its folder's own bytes are counted again as it holds them now.
+            doc->RecountFolderFiles(doc->FindFolderItem(folder), name, size);
             break;
         }
     }
@@ -582,7 +650,7 @@ void CHeftList::FitTextToCell(CDC* pDC, CString& text, int limit, int cellWidth)
                        &fullWidth, Px(pDC, 4));
     // Only screen widths count for the divider double-click; a printer's
     // dots would make the columns far too wide.
-    if (!pDC->m_bPrinting && fullWidth >= 0 && m_nDrawColumn >= 0 && m_nDrawColumn < 4 &&
+    if (!pDC->m_bPrinting && fullWidth >= 0 && m_nDrawColumn >= 0 && m_nDrawColumn < kColumnCount &&
         fullWidth > m_nTextWidth[m_nDrawColumn]) {
         m_nTextWidth[m_nDrawColumn] = fullWidth;
     }
@@ -665,6 +733,7 @@ void CHeftList::DrawItem(DRAWITEMSTRUCT* pDrawItem)
     RECT sizeCell{r.left + width0, r.top, r.left + width0 + width(1), r.bottom};
     RECT bar{sizeCell.right, r.top, sizeCell.right + width(2), r.bottom};
     RECT percent{bar.right, r.top, bar.right + width(3), r.bottom};
+    RECT extra{percent.right, r.top, percent.right + (ColumnCount() > 4 ? width(4) : 0), r.bottom};
 
     m_nDrawColumn = 0;
     // A folder that could not be read shows its name greyed, as in the tree.
@@ -678,6 +747,12 @@ void CHeftList::DrawItem(DRAWITEMSTRUCT* pDrawItem)
     const double share = DrawPercentBar(&dc, record->GetSize(), bar, selected ? TRUE : FALSE);
     m_nDrawColumn = 3;
     DrawCellTextRight(&dc, listrules::PercentText(share), percent);
+    if (ColumnCount() > 4) {
+        m_nDrawColumn = 4;
+        const auto* listed = dynamic_cast<const CListedEntry*>(record);
+        if (listed && listed->m_bColumnIsNumber) DrawCellTextRight(&dc, listed->m_strColumnText, extra);
+        else DrawCellText(&dc, listed ? listed->m_strColumnText : CString(), extra);
+    }
 
     if (selected) {
         dc.SetTextColor(GetSysColor(COLOR_WINDOWTEXT));
@@ -686,7 +761,7 @@ void CHeftList::DrawItem(DRAWITEMSTRUCT* pDrawItem)
     if (pDrawItem->itemState & ODS_FOCUS) {
         // The focus ends with the last column, not at the window's edge.
         RECT focus = r;
-        focus.right = percent.right;
+        focus.right = std::max(percent.right, extra.right);
         DrawFocusRect(dc, &focus);
     }
 }

@@ -11,6 +11,8 @@ class CDirEntry;
 class CTreeCtrl;
 class ShellAnswers;
 class CHeftDoc;
+class CCmdUI;
+class CListedEntry;
 
 // The contents list of a drive window: one owner-drawn row per subfolder and
 // file of the folder selected in the tree, each drawn from its record with
@@ -46,8 +48,20 @@ public:
     CDirEntry* GetRowRecord(int row) const;
     // Takes one row out of the list and frees its record.
     void RemoveRow(int row);
-    // Takes out every row that stands for one of these folders of the tree.
+    // Takes out every row that stands for one of these folders of the tree,
+    // or for a file in one of them.
     void RemoveRowsOfTreeItems(std::vector<HTREEITEM> items);
+    // A listing's own column after Percent ("Folder", "Files"), or none (null):
+    // the column is there only while a listing that has one is shown.
+    void ShowExtraColumn(const char* title);
+    // The listing's own column after Percent: its title, empty while the list has four columns.
+    CString GetExtraColumnTitle() const { return m_strExtraColumn; }
+    // That column's text in a row.
+    CString GetExtraColumnText(int row) const;
+    // The full path of what a row stands for: a folder row's folder, a file
+    // row's file (wherever on the drive it lies); empty for a file type.
+    CString GetRowPath(int row) const;
+    int ColumnCount() const { return m_strExtraColumn.IsEmpty() ? 4 : 5; }
     // Folder rows show their tree records' sizes again, after a deletion took
     // bytes off them.
     void UpdateFolderRowSizes(const CTreeCtrl& tree);
@@ -103,6 +117,8 @@ public:
     // ---- sorting
     static int CompareNames(const CDirEntry* a, const CDirEntry* b);
     static int CompareSizes(const CDirEntry* a, const CDirEntry* b);
+    // By a listing's own column: its number where it is one, else its text.
+    static int CompareExtraColumn(const CDirEntry* a, const CDirEntry* b);
     // What CompareRows applies: a comparison and its direction.
     struct SortParam {
         int (*compare)(const CDirEntry*, const CDirEntry*);
@@ -123,6 +139,8 @@ public:
     void OnDelete();
     void OnProperties();
     void OnUpOneLevel();
+    // Open and Delete are greyed on a row that stands for no one entry (a file type).
+    void OnUpdateOpenOrDelete(CCmdUI* pCmdUI);
 
     CBrush m_brMid;
     CBrush m_brLow;
@@ -132,10 +150,10 @@ public:
     CPen m_penWindow;
     CPen m_penBlack;
     CPen m_penHighlight;
-    // Name, size, bar and percent.
-    static constexpr int kColumnCount = 4;
+    // Name, size, bar and percent, and a listing's own column.
+    static constexpr int kColumnCount = 5;
     int m_nLastSortColumn = -1;
-    bool m_bSortAscending[kColumnCount] = {true, true, true, true};
+    bool m_bSortAscending[kColumnCount] = {true, true, true, true, true};
     int m_nDrawColumn = 0;
     int m_nTextWidth[kColumnCount] = {};
     CFont m_fontReport;
@@ -172,4 +190,5 @@ private:
     size_t m_nShownRows = 0;
     std::unique_ptr<ShellAnswers> m_pShellAnswers;
     bool m_bClosing = false;
+    CString m_strExtraColumn;
 };

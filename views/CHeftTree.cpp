@@ -54,10 +54,10 @@ void CHeftTree::OnLayoutDpiChanged(int, int)
 
 void CHeftTree::OnSelChanged(NMHDR*, LRESULT* pResult)
 {
-    // While the scan inserts items, or while the list shows the ten largest
-    // directories, a selection only moves the tree's own highlight.
+    // While the scan inserts items, or while the list shows a listing of the
+    // whole drive, a selection only moves the tree's own highlight.
     CHeftDoc* doc = GetDocument();
-    if (doc && !doc->m_bBusy && !doc->m_bTopTen) doc->FillList();
+    if (doc && !doc->m_bBusy && !doc->ShowsDriveListing()) doc->FillList();
     *pResult = 0;
 }
 

@@ -181,6 +181,16 @@ void ShellLinkMark::DrawArrow(HIMAGELIST images, HDC hdc, int x, int y) const
     if (images && arrowImage >= 0) ImageList_Draw(images, arrowImage, hdc, x, y, ILD_TRANSPARENT);
 }
 
+ShellAnswer ShellKindAnswers::ForFile(const CString& name)
+{
+    // The extension is kept as written: the type name the shell makes up for
+    // an unregistered extension repeats its letter case.
+    const std::string extension = ExtensionOf(name);
+    auto known = m_byExtension.find(extension);
+    if (known == m_byExtension.end()) known = m_byExtension.emplace(extension, AskShellAboutKind(name, false)).first;
+    return known->second;
+}
+
 ShellAnswers::ShellAnswers(const CString& folder) : m_folder(folder), m_items(std::make_unique<ShellFolderItems>(folder))
 {
 }

@@ -15,6 +15,17 @@ struct ShellAnswer {
 
 class ShellFolderItems;
 
+// The shell's answers about entries by their kind alone, without looking at
+// the disk: for rows from all over the drive. Asked once per extension.
+class ShellKindAnswers {
+public:
+    // A file of this name (".jpg" or "x.jpg" alike).
+    ShellAnswer ForFile(const CString& name);
+
+private:
+    std::unordered_map<std::string, ShellAnswer> m_byExtension;
+};
+
 // How the shell marks a link on an item's icon in its small system image
 // list: with one of the list's overlays (an INDEXTOOVERLAYMASK value for the
 // drawing style), or, where the list has none for links (Wine's, which also

@@ -40,13 +40,13 @@ TEST_F(StartupTest, MainWindowOpensWithMenu128ToolbarStatusBarAndNoDocument)
     EXPECT_EQ(MenuTexts(::GetMenu(main->m_hWnd)), MenuTexts(expected));
     DestroyMenu(expected);
 
-    // The command toolbar: seven buttons and two separators, all disabled
+    // The command toolbar: nine buttons and two separators, all disabled
     // while no document is open, drawn from the disabled images.
     CToolBar& bar = main->m_wndToolBar;
-    ASSERT_EQ(bar.GetButtonCount(), 9);
+    ASSERT_EQ(bar.GetButtonCount(), 11);
     const UINT ids[] = {ID_FILE_PRINT, 0, ID_REFRESH, ID_UP_ONE_LEVEL, 0, ID_DISK_VS_DIRECTORY, ID_TOP_TEN,
-                        ID_ACTION_DELETE, ID_ITEM_PROPERTIES};
-    for (int i = 0; i < 9; ++i) EXPECT_EQ(bar.GetItemID(i), ids[i]) << "button " << i;
+                        ID_LARGEST_FILES, ID_FILE_TYPES, ID_ACTION_DELETE, ID_ITEM_PROPERTIES};
+    for (int i = 0; i < 11; ++i) EXPECT_EQ(bar.GetItemID(i), ids[i]) << "button " << i;
     app.OnIdle(0);
     for (UINT id : ids) {
         if (id != 0) {
@@ -57,7 +57,7 @@ TEST_F(StartupTest, MainWindowOpensWithMenu128ToolbarStatusBarAndNoDocument)
               main->m_ilToolbarDisabled.GetSafeHandle());
     EXPECT_EQ(reinterpret_cast<HIMAGELIST>(bar.SendMessage(TB_GETIMAGELIST)), main->m_ilToolbar.GetSafeHandle());
     EXPECT_EQ(reinterpret_cast<HIMAGELIST>(bar.SendMessage(TB_GETHOTIMAGELIST)), main->m_ilToolbarHot.GetSafeHandle());
-    EXPECT_EQ(main->m_ilToolbar.GetImageCount(), 7);
+    EXPECT_EQ(main->m_ilToolbar.GetImageCount(), 9);
     EXPECT_EQ(main->m_ilDriveBar.GetImageCount(), 5);
     int cx = 0, cy = 0;
     ImageList_GetIconSize(main->m_ilToolbar, &cx, &cy);

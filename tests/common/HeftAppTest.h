@@ -11,6 +11,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -82,6 +83,34 @@ protected:
             for (auto child = children.rbegin(); child != children.rend(); ++child) pending.push_back({*child, depth + 1});
         }
         return lines;
+    }
+
+    // What the drive's search kept of its files: every folder's own file types
+    // ("C:\\a|.bin 2 30"), then the largest files ("30|C:\\a\\f.bin"), each
+    // in a fixed order so that two searches compare line by line.
+    static std::vector<std::string> DescribeFiles(CHeftDoc* doc)
+    {
+        std::vector<std::string> types;
+        CTreeCtrl& tree = *doc->m_pTreeCtrl;
+        std::vector<HTREEITEM> pending{doc->m_hRootItem};
+        while (!pending.empty()) {
+            HTREEITEM item = pending.back();
+            pending.pop_back();
+            if (const CDirEntry* record = Record(tree, item)) {
+                for (const FileTypeSum& sum : record->GetFileTypes())
+                    types.push_back(doc->FolderPath(item).str() + "|" + doc->m_extensions.Text(sum.extension).str() +
+                                    " " + std::to_string(sum.files) + " " + std::to_string(sum.bytes));
+            }
+            for (HTREEITEM child = tree.GetChildItem(item); child; child = tree.GetNextSiblingItem(child))
+                pending.push_back(child);
+        }
+        std::sort(types.begin(), types.end());
+        std::vector<std::string> files;
+        for (const FoundFile& file : doc->m_largestFiles.Files())
+            files.push_back(std::to_string(file.size) + "|" + file.folder.str() + "\\" + file.name.str());
+        std::sort(files.begin(), files.end());
+        types.insert(types.end(), files.begin(), files.end());
+        return types;
     }
 
     // Items of a drive's tree and rows of its list, as a user sees them now.

@@ -68,6 +68,7 @@ protected:
 
     struct Search {
         std::vector<std::string> tree; // Describe() without the root's line, which names the letter
+        std::vector<std::string> files; // DescribeFiles() without the letter
         std::int64_t total = -1;
         ScanSummary summary;
         CString statusText;
@@ -80,6 +81,10 @@ protected:
         if (!doc) return search;
         search.tree = Describe(doc);
         search.tree.erase(search.tree.begin());
+        for (std::string line : DescribeFiles(doc)) {
+            line.erase(line.find(drive.Drive().str()), 2);
+            search.files.push_back(line);
+        }
         search.total = doc->m_nDriveTotal;
         search.summary = doc->m_summary;
         search.statusText = main->m_wndStatusBar.GetPaneText(0);
@@ -118,6 +123,15 @@ protected:
                 line.clear();
                 for (const std::string& field : fields) line += (line.empty() ? "" : "|") + field;
             }
+            // The link is a file of its folder: its type counts what Wine counted.
+            for (std::string& line : walk.files) {
+                if (kind != "size" || line.rfind("\\" + where + "|", 0) != 0) continue;
+                const size_t space = line.rfind(' ');
+                const std::int64_t counted = std::stoll(line.substr(space + 1));
+                if (counted < bytes) continue;
+                line = line.substr(0, space + 1) + std::to_string(counted - bytes);
+                break;
+            }
         }
     }
 
@@ -145,6 +159,14 @@ TEST_F(MftSearchTest, ReadsTheSameTreeAndRecordsAsTheWalk)
 
     ByWindowsRule(walk, ReadText(VolumesUnix() + "/full.winewalk"));
     ExpectSameTree(mft, walk);
+    // The file types of every folder and the largest files of the drive.
+    EXPECT_EQ(mft.files, walk.files);
+    auto hasFile = [&mft](const std::string& line) {
+        return std::find(mft.files.begin(), mft.files.end(), line) != mft.files.end();
+    };
+    EXPECT_TRUE(hasFile(std::to_string(5ll << 30) + "|\\sparse\\huge.bin"));
+    EXPECT_TRUE(hasFile("\\links\\other|(no extension) 6 25926")) << "each name of a hard-linked file is a file";
+    EXPECT_TRUE(hasFile("\\many|.txt 5000 3740500"));
     // The volume holds what the comparison is meant to cover.
     ASSERT_GT(mft.tree.size(), 120u);
     auto has = [&mft](const std::string& start) {

@@ -9,13 +9,6 @@
 
 namespace {
 
-CString SizeText(std::int64_t size)
-{
-    CDirEntry entry;
-    entry.SetSize(size);
-    return entry.GetSizeText();
-}
-
 // File time of a calendar moment, counted day by day so that it shares no
 // arithmetic with the conversion under test.
 std::uint64_t Ticks(int year, int month, int day, int hour = 0, int minute = 0, int second = 0,

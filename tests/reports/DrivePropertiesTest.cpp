@@ -68,13 +68,6 @@ std::int64_t SizeOf(const std::string& text)
     return digits.empty() ? 0 : std::stoll(digits);
 }
 
-CString SizeText(std::int64_t bytes)
-{
-    CDirEntry entry;
-    entry.SetSize(bytes);
-    return entry.GetSizeText();
-}
-
 // What the system reports for a drive, asked by the test itself.
 struct SystemFigures {
     DWORD sectorsPerCluster = 0, bytesPerSector = 0, freeClusters = 0, totalClusters = 0;

@@ -258,6 +258,30 @@ TEST_F(ReportPageTest, TheTitleIsTheFolderShownOrTheTenLargestListing)
     main->SendMessage(WM_COMMAND, ID_TOP_TEN);
     ASSERT_TRUE(doc->m_bTopTen);
     EXPECT_EQ(list->GetReportTitle(), "Top 10 largest directories");
+    main->SendMessage(WM_COMMAND, ID_LARGEST_FILES);
+    EXPECT_EQ(list->GetReportTitle(), "Largest files of T:");
+    doc->m_pTreeCtrl->SelectItem(Item(doc, "a\\b"));
+    main->SendMessage(WM_COMMAND, ID_FILE_TYPES);
+    EXPECT_EQ(list->GetReportTitle(), "File types of T:\\a\\b");
+}
+
+TEST_F(ReportPageTest, AListingPrintsItsOwnColumnRightOfThePercent)
+{
+    OpenFolderOfFiles(3);
+    auto canvas = Page();
+    CPrintInfo info;
+    PrintPage(*canvas, info, 1);
+    const report::RowColumns columns = report::ColumnsFor(canvas->Width());
+    const int top = report::RowY(0, lineHeight);
+    EXPECT_EQ(DarkSpan(*canvas, top, top + lineHeight, columns.percentRight).first, -1) << "the contents have four columns";
+
+    main->SendMessage(WM_COMMAND, ID_LARGEST_FILES);
+    ASSERT_EQ(list->GetExtraColumnText(0), "\\rows");
+    canvas = Page();
+    PrintPage(*canvas, info, 1);
+    const auto folder = DarkSpan(*canvas, top, top + lineHeight, columns.percentRight);
+    EXPECT_GT(folder.first, columns.percentRight) << "the folder's path";
+    EXPECT_LT(folder.last, canvas->Width());
 }
 
 } // namespace

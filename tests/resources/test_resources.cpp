@@ -195,6 +195,8 @@ TEST(Resources, Menus)
               "  -\n"
               "  Disk vs. Directory=32793\n"
               "  Top &10 Directories=32794\n"
+              "  Largest &Files=32796\n"
+              "  File &Types=32797\n"
               "  -\n"
               "  &Folder Properties=32784\n"
               "&Window\n"
@@ -271,8 +273,8 @@ TEST(Resources, AcceleratorsAndToolbar)
 
     // Version 1, 16x16 images, 9 items: Print | Refresh, Up | Disk vs.
     // Directory, Top Ten, Delete, Properties.
-    const std::vector<WORD> toolbar = {1, 16, 16, 9, 57607, 0, 32792, 32791, 0,
-                                       32793, 32794, 32785, 32784};
+    const std::vector<WORD> toolbar = {1, 16, 16, 11, 57607, 0, 32792, 32791, 0,
+                                       32793, 32794, 32796, 32797, 32785, 32784};
     std::vector<WORD> words = ToolbarWords();
     EXPECT_EQ(words, toolbar);
     for (size_t i = 4; i < words.size(); ++i)
@@ -646,15 +648,15 @@ void CheckDisabledIsGrey(UINT id)
 
 TEST(Resources, ToolbarBitmaps)
 {
-    CheckStrip(IDB_TOOLBAR, 7);
-    CheckStrip(IDB_TOOLBAR_DISABLED, 7);
-    CheckStrip(IDB_TOOLBAR_HOT, 7);
+    CheckStrip(IDB_TOOLBAR, 9);
+    CheckStrip(IDB_TOOLBAR_DISABLED, 9);
+    CheckStrip(IDB_TOOLBAR_HOT, 9);
     CheckStrip(IDB_DRIVES, 5);
     CheckStrip(IDB_DRIVES_DISABLED, 5);
     CheckStrip(IDB_DRIVES_HOT, 5);
 
     // Each state has its own look for every image.
-    for (int image = 0; image < 7; ++image) {
+    for (int image = 0; image < 9; ++image) {
         EXPECT_GT(DifferentPixels(IDB_TOOLBAR, IDB_TOOLBAR_DISABLED, image), 0) << image;
         EXPECT_GT(DifferentPixels(IDB_TOOLBAR, IDB_TOOLBAR_HOT, image), 0) << image;
     }
@@ -667,7 +669,7 @@ TEST(Resources, ToolbarBitmaps)
 
     LoadedBitmap classic(IDR_MAINFRAME);
     ASSERT_TRUE(classic.Loaded());
-    EXPECT_EQ(classic.Width(), 112);
+    EXPECT_EQ(classic.Width(), 144);
     EXPECT_EQ(classic.Height(), 16);
     EXPECT_EQ(classic.Bits(), 4);
 }

@@ -46,17 +46,36 @@ protected:
 
     // The one check: the totals the views use agree with the tree, and the
     // tree is the one a fresh search of the drive gives.
+    static std::vector<std::string> RowLines(CHeftList* list)
+    {
+        std::vector<std::string> lines;
+        for (int row = 0; row < list->GetRowCount(); ++row)
+            lines.push_back(Row(list, row)->GetName().str() + "|" + std::to_string(Row(list, row)->GetSize()) + "|" +
+                            list->GetExtraColumnText(row).str());
+        return lines;
+    }
+    // The one check: the totals the views use agree with the tree, a listing
+    // shown is the one the model gives now, and the tree, the file types and
+    // the largest files are the ones a fresh search of the drive gives.
     static void ExpectAsAFreshSearch(CHeftDoc* doc)
     {
         CTreeCtrl& tree = *doc->m_pTreeCtrl;
         const std::vector<std::string> now = TreeLines(doc);
+        const std::vector<std::string> files = DescribeFiles(doc);
         EXPECT_EQ(doc->m_nDriveTotal, Record(tree, doc->m_hRootItem)->GetSize());
         const std::int64_t shown =
-            doc->m_bTopTen ? doc->m_nDriveTotal : Record(tree, tree.GetSelectedItem())->GetSize();
+            doc->ShowsDriveListing() ? doc->m_nDriveTotal : Record(tree, tree.GetSelectedItem())->GetSize();
         EXPECT_EQ(doc->m_nFolderTotal, shown) << "the shown folder's total";
+        if (doc->m_listState != ListState::Contents && doc->m_listState != ListState::TopTen) {
+            CHeftList* list = ListOf(doc);
+            const std::vector<std::string> rows = RowLines(list);
+            doc->FillListing(*list);
+            EXPECT_EQ(rows, RowLines(list)) << "the listing shown, and the one the model gives now";
+        }
         const int unreadable = doc->m_nUnreadableFolders;
         doc->OnRefresh();
         EXPECT_EQ(now, TreeLines(doc)) << "the tree before a fresh search, and after it";
+        EXPECT_EQ(files, DescribeFiles(doc)) << "the file types and largest files before a fresh search, and after it";
         EXPECT_EQ(doc->m_nUnreadableFolders, unreadable);
     }
 
@@ -130,6 +149,32 @@ TEST_F(ExactAfterDeleteTest, EveryKindOfDeleteLeavesTheTreeAFreshSearchWouldGive
              ASSERT_TRUE(doc->m_bTopTen);
              Select(list, FindRow(list, "leaf"));
              EXPECT_EQ(DeleteAnsweringYes(list), 1);
+         }},
+        {"the largest file, from its listing", [](FixtureDrive& drive, CHeftDoc* doc, CHeftList* list) {
+             doc->OnLargestFiles();
+             ASSERT_EQ(Row(list, 0)->GetName(), "big.bin");
+             Select(list, 0);
+             EXPECT_EQ(DeleteAnsweringYes(list), 1);
+             EXPECT_FALSE(Exists(drive, "top\\leaf\\big.bin"));
+             EXPECT_EQ(FindRow(list, "big.bin"), -1) << "the row goes";
+             EXPECT_EQ(doc->m_listState, ListState::LargestFiles) << "the listing stays";
+         }},
+        {"a folder of several large files, beside the largest files", [](FixtureDrive&, CHeftDoc* doc, CHeftList* list) {
+             doc->OnLargestFiles();
+             Show(doc, Item(doc, "a"));
+             EXPECT_EQ(DeleteAnsweringYes(TreeOf(doc)), 1);
+             EXPECT_EQ(FindRow(list, "f1.bin"), -1);
+             EXPECT_EQ(FindRow(list, "x.bin"), -1) << "a file of its subfolder";
+         }},
+        {"a folder, beside the file types of its parent", [](FixtureDrive&, CHeftDoc* doc, CHeftList* list) {
+             Show(doc, Item(doc, "p"));
+             doc->OnFileTypes();
+             ASSERT_EQ(RowLines(list), (std::vector<std::string>{".bin|71|5"}));
+             Show(doc, Item(doc, "p\\gone"));
+             EXPECT_EQ(RowLines(list), (std::vector<std::string>{".bin|20|2"})) << "the listing follows the tree";
+             EXPECT_EQ(DeleteAnsweringYes(TreeOf(doc)), 1);
+             Show(doc, Item(doc, "p"));
+             EXPECT_EQ(RowLines(list), (std::vector<std::string>{".bin|51|3"}));
          }},
     };
     for (const Case& c : cases) {
@@ -213,6 +258,24 @@ TEST_F(ExactAfterDeleteTest, RefreshFolderReadsTheFolderAgainUpToTheRootAndKeeps
     TreeOf(doc)->SendMessage(WM_COMMAND, ID_REFRESH_FOLDER);
     EXPECT_NE(FindRow(list, "more.bin"), -1);
     ExpectAsAFreshSearch(doc);
+
+    // Beside the largest files and the file types: files added, grown and
+    // removed, a folder new and one gone.
+    for (ListState state : {ListState::LargestFiles, ListState::FileTypes}) {
+        SCOPED_TRACE(static_cast<int>(state));
+        doc->ToggleListing(state);
+        // Largest Files selected the folder of its first row.
+        Show(doc, Item(doc, "p"));
+        drive.File("p\\q\\added.bin", 98765);
+        drive.File("p\\q\\Added.TXT", 5);
+        DeleteFileW(ToWidePath(drive.Path("p\\q\\s.bin")).c_str());
+        drive.File(state == ListState::FileTypes ? "p\\fresh\\f.dat" : "p\\fresh2\\f.dat", 77);
+        TreeOf(doc)->SendMessage(WM_COMMAND, ID_REFRESH_FOLDER);
+        EXPECT_EQ(doc->m_listState, state) << "the listing stays";
+        if (state == ListState::LargestFiles) EXPECT_EQ(Row(list, 0)->GetName(), "added.bin");
+        else EXPECT_NE(FindRow(list, ".txt"), -1);
+        ExpectAsAFreshSearch(doc);
+    }
     MakeReadOnly(drive, "p\\q\\r\\ro.bin", false);
 }
 

@@ -322,7 +322,7 @@ TEST_F(ListFillTest, ARowChangeMovesTheTreeOnlyWhileTheTenLargestAreListed)
     EXPECT_EQ(tree.GetSelectedItem(), doc->m_hRootItem);
 
     // In top-ten mode the tree follows the row, and the rows stay.
-    doc->m_bTopTen = TRUE;
+    doc->SetListState(ListState::TopTen);
     list->GetListCtrl().SetItemState(0, LVIS_SELECTED, LVIS_SELECTED);
     EXPECT_EQ(tree.GetSelectedItem(), Item(doc, "a"));
     EXPECT_EQ(RowNames(list), (std::vector<std::string>{"a", "b"}));

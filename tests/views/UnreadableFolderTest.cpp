@@ -175,7 +175,7 @@ TEST_F(UnreadableFolderTest, ARefreshThatReadsEverythingClearsTheMarksAndTheCoun
         if (searchable) GTEST_SKIP() << "this system lets a folder held without sharing be searched";
         CHeftDoc* doc = Open(drive);
         ASSERT_NE(doc, nullptr);
-        EXPECT_TRUE(main->m_wndStatusBar.GetPaneText(0).str().ends_with("; 1 folders could not be read"))
+        EXPECT_TRUE(main->m_wndStatusBar.GetPaneText(0).str().ends_with("; 1 folder could not be read"))
             << main->m_wndStatusBar.GetPaneText(0).GetString();
     }
     CHeftDoc* doc = dynamic_cast<CHeftDoc*>(app.GetDocTemplates().front()->GetDocuments().front());

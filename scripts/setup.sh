@@ -83,13 +83,17 @@ if [ ! -e "$binfmt/qemu-i386" ]; then
     # any OS ABI, executable or position-independent (type 2 or 3), machine 3.
     magic='\x7fELF\x01\x01\x01\x00\x00\x00\x00\x00\x00\x00\x00\x00\x02\x00\x03\x00'
     mask='\xff\xff\xff\xff\xff\xff\xff\x00\xff\xff\xff\xff\xff\xff\xff\xff\xfe\xff\xff\xff'
-    # A run beside this one may register it first: the write then fails, and the check below tells.
+    # A run beside this one may register it first: the write then fails, and the entry is there.
     write_as_root "registering the emulator for 32-bit programs" \
-        ":qemu-i386:M::$magic:$mask:/usr/bin/qemu-i386-static:F" "$binfmt/register" 2>/dev/null || true
+        ":qemu-i386:M::$magic:$mask:/usr/bin/qemu-i386-static:F" "$binfmt/register" || true
+    if [ ! -e "$binfmt/qemu-i386" ]; then
+        echo "setup: the emulator for 32-bit programs could not be registered ($binfmt/register)" >&2
+        exit 1
+    fi
 elif [ "$(head -n1 "$binfmt/qemu-i386")" != enabled ]; then
     write_as_root "enabling the emulator for 32-bit programs" 1 "$binfmt/qemu-i386"
 fi
 if ! runs_32bit; then
-    echo "setup: 32-bit programs do not run, even with the emulator registered ($binfmt/qemu-i386)" >&2
+    echo "setup: 32-bit programs do not run, even through the emulator registered in $binfmt/qemu-i386" >&2
     exit 1
 fi

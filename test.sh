@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # The test command: installs what is missing, builds the 64-bit and the 32-bit
 # Windows program with all test executables, runs the pure-logic tests
-# natively under AddressSanitizer and UBSan, then every test executable under
-# Wine with no display. The last lines are the CTest summary of the Wine run;
-# the exit code is non-zero if anything failed.
+# natively under AddressSanitizer and UBSan and once more as 32-bit code under
+# UBSan, then every test executable under Wine with no display. The last lines
+# are the CTest summary of the Wine run; the exit code is non-zero if anything
+# failed.
 set -euo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")"
 root=$(pwd)
@@ -20,9 +21,11 @@ build() {  # build FOLDER [cmake options...]
 build build/win64 -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-x86_64.cmake"
 build build/win32 -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-i686.cmake"
 build build/native
+build build/native32 -DCMAKE_TOOLCHAIN_FILE="$root/cmake/linux-i386.cmake"
 
 native_rc=0
 (cd build/native && ctest --output-on-failure) || native_rc=$?
+(cd build/native32 && ctest --output-on-failure) || native_rc=$?
 
 wine_rc=0
 (cd build/win64 && ctest --output-on-failure) || wine_rc=$?

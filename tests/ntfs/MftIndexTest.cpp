@@ -18,7 +18,7 @@ struct Result {
     int unalignedReads;
 };
 
-Result Build(MemoryVolume volume, const Progress& progress = {})
+Result Build(StrictVolume&& volume, const Progress& progress = {})
 {
     Result result{};
     result.outcome = BuildIndex(volume, progress, result.index);
@@ -180,6 +180,7 @@ struct SplitFile {
     std::uint64_t baseNumber, lowNumber, highNumber;
     std::uint16_t statedBaseSequence = 1;  // as the extensions state it
     bool listNonResident = false;
+    std::uint64_t listCluster = 60;  // where a non-resident list lies
 };
 
 void AddSplitFile(TestVolume& v, const SplitFile& s, std::uint64_t parent)
@@ -191,8 +192,8 @@ void AddSplitFile(TestVolume& v, const SplitFile& s, std::uint64_t parent)
     RecordBuilder record;
     record.Resident(kStandardInformation, StandardInformation(1));
     if (s.listNonResident) {
-        v.clusterData[60] = list;
-        record.NonResident(kAttributeList, EncodeRuns({{1, 60}}), list.size());
+        v.clusterData[s.listCluster] = list;
+        record.NonResident(kAttributeList, EncodeRuns({{1, static_cast<std::int64_t>(s.listCluster)}}), list.size());
     } else {
         record.Resident(kAttributeList, list);
     }
@@ -244,6 +245,32 @@ TEST(NtfsIndex, FolderWithItsNameInAnExtension)
     v.Put(extension, 17);
     v.File(Reference(30, 1), u"inside", 9);
     EXPECT_EQ(TreeOf(v), "0{split folder 9{}}");
+}
+
+TEST(NtfsIndex, ClustersAndSizesPast32Bits)
+{
+    // 64 TiB in 4 KiB clusters. The MFT's pieces jump up and down across
+    // 2^32 clusters (offsets of five bytes either way); the upcase table and
+    // an attribute list lie above it too.
+    constexpr std::uint64_t k4G = std::uint64_t{1} << 32;
+    TestVolume v;
+    v.clusters = 4 * k4G;
+    v.mftRuns = {{2, static_cast<std::int64_t>(k4G + 16)}, {3, 40}, {3, static_cast<std::int64_t>(3 * k4G + 5)}};
+    v.upcaseCluster = 2 * k4G + 7;
+    const auto folder = v.Folder(kRoot, u"big");
+    // Sizes whose low 32 bits alone would read as 1 and 705,032,704.
+    RecordBuilder file = Entry(false, {{folder, u"just over 4 GiB", kWin32}});
+    file.attributes.pop_back();
+    file.NonResident(kData, EncodeRuns({{1 << 20, static_cast<std::int64_t>(3 * k4G + 100)}, {1, 50}}), k4G + 1);
+    v.Put(file);
+    v.File(folder, u"5 GB", 5'000'000'000);
+    AddSplitFile(v, {24, 20, 28, 1, true, 4 * k4G - 1}, folder);
+    const Result result = Build(v.Sparse());
+    ASSERT_EQ(result.outcome, Outcome::Done);
+    EXPECT_EQ(Tree(result.index), "0{big 9294969297{}}");
+    EXPECT_EQ(result.index.recordsRead, v.RecordCount());
+    EXPECT_EQ(result.index.skippedRecords, 0u);
+    EXPECT_EQ(result.unalignedReads, 0);
 }
 
 struct LayoutCase {

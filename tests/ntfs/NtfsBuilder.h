@@ -1,8 +1,8 @@
 #pragma once
 // Small NTFS volumes made in memory: a boot sector, MFT records with their
-// fix-ups, attributes and run lists, and a volume that refuses unaligned
-// reads as a volume handle on Windows does. Shared by the tests and the
-// parser's benchmark.
+// fix-ups, attributes and run lists, and volumes (whole, or sparse for huge
+// ones) that refuse unaligned reads as a volume handle on Windows does.
+// Shared by the tests and the parser's benchmark.
 #include <algorithm>
 #include <cstdint>
 #include <map>
@@ -211,11 +211,11 @@ struct RecordBuilder {
 
 // --- a volume ---------------------------------------------------------------
 
-// A volume in memory that refuses what a volume handle refuses: an offset,
-// length or buffer not aligned to the sector size. Such reads are counted.
-class MemoryVolume : public VolumeSource {
+// A volume that refuses what a volume handle refuses: an offset, length or
+// buffer not aligned to the sector size. Such reads are counted.
+class StrictVolume : public VolumeSource {
 public:
-    MemoryVolume(Bytes image, std::uint32_t sectorSize) : image(std::move(image)), sectorSize(sectorSize) {}
+    explicit StrictVolume(std::uint32_t sectorSize) : sectorSize(sectorSize) {}
     std::uint32_t SectorSize() const override { return sectorSize; }
     bool Read(std::uint64_t offset, std::span<std::uint8_t> buffer) override
     {
@@ -224,16 +224,69 @@ public:
             ++unalignedReads;
             return false;
         }
-        if (offset >= failFrom || offset > image.size() || buffer.size() > image.size() - offset)
+        return offset < failFrom && Fetch(offset, buffer);
+    }
+
+    std::uint32_t sectorSize;
+    int unalignedReads = 0;
+    std::uint64_t failFrom = UINT64_MAX;  // reads at or past this offset fail
+
+protected:
+    virtual bool Fetch(std::uint64_t offset, std::span<std::uint8_t> buffer) = 0;
+};
+
+// The whole volume in memory.
+class MemoryVolume : public StrictVolume {
+public:
+    MemoryVolume(Bytes image, std::uint32_t sectorSize) : StrictVolume(sectorSize), image(std::move(image)) {}
+    Bytes image;
+
+protected:
+    bool Fetch(std::uint64_t offset, std::span<std::uint8_t> buffer) override
+    {
+        if (offset > image.size() || buffer.size() > image.size() - offset)
             return false;
         std::copy_n(image.begin() + static_cast<std::ptrdiff_t>(offset), buffer.size(), buffer.begin());
         return true;
     }
+};
 
-    Bytes image;
-    std::uint32_t sectorSize;
-    int unalignedReads = 0;
-    std::uint64_t failFrom = UINT64_MAX;  // reads at or past this offset fail
+// A volume of any size, of which only the sectors written are kept: the rest
+// reads as zeros.
+class SparseVolume : public StrictVolume {
+public:
+    SparseVolume(std::uint64_t size, std::uint32_t sectorSize) : StrictVolume(sectorSize), size(size) {}
+    void Write(std::uint64_t offset, std::span<const std::uint8_t> bytes)
+    {
+        for (std::size_t done = 0; done < bytes.size();) {
+            Bytes& sector = sectors[(offset + done) / sectorSize];
+            sector.resize(sectorSize);
+            const auto at = static_cast<std::size_t>((offset + done) % sectorSize);
+            const std::size_t piece = std::min<std::size_t>(sectorSize - at, bytes.size() - done);
+            std::copy_n(bytes.begin() + static_cast<std::ptrdiff_t>(done), piece, sector.begin() + static_cast<std::ptrdiff_t>(at));
+            done += piece;
+        }
+    }
+
+protected:
+    bool Fetch(std::uint64_t offset, std::span<std::uint8_t> buffer) override
+    {
+        if (offset > size || buffer.size() > size - offset)
+            return false;
+        for (std::size_t done = 0; done < buffer.size(); done += sectorSize) {
+            const auto it = sectors.find((offset + done) / sectorSize);
+            const auto target = buffer.subspan(done, sectorSize);
+            if (it == sectors.end())
+                std::fill(target.begin(), target.end(), std::uint8_t{0});
+            else
+                std::copy(it->second.begin(), it->second.end(), target.begin());
+        }
+        return true;
+    }
+
+private:
+    std::uint64_t size;
+    std::map<std::uint64_t, Bytes> sectors;  // by sector number
 };
 
 inline constexpr std::uint16_t kRootSequence = 5;
@@ -348,11 +401,11 @@ struct TestVolume {
         return record;
     }
 
-    Bytes Image() const
+    // Hands every piece of the volume to `write(offset, bytes)`, later pieces over earlier ones.
+    template <class Write>
+    void Lay(Write&& write) const
     {
-        Bytes image(clusters * clusterSize);
-        const Bytes boot = BootSector();
-        std::copy(boot.begin(), boot.end(), image.begin());
+        write(0, BootSector());
 
         std::map<std::uint64_t, Bytes> all = records;
         all.try_emplace(0, MftRecord().Build(recordSize));
@@ -367,13 +420,13 @@ struct TestVolume {
         upcase.Resident(kFileName, FileNameValue(kRoot, u"$UpCase"))
             .NonResident(kData, EncodeRuns({{131072 / clusterSize, static_cast<std::int64_t>(upcaseCluster)}}), 131072);
         all.try_emplace(10, upcase.Build(recordSize));
-        for (std::uint32_t unit = 0; unit < 65536; ++unit) {
-            const std::uint32_t upper = unit >= u'a' && unit <= u'z' ? unit - 32 : unit;
-            fixture::Put(image, upcaseCluster * clusterSize + 2 * unit, upper, 2);
-        }
+        Bytes table(131072);
+        for (std::uint32_t unit = 0; unit < 65536; ++unit)
+            fixture::Put(table, 2 * unit, unit >= u'a' && unit <= u'z' ? unit - 32 : unit, 2);
+        write(upcaseCluster * clusterSize, table);
 
         for (const auto& [cluster, bytes] : clusterData)
-            std::copy(bytes.begin(), bytes.end(), image.begin() + static_cast<std::ptrdiff_t>(cluster * clusterSize));
+            write(cluster * clusterSize, bytes);
         for (const auto& [number, bytes] : all) {
             std::uint64_t offset = number * recordSize;  // within the MFT, mapped through its runs
             for (std::size_t i = 0; i < bytes.size(); i += 512, offset += 512) {
@@ -381,18 +434,33 @@ struct TestVolume {
                 for (const RunSpec& run : mftRuns) {
                     if (vcn < run.length) {
                         const std::uint64_t disk = (static_cast<std::uint64_t>(run.lcn) + vcn) * clusterSize + offset % clusterSize;
-                        std::copy_n(bytes.begin() + static_cast<std::ptrdiff_t>(i), 512,
-                                    image.begin() + static_cast<std::ptrdiff_t>(disk));
+                        write(disk, std::span(bytes).subspan(i, 512));
                         break;
                     }
                     vcn -= run.length;
                 }
             }
         }
+    }
+
+    Bytes Image() const
+    {
+        Bytes image(clusters * clusterSize);
+        Lay([&](std::uint64_t offset, std::span<const std::uint8_t> bytes) {
+            std::copy(bytes.begin(), bytes.end(), image.begin() + static_cast<std::ptrdiff_t>(offset));
+        });
         return image;
     }
 
     MemoryVolume Volume() const { return MemoryVolume(Image(), sectorSize); }
+
+    // The volume for one too large to hold in memory.
+    SparseVolume Sparse() const
+    {
+        SparseVolume volume(clusters * clusterSize, sectorSize);
+        Lay([&](std::uint64_t offset, std::span<const std::uint8_t> bytes) { volume.Write(offset, bytes); });
+        return volume;
+    }
 };
 
 }  // namespace ntfs::fixture

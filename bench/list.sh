@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
 # The contents list's fill of a folder of 10,000 and one of 100,000 files,
 # each against a bare FindFirstFileA walk of the same folder in the same Wine
-# process (medians of several rounds). Last line:
-#   list ratio10k=R1 ms10k=T1 ratio100k=R2 ms100k=T2
+# process (medians of several rounds), and the fill of the 1,000-row Largest
+# Files listing of the drive against the fill of a folder of 1,000 files.
+# Last line:
+#   list ratio10k=R1 ms10k=T1 ratio100k=R2 ms100k=T2 largest_ratio=L ms_largest=T3
 # Uses its own Wine prefix (build/wine-bench) and fixture folder
 # (build/bench-list), which appears there as drive Q:.
 set -euo pipefail
@@ -25,7 +27,7 @@ export WINEDEBUG=-all
 # Sparse files of assorted sizes, mostly ordinary files of a few types; one in
 # a hundred is a program (a real one, hard-linked from the prefix), whose icon
 # is its own, so the shell is asked about each of them.
-fixture_version=2
+fixture_version=3
 if [ "$(cat "$fixture/.complete" 2>/dev/null)" != "$fixture_version" ]; then
     rm -rf "$fixture"
     python3 - "$fixture" "$WINEPREFIX/drive_c/windows/system32/notepad.exe" "$fixture_version" <<'PY'
@@ -35,7 +37,7 @@ os.makedirs(root)
 sample = os.path.join(root, ".program")
 shutil.copyfile(program, sample)
 kinds = [".txt", ".dat", ".log", ".jpg", ".bin", ".doc", ".csv", ".xml"]
-for folder, count in (("f10k", 10000), ("f100k", 100000)):
+for folder, count in (("f1k", 1000), ("f10k", 10000), ("f100k", 100000)):
     path = os.path.join(root, folder)
     os.makedirs(path)
     for i in range(count):

@@ -3,12 +3,14 @@
 # an NTFS image, made once under build/bench-ntfs and mounted read-only. One
 # drive letter shows the volume raw and mounted, so the program reads its
 # master file table; another shows the mount alone, so the program walks it.
-# Last line: ntfs ratio=R ratio_native=N records_per_s=S bytes_per_folder=B
+# Last line: ntfs ratio=R ratio_native=N records_per_s=S bytes_per_folder=B ratio0=R0 collect=C
 #   R = median MFT open / median walk open of the same volume
 #   N = median MFT open / median walk open of the same tree on the native
 #       file system (the scan benchmark's drive)
 #   S = MFT records the parser reads per second natively, over the image's MFT
 #   B = heap growth per folder while the MFT-searched document is open
+#   R0 = R with the search keeping no file types and no largest files
+#   C = R / R0: what the file collections cost the MFT open against the walk's
 # The line before it: ntfs large: folders=100000 files=1000000 open_ms=T growth=G
 #   G = median MFT open of a volume five times as large (the scan benchmark's
 #       large tree: 100 top folders of 1,000 folders with 10 empty files each)
@@ -84,4 +86,5 @@ if [ -n "$large" ]; then
 fi
 awk -v mft="$(value "$mft" open_ms)" -v walk="$(value "$walk" open_ms)" -v native="$(value "$native" open_ms)" \
     -v rate="$records_per_s" -v bytes="$(value "$mft" bytes_per_folder)" \
-    'BEGIN {printf "ntfs ratio=%.3f ratio_native=%.3f records_per_s=%s bytes_per_folder=%s\n", mft / walk, mft / native, rate, bytes}'
+    -v mft0="$(value "$mft" open0_ms)" -v walk0="$(value "$walk" open0_ms)" \
+    'BEGIN {printf "ntfs ratio=%.3f ratio_native=%.3f records_per_s=%s bytes_per_folder=%s ratio0=%.3f collect=%.3f\n", mft / walk, mft / native, rate, bytes, mft0 / walk0, (mft / walk) / (mft0 / walk0)}'

@@ -4,12 +4,14 @@
 # FindFirstFileW walk of the same drive in the same Wine process, and against
 # `du -sb` of the folder natively; then one open of a drive five times as
 # large (100,000 folders, 1,000,000 empty files) in a process of its own.
-# Last line: scan ratio=R ratio_w=RW ratio_p=P folders=N files=M bytes_per_folder=B du_ratio=D threads=T
+# Last line: scan ratio=R ratio_w=RW ratio_p=P folders=N files=M bytes_per_folder=B du_ratio=D threads=T collect=C
 #   R  = median open time / median FindFirstFileA-walk time
 #   RW = median open time / median FindFirstFileW-walk time
 #   P  = median open time / median time of a bare wide walk on T threads
 #   B  = heap growth per folder while the drive's document is open
 #   D  = median open time / median du time
+#   C  = median open time / median open time without the file collections
+#        (the file types and the largest files), in the same run
 #   T  = worker threads reading folder listings ahead of the walk
 # The line before it: scan large: ... growth=G memory=M
 #   G  = open time of the large drive / median open time of the small one
@@ -75,4 +77,5 @@ awk -v open="$open_ms" -v walk="$(value "$result" walk_ms)" -v walkw="$(value "$
     -v walkp="$(value "$result" walkp_ms)" \
     -v folders="$(value "$result" folders)" -v files="$(value "$result" files)" \
     -v bytes="$(value "$result" bytes_per_folder)" -v threads="$(value "$result" threads)" \
-    'BEGIN {printf "scan ratio=%.2f ratio_w=%.2f ratio_p=%.2f folders=%s files=%s bytes_per_folder=%s du_ratio=%.1f threads=%s\n", open / walk, open / walkw, open / walkp, folders, files, bytes, open / du, threads}'
+    -v plain="$(value "$result" open0_ms)" \
+    'BEGIN {printf "scan ratio=%.2f ratio_w=%.2f ratio_p=%.2f folders=%s files=%s bytes_per_folder=%s du_ratio=%.1f threads=%s collect=%.3f\n", open / walk, open / walkw, open / walkp, folders, files, bytes, open / du, threads, open / plain}'

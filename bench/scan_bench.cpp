@@ -7,12 +7,14 @@
 //
 // Usage: HEFT_BENCH_DRIVE=B: HEFT_BENCH_ROUNDS=5 scan_bench.exe
 // (not on the command line: the application would open that drive at start-up)
-// Prints: open_ms=... open1_ms=... walk_ms=... walkw_ms=... walkp_ms=... (medians)
+// Prints: open_ms=... open1_ms=... open0_ms=... walk_ms=... walkw_ms=... walkp_ms=... (medians)
 // folders=N files=M bytes_per_folder=B threads=T; walkp is the bare wide walk
-// on as many threads as the scan's read-ahead uses.
+// on as many threads as the scan's read-ahead uses; open0 is the open
+// without the file collections (file types, largest files).
 //
-// HEFT_BENCH_OPEN_ONLY=1 times the open alone: open_ms=... (median)
-// folders=N bytes_per_folder=B method=mft|walk.
+// HEFT_BENCH_OPEN_ONLY=1 times the open alone: open_ms=... open0_ms=...
+// (medians, with and without the file collections) folders=N
+// bytes_per_folder=B method=mft|walk.
 //
 // HEFT_BENCH_ONCE=1 opens the drive once, first thing, and prints
 // open_ms=... held=H peak=P: the heap the finished document holds, and how
@@ -211,33 +213,38 @@ int main()
 
     MSG msg;
     if (std::getenv("HEFT_BENCH_OPEN_ONLY")) {
-        std::vector<double> openMs;
+        std::vector<double> openMs, openPlainMs;
         long long bytesPerFolder = 0;
         unsigned folders = 0;
         bool mft = false;
         for (int round = 0; round < rounds; ++round) {
-            const long long heapBefore = HeapBytesInUse();
-            const double start = NowMs();
-            CHeftDoc* doc = app.OpenDrive(drive.c_str());
-            openMs.push_back(NowMs() - start);
-            if (!doc) {
-                std::fprintf(stderr, "the drive could not be opened\n");
-                return 1;
+            // Each round opens the drive with the file collections and without them.
+            for (bool collect : {true, false}) {
+                CHeftDoc::SetCollectFiles(collect);
+                const long long heapBefore = HeapBytesInUse();
+                const double start = NowMs();
+                CHeftDoc* doc = app.OpenDrive(drive.c_str());
+                (collect ? openMs : openPlainMs).push_back(NowMs() - start);
+                if (!doc) {
+                    std::fprintf(stderr, "the drive could not be opened\n");
+                    return 1;
+                }
+                folders = doc->m_pTreeCtrl->GetCount() - 1;
+                mft = doc->m_summary.method == ScanSummary::Method::MasterFileTable;
+                if (round == 0 && collect && folders > 0) bytesPerFolder = (HeapBytesInUse() - heapBefore) / folders;
+                app.CloseAllDocuments();
+                while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
             }
-            folders = doc->m_pTreeCtrl->GetCount() - 1;
-            mft = doc->m_summary.method == ScanSummary::Method::MasterFileTable;
-            if (round == 0 && folders > 0) bytesPerFolder = (HeapBytesInUse() - heapBefore) / folders;
-            app.CloseAllDocuments();
-            while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
+            CHeftDoc::SetCollectFiles(true);
         }
-        std::printf("open_ms=%.1f folders=%u bytes_per_folder=%lld method=%s\n", Median(openMs), folders,
-                    bytesPerFolder, mft ? "mft" : "walk");
+        std::printf("open_ms=%.1f open0_ms=%.1f folders=%u bytes_per_folder=%lld method=%s\n", Median(openMs),
+                    Median(openPlainMs), folders, bytesPerFolder, mft ? "mft" : "walk");
         if (main) main->DestroyWindow();
         return 0;
     }
 
     WalkCount count;
-    std::vector<double> openMs, openAloneMs, walkMs, walkWideMs, walkParallelMs;
+    std::vector<double> openMs, openAloneMs, openPlainMs, walkMs, walkWideMs, walkParallelMs;
     std::wstring wideDrive(drive.begin(), drive.end());
     long long bytesPerFolder = 0;
     for (int round = 0; round < rounds; ++round) {
@@ -286,11 +293,20 @@ int main()
         CFolderReader::SetScanWorkers(-1);
         app.CloseAllDocuments();
         while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
+
+        // And without the file collections (file types, largest files).
+        CHeftDoc::SetCollectFiles(false);
+        start = NowMs();
+        doc = app.OpenDrive(drive.c_str());
+        openPlainMs.push_back(NowMs() - start);
+        CHeftDoc::SetCollectFiles(true);
+        app.CloseAllDocuments();
+        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
     }
-    std::printf("open_ms=%.1f open1_ms=%.1f walk_ms=%.1f walkw_ms=%.1f walkp_ms=%.1f folders=%ld files=%ld "
-                "bytes_per_folder=%lld threads=%d\n",
-                Median(openMs), Median(openAloneMs), Median(walkMs), Median(walkWideMs), Median(walkParallelMs),
-                count.folders, count.files, bytesPerFolder, CFolderReader::ScanWorkers());
+    std::printf("open_ms=%.1f open1_ms=%.1f open0_ms=%.1f walk_ms=%.1f walkw_ms=%.1f walkp_ms=%.1f folders=%ld "
+                "files=%ld bytes_per_folder=%lld threads=%d\n",
+                Median(openMs), Median(openAloneMs), Median(openPlainMs), Median(walkMs), Median(walkWideMs),
+                Median(walkParallelMs), count.folders, count.files, bytesPerFolder, CFolderReader::ScanWorkers());
     if (main) main->DestroyWindow();
     return 0;
 }

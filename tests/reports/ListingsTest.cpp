@@ -40,15 +40,6 @@ protected:
         return enabled;
     }
 
-    // Name, size and the listing's own column of every row.
-    static std::vector<std::string> Rows(CHeftList* list)
-    {
-        std::vector<std::string> rows;
-        for (int row = 0; row < list->GetRowCount(); ++row)
-            rows.push_back(Row(list, row)->GetName().str() + " " + std::to_string(Row(list, row)->GetSize()) + " " +
-                           list->GetExtraColumnText(row).str());
-        return rows;
-    }
     static std::string HeaderText(CHeftList* list, int column)
     {
         wchar_t text[64] = {};
@@ -61,7 +52,13 @@ protected:
         return WideToUtf8(text).str();
     }
 
-    // Files of every kind the listings must tell apart.
+    // Opens a drive of files of every kind the listings must tell apart, and
+    // shows one of its folders.
+    void OpenShowingBuilt(const std::string& folder)
+    {
+        Build(drive);
+        ASSERT_TRUE(OpenShowing(drive, folder, doc, list));
+    }
     static void Build(FixtureDrive& drive)
     {
         drive.File("tie-b.bin", 300);
@@ -73,26 +70,26 @@ protected:
         drive.File("c\\.bashrc", 2);
         drive.File("c\\huge.iso", 5ull << 30); // sparse: no disk space
     }
+
+    FixtureDrive drive{'T'};
+    CHeftDoc* doc = nullptr;
+    CHeftList* list = nullptr;
 };
 
 } // namespace
 
 TEST_F(ListingsTest, LargestFilesListsEveryFileOfTheDriveLargestFirstWithItsFolder)
 {
-    FixtureDrive drive('T');
-    Build(drive);
-    CHeftDoc* doc = nullptr;
-    CHeftList* list = nullptr;
-    ASSERT_TRUE(OpenShowing(drive, "a", doc, list));
+    OpenShowingBuilt("a");
     EXPECT_EQ(list->ColumnCount(), 4);
 
     Command(ID_LARGEST_FILES);
     EXPECT_TRUE(Checked(ID_LARGEST_FILES));
     EXPECT_EQ(HeaderText(list, 4), "Folder");
-    EXPECT_EQ(Rows(list), (std::vector<std::string>{
-                              "huge.iso " + std::to_string(5ull << 30) + " \\c", "tie-a.bin 300 \\a",
-                              "tie-b.bin 300 \\", "Photo.JPG 200 \\a\\b", "photo2.jpg 100 \\a\\b", "README 7 \\a",
-                              "ends-in-dot. 3 \\a", ".bashrc 2 \\c"}))
+    EXPECT_EQ(RowLines(list), (std::vector<std::string>{
+                                  "huge.iso|" + std::to_string(5ull << 30) + "|\\c", "tie-a.bin|300|\\a",
+                                  "tie-b.bin|300|\\", "Photo.JPG|200|\\a\\b", "photo2.jpg|100|\\a\\b",
+                                  "README|7|\\a", "ends-in-dot.|3|\\a", ".bashrc|2|\\c"}))
         << "largest first, equal sizes by path";
     EXPECT_EQ(doc->m_nFolderTotal, doc->m_nDriveTotal) << "shares of the drive";
     EXPECT_EQ(main->m_wndStatusBar.GetPaneText(0), "Largest Files: 8 files");
@@ -121,17 +118,13 @@ TEST_F(ListingsTest, LargestFilesListsEveryFileOfTheDriveLargestFirstWithItsFold
 
 TEST_F(ListingsTest, FileTypesFollowTheTreeAndShareTheSelectedFolder)
 {
-    FixtureDrive drive('T');
-    Build(drive);
-    CHeftDoc* doc = nullptr;
-    CHeftList* list = nullptr;
-    ASSERT_TRUE(OpenShowing(drive, "", doc, list));
+    OpenShowingBuilt("");
 
     Command(ID_FILE_TYPES);
     EXPECT_TRUE(Checked(ID_FILE_TYPES));
     EXPECT_EQ(HeaderText(list, 4), "Files");
-    EXPECT_EQ(Rows(list), (std::vector<std::string>{".iso " + std::to_string(5ull << 30) + " 1", ".bin 600 2",
-                                                    ".jpg 300 2", "(no extension) 10 2", ".bashrc 2 1"}))
+    EXPECT_EQ(RowLines(list), (std::vector<std::string>{".iso|" + std::to_string(5ull << 30) + "|1", ".bin|600|2",
+                                                        ".jpg|300|2", "(no extension)|10|2", ".bashrc|2|1"}))
         << "case does not count; no dot and a last dot are no extension";
     list->GetParentFrame()->SetActiveView(list);
     Select(list, 0);
@@ -140,7 +133,7 @@ TEST_F(ListingsTest, FileTypesFollowTheTreeAndShareTheSelectedFolder)
 
     // Another folder refills the listing, as shares of that folder.
     doc->m_pTreeCtrl->SelectItem(Item(doc, "a\\b"));
-    EXPECT_EQ(Rows(list), (std::vector<std::string>{".jpg 300 2"}));
+    EXPECT_EQ(RowLines(list), (std::vector<std::string>{".jpg|300|2"}));
     EXPECT_EQ(doc->m_nFolderTotal, 300);
     EXPECT_FALSE(Row(list, 0)->GetType().IsEmpty()) << "the shell's name of the type";
     ClickHeader(list, 4);
@@ -158,11 +151,7 @@ TEST_F(ListingsTest, FileTypesFollowTheTreeAndShareTheSelectedFolder)
 
 TEST_F(ListingsTest, OneListingAtATimeAndRefreshReturnsToTheContents)
 {
-    FixtureDrive drive('T');
-    Build(drive);
-    CHeftDoc* doc = nullptr;
-    CHeftList* list = nullptr;
-    ASSERT_TRUE(OpenShowing(drive, "a", doc, list));
+    OpenShowingBuilt("a");
     const UINT listings[] = {ID_TOP_TEN, ID_LARGEST_FILES, ID_FILE_TYPES};
     for (UINT chosen : listings) {
         Command(chosen);

@@ -46,14 +46,6 @@ protected:
 
     // The one check: the totals the views use agree with the tree, and the
     // tree is the one a fresh search of the drive gives.
-    static std::vector<std::string> RowLines(CHeftList* list)
-    {
-        std::vector<std::string> lines;
-        for (int row = 0; row < list->GetRowCount(); ++row)
-            lines.push_back(Row(list, row)->GetName().str() + "|" + std::to_string(Row(list, row)->GetSize()) + "|" +
-                            list->GetExtraColumnText(row).str());
-        return lines;
-    }
     // The one check: the totals the views use agree with the tree, a listing
     // shown is the one the model gives now, and the tree, the file types and
     // the largest files are the ones a fresh search of the drive gives.

@@ -53,6 +53,16 @@ protected:
         return names;
     }
 
+    // Every row as "name|size|the listing's own column".
+    static std::vector<std::string> RowLines(CHeftList* list)
+    {
+        std::vector<std::string> lines;
+        for (int row = 0; row < list->GetRowCount(); ++row)
+            lines.push_back(Row(list, row)->GetName().str() + "|" + std::to_string(Row(list, row)->GetSize()) + "|" +
+                            list->GetExtraColumnText(row).str());
+        return lines;
+    }
+
     static int FindRow(CHeftList* list, const char* name)
     {
         CListCtrl& ctrl = list->GetListCtrl();

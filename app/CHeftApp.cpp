@@ -87,6 +87,8 @@ static bool IsModelCommand(UINT nID)
     case ID_REFRESH_FOLDER:
     case ID_DISK_VS_DIRECTORY:
     case ID_TOP_TEN:
+    case ID_LARGEST_FILES:
+    case ID_FILE_TYPES:
     case ID_DRIVE_PROPERTIES:
     case ID_ACTION_OPEN:
     case ID_ITEM_PROPERTIES:

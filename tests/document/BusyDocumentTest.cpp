@@ -35,6 +35,7 @@ const UINT kModelCommands[] = {
     ID_REFRESH,        ID_ACTION_DELETE,   ID_TOP_TEN,          ID_ITEM_PROPERTIES, ID_DRIVE_PROPERTIES,
     ID_FILE_PRINT,     ID_FILE_PRINT_PREVIEW, ID_FILE_PRINT_SETUP, ID_DISK_VS_DIRECTORY, ID_ACTION_OPEN,
     ID_UP_ONE_LEVEL,   ID_FILE_OPEN,       ID_FILE_MRU_FILE1,   ID_DRIVE_A + ('T' - 'A'), ID_DRIVE_A + ('U' - 'A'),
+    ID_LARGEST_FILES,  ID_FILE_TYPES,
 };
 
 class BusyDocumentTest : public HeftAppTest {
@@ -126,7 +127,7 @@ TEST_F(BusyDocumentTest, CommandsPostedDuringARefreshAreRefusedAndTheWindowIsEna
     ASSERT_EQ(Documents().size(), 1u) << "no drive was opened during the scan";
     EXPECT_EQ(doc->m_nDriveTotal, 4500);
     EXPECT_EQ(doc->m_bRelativeToFolder, TRUE) << "Disk vs. Directory did not run";
-    EXPECT_EQ(doc->m_bTopTen, FALSE) << "Top Ten did not run";
+    EXPECT_EQ(doc->m_listState, ListState::Contents) << "no listing ran";
     EXPECT_FALSE(doc->m_bBusy);
     EXPECT_TRUE(Enabled(ID_REFRESH)) << "offered again once the scan is over";
     EXPECT_TRUE(Enabled(ID_TOP_TEN));

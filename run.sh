@@ -9,7 +9,9 @@
 # the screen has settled, build/screenshot.png is written, its path printed,
 # and the program is stopped. HEFT_SHOT_DELAY adds seconds of waiting before
 # that screenshot; HEFT_SHOT_DPI (for example 144) first tells the window it
-# moved to a monitor of that DPI; HEFT_XVFB_DISPLAY picks the virtual
+# moved to a monitor of that DPI; HEFT_SHOT_COMMANDS=32796 then gives the
+# main window these command ids (commas between them: a listing to show);
+# HEFT_XVFB_DISPLAY picks the virtual
 # server's display number (default: the first free one). HEFT_RUN_IMAGE=IMAGE,
 # an NTFS image whose volume is mounted at FOLDER, lets the program read that
 # volume raw.

@@ -12,6 +12,8 @@
 #include "views/ShellAnswers.h"
 
 #include <algorithm>
+#include <string>
+#include <unordered_map>
 #include <vector>
 
 void CHeftDoc::SetListState(ListState state)
@@ -92,14 +94,19 @@ void CHeftDoc::FillLargestFiles(CHeftList& view)
         return listrules::CompareNames(a->folder + "\\" + a->name, b->folder + "\\" + b->name) < 0;
     });
     ShellKindAnswers shell;
+    // Many of the files share a folder: each is looked up in the tree once.
+    std::unordered_map<std::string, HTREEITEM> folderItems;
     for (const FoundFile* file : files) {
+        auto known = folderItems.find(file->folder.str());
+        if (known == folderItems.end())
+            known = folderItems.emplace(file->folder.str(), FindFolderItem(file->folder)).first;
         auto* record = new CListedEntry;
         record->SetName(file->name);
         record->SetSize(file->size);
         record->SetWriteTime(file->writeTime);
         const ShellAnswer answer = shell.ForFile(file->name);
         record->SetType(answer.type);
-        record->SetTreeItem(FindFolderItem(file->folder));
+        record->SetTreeItem(known->second);
         record->m_strFolder = file->folder;
         // The folder as a path from the drive's root: "\" for the root itself.
         const CString below = file->folder.Mid(m_strDrive.GetLength());

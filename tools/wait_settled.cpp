@@ -6,7 +6,8 @@
 // second argument (default 600). A third argument, a DPI, then tells the main
 // window that it now shows on a monitor of that DPI, as Windows does when the
 // window moves to one; the helper gives the window the larger size itself (a
-// rectangle does not cross processes with the message).
+// rectangle does not cross processes with the message). Then the commands
+// named in HEFT_SHOT_COMMANDS go to the main window.
 #include <windows.h>
 #include <shellapi.h>
 
@@ -97,6 +98,20 @@ int main()
         const int height = std::min<int>(MulDiv(rc.bottom - rc.top, dpi, 96), GetSystemMetrics(SM_CYSCREEN) - rc.top);
         SetWindowPos(main, nullptr, 0, 0, width, height, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
         SendMessageW(main, WM_DPICHANGED, MAKEWPARAM(dpi, dpi), 0);
+    }
+    // HEFT_SHOT_COMMANDS: command ids, separated by commas, that the main
+    // window is given in turn (a listing to show before the screenshot).
+    wchar_t commands[256] = {};
+    const DWORD length = GetEnvironmentVariableW(L"HEFT_SHOT_COMMANDS", commands, 256);
+    if (length > 0 && length < 256) {
+        HWND main = FindMainWindow();
+        for (wchar_t* at = commands; *at;) {
+            wchar_t* end = nullptr;
+            const long id = std::wcstol(at, &end, 10);
+            if (end == at || id <= 0 || id > 0xFFFF) return 2;
+            SendMessageW(main, WM_COMMAND, MAKEWPARAM(id, 0), 0);
+            at = *end == L',' ? end + 1 : end;
+        }
     }
     return 0;
 }

@@ -430,7 +430,8 @@ std::int64_t CHeftDoc::ScanFolder(const CString& path, HTREEITEM hParent, CFolde
         return FolderWalk::Entered;
     };
 
-    switch (open(reader.ReadRoot(path, keepGoing), hParent, reinterpret_cast<CDirEntry*>(m_pTreeCtrl->GetItemData(hParent)))) {
+    auto* topRecord = reinterpret_cast<CDirEntry*>(m_pTreeCtrl->GetItemData(hParent));
+    switch (open(reader.ReadRoot(path, keepGoing), hParent, topRecord)) {
     case FolderWalk::Entered: break;
     case FolderWalk::Skipped: return 0;
     case FolderWalk::Stopped: return kCancelMarker;

@@ -66,7 +66,7 @@ void CHeftDoc::FillList()
 
     const CRedrawOff quiet(view->m_hWnd);
     view->ReleaseRowRecords();
-    view->ShowExtraColumn(nullptr);
+    view->ShowExtraColumns({});
     if (!selected) return;
 
     const CString path = FolderPath(selected);

@@ -85,15 +85,19 @@ private:
 };
 
 // A row of a listing drawn from all over the drive or added up from it (a
-// largest file, a file type): a record with the listing's own column.
+// largest file, a file type): a record with the listing's own columns.
 class CListedEntry : public CDirEntry {
 public:
+    // One of the listing's own columns: its text, and the number it sorts by
+    // when it is one.
+    struct Column {
+        CString text;
+        std::int64_t value = 0;
+        bool isNumber = false;
+    };
     // The full path of the folder a listed file lies in; empty for a type.
     CString m_strFolder;
-    // The listing's own column, and the number it sorts by when it is one.
-    CString m_strColumnText;
-    std::int64_t m_nColumnValue = 0;
-    bool m_bColumnIsNumber = false;
+    std::vector<Column> m_columns;
 };
 
 // A byte count in decimal with a comma between groups of three digits ("-1,234"

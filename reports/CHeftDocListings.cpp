@@ -51,9 +51,9 @@ void CHeftDoc::FillListing(CHeftList& view)
     view.ReleaseRowRecords();
     switch (m_listState) {
     case ListState::Contents: SetListState(ListState::Contents); FillList(); return;
-    case ListState::TopTen: view.ShowExtraColumn(nullptr); FillTopTen(view); break;
-    case ListState::LargestFiles: view.ShowExtraColumn("Folder"); FillLargestFiles(view); break;
-    case ListState::FileTypes: view.ShowExtraColumn("Files"); FillFileTypes(view); break;
+    case ListState::TopTen: view.ShowExtraColumns({}); FillTopTen(view); break;
+    case ListState::LargestFiles: view.ShowExtraColumns({"Folder"}); FillLargestFiles(view); break;
+    case ListState::FileTypes: view.ShowExtraColumns({"Files"}); FillFileTypes(view); break;
     }
     // Largest first; the header-click sort keeps its own memory. The rows of
     // equal size stay in the order they were added.
@@ -110,7 +110,7 @@ void CHeftDoc::FillLargestFiles(CHeftList& view)
         record->m_strFolder = file->folder;
         // The folder as a path from the drive's root: "\" for the root itself.
         const CString below = file->folder.Mid(m_strDrive.GetLength());
-        record->m_strColumnText = below.IsEmpty() ? CString("\\") : below;
+        record->m_columns = {CListedEntry::Column{below.IsEmpty() ? CString("\\") : below}};
         view.AddRow(record, answer.icon);
     }
     CString status;
@@ -167,9 +167,7 @@ void CHeftDoc::FillFileTypes(CHeftList& view)
         // A name without a dot is what the shell takes for a file of no type.
         const ShellAnswer answer = shell.ForFile(sum.extension == ExtensionTable::kNoExtension ? CString("file") : name);
         record->SetType(answer.type);
-        record->m_strColumnText = SizeText(sum.files);
-        record->m_nColumnValue = sum.files;
-        record->m_bColumnIsNumber = true;
+        record->m_columns = {CListedEntry::Column{SizeText(sum.files), sum.files, true}};
         view.AddRow(record, answer.icon);
     }
 }

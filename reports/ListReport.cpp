@@ -112,10 +112,12 @@ void CHeftList::OnPrint(CDC* pDC, CPrintInfo* pInfo)
             DrawCellTextRight(pDC, record->GetSizeText(), size);
             const double share = DrawPercentBar(pDC, record->GetSize(), bar, FALSE);
             DrawCellTextRight(pDC, listrules::PercentText(share), percent);
-            // A listing's own column takes the room right of the percent.
-            if (ColumnCount() > 4) {
-                const RECT extra{columns.percentRight + columns.nameLeft / 4, top, width, top + line};
-                DrawCellText(pDC, GetExtraColumnText(first + i), extra);
+            // A listing's own columns share the room right of the percent.
+            const int room = width - columns.percentRight;
+            for (int column = 0; column < ExtraColumnCount(); ++column) {
+                const RECT extra{columns.percentRight + room * column / ExtraColumnCount() + columns.nameLeft / 4, top,
+                                 columns.percentRight + room * (column + 1) / ExtraColumnCount(), top + line};
+                DrawCellText(pDC, GetExtraColumnText(first + i, column), extra);
             }
         }
     }

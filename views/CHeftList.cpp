@@ -247,30 +247,38 @@ void CHeftList::RemoveRowsOfTreeItems(std::vector<HTREEITEM> items)
     }
 }
 
-void CHeftList::ShowExtraColumn(const char* title)
+void CHeftList::ShowExtraColumns(std::vector<CString> titles)
 {
-    const CString wanted(title);
-    if (wanted == m_strExtraColumn || !m_hWnd) return;
+    if (titles.size() > static_cast<size_t>(kColumnCount - kBasicColumns)) titles.resize(kColumnCount - kBasicColumns);
+    if (titles == m_extraColumns || !m_hWnd) return;
     CListCtrl& list = GetListCtrl();
-    if (!m_strExtraColumn.IsEmpty()) list.Send(LVM_DELETECOLUMN, 4);
-    m_strExtraColumn = wanted;
-    m_nTextWidth[4] = 0;
-    if (m_nLastSortColumn == 4) m_nLastSortColumn = -1;
-    if (wanted.IsEmpty()) return;
-    const std::wstring text = Utf8ToWide(wanted.str());
-    LVCOLUMNW column{};
-    column.mask = LVCF_WIDTH | LVCF_TEXT | LVCF_SUBITEM;
-    // A folder's path wants room; a count does not.
-    column.cx = ScaleToDpi(wanted == "Folder" ? 250 : 70);
-    column.pszText = const_cast<wchar_t*>(text.c_str());
-    column.iSubItem = 4;
-    SendMessage(LVM_INSERTCOLUMNW, 4, reinterpret_cast<LPARAM>(&column));
+    for (size_t i = m_extraColumns.size(); i-- > 0;) list.Send(LVM_DELETECOLUMN, kBasicColumns + i);
+    m_extraColumns = std::move(titles);
+    for (int column = kBasicColumns; column < kColumnCount; ++column) m_nTextWidth[column] = 0;
+    if (m_nLastSortColumn >= kBasicColumns) m_nLastSortColumn = -1;
+    for (size_t i = 0; i < m_extraColumns.size(); ++i) {
+        const std::wstring text = Utf8ToWide(m_extraColumns[i].str());
+        LVCOLUMNW column{};
+        column.mask = LVCF_WIDTH | LVCF_TEXT | LVCF_SUBITEM;
+        // A folder's path wants room; a number does not.
+        column.cx = ScaleToDpi(m_extraColumns[i] == "Folder" ? 250 : 100);
+        column.pszText = const_cast<wchar_t*>(text.c_str());
+        column.iSubItem = static_cast<int>(kBasicColumns + i);
+        SendMessage(LVM_INSERTCOLUMNW, kBasicColumns + i, reinterpret_cast<LPARAM>(&column));
+    }
 }
 
-CString CHeftList::GetExtraColumnText(int row) const
+CString CHeftList::GetExtraColumnTitle(int column) const
+{
+    return column >= 0 && column < ExtraColumnCount() ? m_extraColumns[static_cast<size_t>(column)] : CString();
+}
+
+CString CHeftList::GetExtraColumnText(int row, int column) const
 {
     const auto* listed = dynamic_cast<const CListedEntry*>(GetRowRecord(row));
-    return listed && !m_strExtraColumn.IsEmpty() ? listed->m_strColumnText : CString();
+    if (!listed || column < 0 || column >= ExtraColumnCount() || static_cast<size_t>(column) >= listed->m_columns.size())
+        return CString();
+    return listed->m_columns[static_cast<size_t>(column)].text;
 }
 
 CString CHeftList::GetRowPath(int row) const
@@ -373,14 +381,18 @@ int CHeftList::CompareSizes(const CDirEntry* a, const CDirEntry* b)
     return listrules::CompareSizes(a->GetSize(), b->GetSize());
 }
 
-int CHeftList::CompareExtraColumn(const CDirEntry* a, const CDirEntry* b)
+int CHeftList::CompareExtraColumn(const CDirEntry* a, const CDirEntry* b, int column)
 {
     const auto* listedA = dynamic_cast<const CListedEntry*>(a);
     const auto* listedB = dynamic_cast<const CListedEntry*>(b);
-    if (!listedA || !listedB) return 0;
-    if (listedA->m_bColumnIsNumber && listedB->m_bColumnIsNumber)
-        return listrules::CompareSizes(listedA->m_nColumnValue, listedB->m_nColumnValue);
-    return listrules::CompareNames(listedA->m_strColumnText, listedB->m_strColumnText);
+    const auto at = static_cast<size_t>(column);
+    if (!listedA || !listedB || column < 0 || at >= listedA->m_columns.size() || at >= listedB->m_columns.size())
+        return 0;
+    const CListedEntry::Column& x = listedA->m_columns[at];
+    const CListedEntry::Column& y = listedB->m_columns[at];
+    // Numbers sort signed: a change of -5 comes before one of +3.
+    if (x.isNumber && y.isNumber) return x.value < y.value ? -1 : (x.value > y.value ? 1 : 0);
+    return listrules::CompareNames(x.text, y.text);
 }
 
 int CALLBACK CHeftList::CompareRows(LPARAM lParam1, LPARAM lParam2, LPARAM lParamSort)
@@ -389,7 +401,9 @@ int CALLBACK CHeftList::CompareRows(LPARAM lParam1, LPARAM lParam2, LPARAM lPara
     const auto* a = reinterpret_cast<const CDirEntry*>(lParam1);
     const auto* b = reinterpret_cast<const CDirEntry*>(lParam2);
     if (!param || !a || !b) return 0;
-    return listrules::Directed(param->compare(a, b), param->bAscending != FALSE);
+    const int order = param->column >= kBasicColumns ? CompareExtraColumn(a, b, param->column - kBasicColumns)
+                                                     : param->compare(a, b);
+    return listrules::Directed(order, param->bAscending != FALSE);
 }
 
 void CHeftList::OnColumnClick(NMHDR* pNMHDR, LRESULT* pResult)
@@ -399,10 +413,7 @@ void CHeftList::OnColumnClick(NMHDR* pNMHDR, LRESULT* pResult)
     if (column < 0 || column >= ColumnCount()) return;
     CWaitCursor wait;
     // The size, bar and percent columns all sort by size.
-    SortParam param{column == 0   ? &CHeftList::CompareNames
-                    : column == 4 ? &CHeftList::CompareExtraColumn
-                                  : &CHeftList::CompareSizes,
-                    TRUE, column};
+    SortParam param{column == 0 ? &CHeftList::CompareNames : &CHeftList::CompareSizes, TRUE, column};
     // A new column starts ascending; the same column again goes the other way.
     if (column != m_nLastSortColumn) m_bSortAscending[column] = true;
     param.bAscending = m_bSortAscending[column] ? TRUE : FALSE;
@@ -733,7 +744,6 @@ void CHeftList::DrawItem(DRAWITEMSTRUCT* pDrawItem)
     RECT sizeCell{r.left + width0, r.top, r.left + width0 + width(1), r.bottom};
     RECT bar{sizeCell.right, r.top, sizeCell.right + width(2), r.bottom};
     RECT percent{bar.right, r.top, bar.right + width(3), r.bottom};
-    RECT extra{percent.right, r.top, percent.right + (ColumnCount() > 4 ? width(4) : 0), r.bottom};
 
     m_nDrawColumn = 0;
     // A folder that could not be read shows its name greyed, as in the tree.
@@ -747,11 +757,16 @@ void CHeftList::DrawItem(DRAWITEMSTRUCT* pDrawItem)
     const double share = DrawPercentBar(&dc, record->GetSize(), bar, selected ? TRUE : FALSE);
     m_nDrawColumn = 3;
     DrawCellTextRight(&dc, listrules::PercentText(share), percent);
-    if (ColumnCount() > 4) {
-        m_nDrawColumn = 4;
-        const auto* listed = dynamic_cast<const CListedEntry*>(record);
-        if (listed && listed->m_bColumnIsNumber) DrawCellTextRight(&dc, listed->m_strColumnText, extra);
-        else DrawCellText(&dc, listed ? listed->m_strColumnText : CString(), extra);
+    RECT extra{percent.right, r.top, percent.right, r.bottom};
+    const auto* listed = dynamic_cast<const CListedEntry*>(record);
+    for (int column = 0; column < ExtraColumnCount(); ++column) {
+        m_nDrawColumn = kBasicColumns + column;
+        extra.left = extra.right;
+        extra.right = extra.left + width(kBasicColumns + column);
+        const auto at = static_cast<size_t>(column);
+        const bool number = listed && at < listed->m_columns.size() && listed->m_columns[at].isNumber;
+        if (number) DrawCellTextRight(&dc, listed->m_columns[at].text, extra);
+        else DrawCellText(&dc, GetExtraColumnText(row, column), extra);
     }
 
     if (selected) {

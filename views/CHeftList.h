@@ -51,17 +51,18 @@ public:
     // Takes out every row that stands for one of these folders of the tree,
     // or for a file in one of them.
     void RemoveRowsOfTreeItems(std::vector<HTREEITEM> items);
-    // A listing's own column after Percent ("Folder", "Files"), or none (null):
-    // the column is there only while a listing that has one is shown.
-    void ShowExtraColumn(const char* title);
+    // A listing's own columns after Percent ("Folder", "Files"), or none: they
+    // are there only while a listing that has them is shown.
+    void ShowExtraColumns(std::vector<CString> titles);
+    int ExtraColumnCount() const { return static_cast<int>(m_extraColumns.size()); }
     // The listing's own column after Percent: its title, empty while the list has four columns.
-    CString GetExtraColumnTitle() const { return m_strExtraColumn; }
+    CString GetExtraColumnTitle(int column = 0) const;
     // That column's text in a row.
-    CString GetExtraColumnText(int row) const;
+    CString GetExtraColumnText(int row, int column = 0) const;
     // The full path of what a row stands for: a folder row's folder, a file
     // row's file (wherever on the drive it lies); empty for a file type.
     CString GetRowPath(int row) const;
-    int ColumnCount() const { return m_strExtraColumn.IsEmpty() ? 4 : 5; }
+    int ColumnCount() const { return kBasicColumns + ExtraColumnCount(); }
     // Folder rows show their tree records' sizes again, after a deletion took
     // bytes off them.
     void UpdateFolderRowSizes(const CTreeCtrl& tree);
@@ -117,14 +118,15 @@ public:
     // ---- sorting
     static int CompareNames(const CDirEntry* a, const CDirEntry* b);
     static int CompareSizes(const CDirEntry* a, const CDirEntry* b);
-    // By a listing's own column: its number where it is one, else its text.
-    static int CompareExtraColumn(const CDirEntry* a, const CDirEntry* b);
+    // By one of a listing's own columns: its number where it is one, else its text.
+    static int CompareExtraColumn(const CDirEntry* a, const CDirEntry* b, int column);
     // What CompareRows applies: a comparison and its direction.
     struct SortParam {
         int (*compare)(const CDirEntry*, const CDirEntry*);
         BOOL bAscending;
         // The column whose header shows the order; -1: the comparison's own
-        // (the name column for names, the first size column for sizes).
+        // (the name column for names, the first size column for sizes). One
+        // of a listing's own columns sorts by that column, whatever `compare`.
         int column = -1;
     };
     // The control's sort callback; lParamSort points to a SortParam.
@@ -150,10 +152,11 @@ public:
     CPen m_penWindow;
     CPen m_penBlack;
     CPen m_penHighlight;
-    // Name, size, bar and percent, and a listing's own column.
-    static constexpr int kColumnCount = 5;
+    // Name, size, bar and percent, and a listing's own columns.
+    static constexpr int kBasicColumns = 4;
+    static constexpr int kColumnCount = 7;
     int m_nLastSortColumn = -1;
-    bool m_bSortAscending[kColumnCount] = {true, true, true, true, true};
+    bool m_bSortAscending[kColumnCount] = {true, true, true, true, true, true, true};
     int m_nDrawColumn = 0;
     int m_nTextWidth[kColumnCount] = {};
     CFont m_fontReport;
@@ -190,5 +193,5 @@ private:
     size_t m_nShownRows = 0;
     std::unique_ptr<ShellAnswers> m_pShellAnswers;
     bool m_bClosing = false;
-    CString m_strExtraColumn;
+    std::vector<CString> m_extraColumns;
 };

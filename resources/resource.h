@@ -71,6 +71,7 @@
 #define ID_DISK_VS_DIRECTORY        32793
 #define ID_TOP_TEN                  32794
 #define ID_REFRESH_FOLDER           32795
+#define ID_EXPORT_LIST              32798
 
 // Drive buttons: drive A to Z (command = ID_DRIVE_A + letter index)
 #define ID_DRIVE_A                  250

@@ -141,6 +141,7 @@ bool CFolderReader::Read(Folder& folder, const KeepGoing& keepGoing)
         return true;
     }
     std::int64_t ownBytes = 0;
+    std::uint64_t files = 0;
     std::size_t entries = 0;
     std::vector<Subfolder> subfolders;
     CFileFind find;
@@ -160,6 +161,7 @@ bool CFolderReader::Read(Folder& folder, const KeepGoing& keepGoing)
             }
             ++entries;
             ownBytes += find.GetLength();
+            if (!find.IsDirectory()) ++files;
             if (!find.IsDirectory() || find.IsDots()) continue;
             Subfolder subfolder{find.GetFileName(), find.GetLastWriteTime(), nullptr};
             // A junction or symbolic link would count another folder's bytes
@@ -177,6 +179,7 @@ bool CFolderReader::Read(Folder& folder, const KeepGoing& keepGoing)
     if (stopped) {
         entries = 0;
         ownBytes = 0;
+        files = 0;
         subfolders.clear();
     }
 
@@ -185,6 +188,7 @@ bool CFolderReader::Read(Folder& folder, const KeepGoing& keepGoing)
         folder.readable = readable;
         folder.complete = complete;
         folder.ownBytes = ownBytes;
+        folder.files = files;
         folder.entries = entries;
         folder.subfolders = std::move(subfolders);
         folder.state = Folder::State::Read;
@@ -222,6 +226,7 @@ void CFolderReader::ReadIndexed(Folder& folder)
     ntfs::Folder& source = m_index.folders[folder.indexed];
     folder.readable = true;
     folder.ownBytes = source.ownBytes;
+    folder.files = source.files;
     folder.subfolders.reserve(source.subfolders.size());
     for (const ntfs::Subfolder& entry : source.subfolders) {
         Subfolder subfolder{WideToUtf8(entry.name), entry.writeTime, nullptr};

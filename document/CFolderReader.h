@@ -8,7 +8,7 @@
 // read ahead spent.
 //
 // A listing keeps what the scan uses of a folder: the bytes of all its own
-// entries added up, and its subfolders in the order the search returned them.
+// entries added up, how many of them are files, and its subfolders in the order the search returned them.
 // Only the thread that created the reader may take listings; the workers
 // touch no window and no record.
 //
@@ -45,6 +45,7 @@ public:
         // was read counts, and the folder is marked as not fully read.
         bool complete = true;
         std::int64_t ownBytes = 0; // reported sizes of all its entries
+        std::uint64_t files = 0;   // its entries that are no folders
         std::vector<Subfolder> subfolders;
         std::size_t entries = 0; // entries read, counted against the budget
 

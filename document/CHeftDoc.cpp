@@ -1,5 +1,6 @@
 #include "document/CHeftDoc.h"
 
+#include "app/CHeftApp.h"
 #include "app/CMainFrame.h"
 #include "app/DriveList.h"
 #include "document/CFolderReader.h"
@@ -65,9 +66,16 @@ BOOL CHeftDoc::OnOpenDocument(const char* pathName)
     m_linkMark = AskShellLinkMark(systemDir);
 
     m_bCloseRequested = false;
+    const auto* app = dynamic_cast<const CHeftApp*>(AfxGetApp());
+    m_pUnattendedStop = app ? app->UnattendedStop() : nullptr;
     BOOL scanned = ScanDrive();
     m_bBusy = FALSE;
     return scanned;
+}
+
+bool CHeftDoc::StopAsked() const
+{
+    return m_bCloseRequested || (m_pUnattendedStop && m_pUnattendedStop->load());
 }
 
 BOOL CHeftDoc::DriveAnswers() const
@@ -91,6 +99,8 @@ void CHeftDoc::OnCloseDocument()
 
 BOOL CHeftDoc::AskRetryDrive()
 {
+    // Nobody is there to answer: the drive is given up at once.
+    if (m_pUnattendedStop) return FALSE;
     CWnd* main = AfxGetMainWnd();
     CString text = CString("Error reading drive ") + m_strDrive;
     const int answer = MessageBoxUtf8(main ? main->m_hWnd : nullptr, text, "Error", MB_RETRYCANCEL | MB_ICONSTOP);
@@ -132,7 +142,7 @@ BOOL CHeftDoc::ScanDrive()
     m_pTreeCtrl = &tree->GetTreeCtrl();
 
     for (;;) {
-        if (m_bCloseRequested || !CheckDriveAnswers()) return FALSE;
+        if (StopAsked() || !CheckDriveAnswers()) return FALSE;
         m_nFolderTotal = ScanDriveOnce();
         if (!m_bDriveLost) break;
         // The drive went away during the walk (a medium taken out, a network
@@ -149,6 +159,12 @@ BOOL CHeftDoc::ScanDrive()
 std::int64_t CHeftDoc::ScanDriveOnce()
 {
     const auto started = std::chrono::steady_clock::now();
+    SYSTEMTIME now{};
+    GetLocalTime(&now);
+    FILETIME local{};
+    m_nSearchTime = SystemTimeToFileTime(&now, &local)
+                        ? (static_cast<std::uint64_t>(local.dwHighDateTime) << 32) | local.dwLowDateTime
+                        : 0;
     m_bDriveLost = false;
     m_nUnreadableFolders = 0;
     m_summary = ScanSummary();
@@ -159,17 +175,23 @@ std::int64_t CHeftDoc::ScanDriveOnce()
     GetVolumeInformationUtf8(root, &m_strVolumeName, &m_dwSerialNumber, &m_dwMaxComponentLength,
                              &m_dwFileSystemFlags, &m_strFileSystem);
 
-    auto progress = std::make_unique<CScanProgressDlg>(0);
+    // An unattended search has no window to show its progress in.
+    std::unique_ptr<CScanProgressDlg> progress;
+    if (!m_pUnattendedStop) {
+        progress = std::make_unique<CScanProgressDlg>(0);
+        progress->Create(AfxGetMainWnd());
+    }
     m_pProgressDlg = progress.get();
-    progress->Create(AfxGetMainWnd());
-    std::unique_ptr<CFolderReader> listings = ChooseListings(*progress);
+    std::unique_ptr<CFolderReader> listings = ChooseListings(progress.get());
     if (!listings) {
-        progress->DestroyWindow();
+        progress.reset();
         m_pProgressDlg = nullptr;
         return kCancelMarker;
     }
-    progress->SetRange(1, CountRootFolders());
-    progress->SetStep(1);
+    if (progress) {
+        progress->SetRange(1, CountRootFolders());
+        progress->SetStep(1);
+    }
 
     // The drive's shell name and icon, by its position in the drive list; a
     // drive the list does not know is named by its own text.
@@ -195,7 +217,7 @@ std::int64_t CHeftDoc::ScanDriveOnce()
     m_hRootItem = m_pTreeCtrl->InsertItem(displayName, driveIcon, driveIcon, TVIS_EXPANDED,
                                           reinterpret_cast<LPARAM>(rootRecord.get()), TVI_ROOT, TVI_FIRST);
     if (!m_hRootItem) {
-        progress->DestroyWindow();
+        progress.reset();
         m_pProgressDlg = nullptr;
         return kCancelMarker;
     }
@@ -211,7 +233,6 @@ std::int64_t CHeftDoc::ScanDriveOnce()
     m_nDriveTotal = total;
     m_pTreeCtrl->SortChildren(m_hRootItem);
 
-    progress->DestroyWindow();
     progress.reset();
     m_pProgressDlg = nullptr;
     m_summary.unreadableFolders = m_nUnreadableFolders;
@@ -219,7 +240,7 @@ std::int64_t CHeftDoc::ScanDriveOnce()
     return total;
 }
 
-std::unique_ptr<CFolderReader> CHeftDoc::ChooseListings(CScanProgressDlg& progress)
+std::unique_ptr<CFolderReader> CHeftDoc::ChooseListings(CScanProgressDlg* progress)
 {
     // Worker threads read the folders' listings ahead of the walk; the walk
     // itself, and everything that touches a window or a record, stays on this thread.
@@ -239,23 +260,24 @@ std::unique_ptr<CFolderReader> CHeftDoc::ChooseListings(CScanProgressDlg& progre
     ntfs::MftIndex index;
     const ntfs::Outcome outcome = ntfs::BuildIndex(
         volume,
-        [this, &progress, &reading](std::uint64_t done, std::uint64_t total) {
+        [this, progress, &reading](std::uint64_t done, std::uint64_t total) {
+            if (!progress) return !StopAsked();
             if (!reading) {
                 reading = true;
-                progress.SetRange(0, kSteps);
+                progress->SetRange(0, kSteps);
                 CString status = m_strDrive + "\\$MFT";
                 status.MakeUpper();
-                progress.SetStatusText(status);
+                progress->SetStatusText(status);
             }
-            progress.SetPos(total ? static_cast<int>(std::min(done, total) * kSteps / total) : 0);
+            progress->SetPos(total ? static_cast<int>(std::min(done, total) * kSteps / total) : 0);
             // Calls come thousands of records apart: each may look at the queue.
-            progress.PumpMessages();
-            return !progress.CheckCancel() && !m_bCloseRequested;
+            progress->PumpMessages();
+            return !progress->CheckCancel() && !StopAsked();
         },
         index);
     volume.Close();
     // The walk of the folders that follows starts the bar afresh.
-    if (reading) progress.SetPos(0);
+    if (reading) progress->SetPos(0);
     switch (outcome) {
     case ntfs::Outcome::Done:
         m_summary.method = ScanSummary::Method::MasterFileTable;
@@ -340,7 +362,7 @@ std::int64_t CHeftDoc::ScanFolder(const CString& path, HTREEITEM hParent, CFolde
     // While a listing is read or waited for, the progress window stays drawn
     // and Cancel (or a closed window) stops the walk between two entries.
     const CFolderReader::KeepGoing keepGoing = [this] {
-        return !m_bCloseRequested && !(m_pProgressDlg && m_pProgressDlg->CheckCancel());
+        return !StopAsked() && !(m_pProgressDlg && m_pProgressDlg->CheckCancel());
     };
     // The recursion of the folder walk runs on a stack of its own, so that no
     // nesting depth can exhaust the thread's stack.
@@ -349,9 +371,10 @@ std::int64_t CHeftDoc::ScanFolder(const CString& path, HTREEITEM hParent, CFolde
     // unless the drive itself has gone: then the whole walk stops, as it
     // does when the user stops it.
     auto open = [this, &stack, &reader, &keepGoing](const std::shared_ptr<CFolderReader::Folder>& folder,
-                                                   HTREEITEM item) {
+                                                   HTREEITEM item, CDirEntry* record) {
         CFolderReader::Folder* listing = folder ? reader.Take(folder, keepGoing) : nullptr;
         if (!listing) return FolderWalk::Stopped;
+        if (record) record->SetFileCount(listing->files);
         if (!listing->readable) {
             reader.Release(*listing);
             return FolderUnreadable(item) ? FolderWalk::Skipped : FolderWalk::Stopped;
@@ -390,7 +413,8 @@ std::int64_t CHeftDoc::ScanFolder(const CString& path, HTREEITEM hParent, CFolde
         return FolderWalk::Entered;
     };
 
-    switch (open(reader.ReadRoot(path, keepGoing), hParent)) {
+    auto* topRecord = reinterpret_cast<CDirEntry*>(m_pTreeCtrl->GetItemData(hParent));
+    switch (open(reader.ReadRoot(path, keepGoing), hParent, topRecord)) {
     case FolderWalk::Entered: break;
     case FolderWalk::Skipped: return 0;
     case FolderWalk::Stopped: return kCancelMarker;
@@ -410,10 +434,10 @@ std::int64_t CHeftDoc::ScanFolder(const CString& path, HTREEITEM hParent, CFolde
 
         const size_t index = frame.next++;
         const CFolderReader::Subfolder& subfolder = frame.listing->subfolders[index];
-        HTREEITEM item = frame.children[index].item;
+        const ScanFrame::Child child = frame.children[index];
         // A junction or symbolic link has no listing: it is never entered.
-        if (subfolder.folder && item) {
-            const FolderWalk walk = open(subfolder.folder, item);
+        if (subfolder.folder && child.item) {
+            const FolderWalk walk = open(subfolder.folder, child.item, child.record);
             if (walk == FolderWalk::Entered) continue;
             if (walk == FolderWalk::Stopped) return kCancelMarker;
         } else if (subfolder.folder) {
@@ -440,9 +464,9 @@ BOOL CHeftDoc::FinishSubfolder(ScanFrame& parent, std::int64_t childTotal)
         status.MakeUpper();
         m_pProgressDlg->SetStatusText(status);
         if (parent.path == m_strSearchTop) m_pProgressDlg->StepIt();
-        if (m_pProgressDlg->CheckCancel() || m_bCloseRequested) return FALSE;
+        if (m_pProgressDlg->CheckCancel()) return FALSE;
     }
-    return TRUE;
+    return !StopAsked();
 }
 
 void CHeftDoc::OnRefresh()
@@ -680,16 +704,18 @@ void CHeftDoc::MoveFolderTotals(HTREEITEM hFolder, std::int64_t delta)
 
 void CHeftDoc::RecountFolderFiles(HTREEITEM hFolder, std::int64_t deletedBytes)
 {
-    const auto* record = m_pTreeCtrl ? reinterpret_cast<const CDirEntry*>(m_pTreeCtrl->GetItemData(hFolder)) : nullptr;
+    auto* record = m_pTreeCtrl ? reinterpret_cast<CDirEntry*>(m_pTreeCtrl->GetItemData(hFolder)) : nullptr;
     if (!record) return;
     // The folder's own entries as it holds them now, counted as the search
     // counts them; its subfolders keep their totals.
     std::int64_t total = 0;
+    std::uint64_t files = 0;
     CFileFind find;
     bool listed = find.FindFile(FolderPath(hFolder) + "\\*.*");
     if (listed) {
         do {
             total += find.GetLength();
+            if (!find.IsDirectory()) ++files;
         } while (find.FindNextFile());
     }
     listed = find.ListedToTheEnd();
@@ -701,6 +727,7 @@ void CHeftDoc::RecountFolderFiles(HTREEITEM hFolder, std::int64_t deletedBytes)
         if (const auto* folder = reinterpret_cast<const CDirEntry*>(m_pTreeCtrl->GetItemData(child)))
             total += folder->GetSize();
     }
+    record->SetFileCount(files);
     MoveFolderTotals(hFolder, total - record->GetSize());
 }
 

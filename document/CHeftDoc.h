@@ -5,6 +5,7 @@
 #include "model/ScanSummary.h"
 #include "views/ShellAnswers.h"
 
+#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -160,6 +161,13 @@ public:
     int m_nUnreadableFolders = 0;
     // How the last search went: the status bar's text after it.
     ScanSummary m_summary;
+    // When the last search of the whole drive began, in local time, as a
+    // file time: the time a report of it carries.
+    std::uint64_t m_nSearchTime = 0;
+    // Set for a search with nobody at the screen (the command-line report):
+    // it shows no progress window and asks nothing (a drive that does not
+    // answer fails it), and it stops, as cancelled, once the flag goes up.
+    const std::atomic<bool>* m_pUnattendedStop = nullptr;
 
 private:
     struct ScanFrame;
@@ -192,7 +200,10 @@ private:
     // The listings the scan walks: the volume's master file table when the
     // drive is NTFS and the volume opens, else the folders themselves. Null
     // when cancelled or when the drive went away (m_bDriveLost).
-    std::unique_ptr<CFolderReader> ChooseListings(CScanProgressDlg& progress);
+    std::unique_ptr<CFolderReader> ChooseListings(CScanProgressDlg* progress);
+    // Whether the search is to stop: the window closed, or the unattended
+    // search's flag went up. (Cancel in the progress window is asked apart.)
+    bool StopAsked() const;
     bool m_bDriveLost = false;
     bool m_bCloseRequested = false;
     // Completes a subfolder's record and advances the progress; FALSE when cancelled.

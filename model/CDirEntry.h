@@ -17,8 +17,8 @@ class CDirEntry : public CObject {
 public:
     CDirEntry() { ++s_nLive; }
     CDirEntry(const CDirEntry& other) : CObject(other), m_nSize(other.m_nSize), m_strName(other.m_strName),
-        m_bFolder(other.m_bFolder), m_hTreeItem(other.m_hTreeItem), m_strType(other.m_strType),
-        m_nWriteTime(other.m_nWriteTime), m_bLink(other.m_bLink), m_bUnreadable(other.m_bUnreadable) { ++s_nLive; }
+        m_bFolder(other.m_bFolder), m_nFiles(other.m_nFiles), m_hTreeItem(other.m_hTreeItem),
+        m_strType(other.m_strType), m_nWriteTime(other.m_nWriteTime), m_bLink(other.m_bLink), m_bUnreadable(other.m_bUnreadable) { ++s_nLive; }
     CDirEntry& operator=(const CDirEntry&) = default;
     ~CDirEntry() override { --s_nLive; }
 
@@ -55,6 +55,17 @@ public:
     void SetUnreadable(bool unreadable = true) { m_bUnreadable = unreadable; }
     bool IsUnreadable() const { return m_bUnreadable; }
 
+    // A folder's files: the entries of its own listing that are no folders
+    // (its subfolders' files are theirs). Kept in 32 bits, beside the folder
+    // flag where the record had room: no folder can hold more on the file
+    // systems Windows reads (an NTFS volume holds fewer than 2^32 files), and
+    // a count beyond stops at the largest 32-bit value.
+    std::uint32_t GetFileCount() const { return m_nFiles; }
+    void SetFileCount(std::uint64_t files)
+    {
+        m_nFiles = files > UINT32_MAX ? UINT32_MAX : static_cast<std::uint32_t>(files);
+    }
+
     void SetTreeItem(TreeItemHandle item) { m_hTreeItem = item; }
     TreeItemHandle GetTreeItem() const { return m_hTreeItem; }
 
@@ -68,6 +79,7 @@ private:
     std::int64_t m_nSize = 0;
     CString m_strName;
     int m_bFolder = 0;
+    std::uint32_t m_nFiles = 0;
     TreeItemHandle m_hTreeItem = nullptr;
     CString m_strType;
     std::uint64_t m_nWriteTime = 0;

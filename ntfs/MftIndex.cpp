@@ -366,6 +366,7 @@ private:
     // slot of the folder a name enters.
     struct Slot {
         std::int64_t ownBytes = 0;
+        std::uint64_t files = 0;
         std::vector<Subfolder> subfolders;
     };
 
@@ -396,6 +397,8 @@ private:
             }
             if (!directory || link)
                 AddSize(m_slots[parent].ownBytes, size);
+            if (!directory)
+                ++m_slots[parent].files;
         }
     }
 
@@ -437,6 +440,7 @@ private:
             Slot& slot = m_slots[order[i]];
             Folder& folder = m_index.folders[i];
             folder.ownBytes = slot.ownBytes;
+            folder.files = slot.files;
             folder.subfolders = std::move(slot.subfolders);
             std::erase_if(folder.subfolders, [](const Subfolder& sub) { return !sub.link && sub.folder == kNoFolder; });
             std::sort(folder.subfolders.begin(), folder.subfolders.end(),

@@ -23,6 +23,7 @@ struct Subfolder {                    // one name of a folder (or of a link to o
 struct Folder {
     std::int64_t ownBytes = 0;          // sizes of all its own entries added up (a folder entry counts 0,
                                         // a link to a file or folder counts its own $DATA size, normally 0)
+    std::uint64_t files = 0;            // its names that are no folders, as a listing of it shows them
     std::vector<Subfolder> subfolders;  // in the order the folder's index keeps them ($UpCase collation)
 };
 

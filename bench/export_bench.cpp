@@ -11,9 +11,8 @@
 // Prints: ms=... (median) peak=P folders=N, P the working set's largest rise
 // during the first round.
 #include "app/CHeftApp.h"
+#include "bench/HeapMeasure.h"
 #include "document/CHeftDoc.h"
-
-#include <psapi.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -23,31 +22,6 @@
 #include <vector>
 
 namespace {
-
-double NowMs()
-{
-    static LARGE_INTEGER frequency{};
-    if (!frequency.QuadPart) QueryPerformanceFrequency(&frequency);
-    LARGE_INTEGER now;
-    QueryPerformanceCounter(&now);
-    return 1000.0 * static_cast<double>(now.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
-
-double Median(std::vector<double> values)
-{
-    std::sort(values.begin(), values.end());
-    const size_t n = values.size();
-    return n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
-}
-
-void WorkingSet(long long* now, long long* peak)
-{
-    PROCESS_MEMORY_COUNTERS counters{};
-    counters.cb = sizeof(counters);
-    GetProcessMemoryInfo(GetCurrentProcess(), &counters, sizeof(counters));
-    *now = static_cast<long long>(counters.WorkingSetSize);
-    *peak = static_cast<long long>(counters.PeakWorkingSetSize);
-}
 
 void Pump()
 {

@@ -13,6 +13,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <map>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -24,16 +25,23 @@ const std::vector<std::string> kHeader = {"Name", "Path", "Size", "Percent", "Ty
 
 class ListExportTest : public ListTest {
 protected:
-    // Names with a comma, CJK and an emoji, and a folder above 4 GiB; the
-    // root's other rows add up to 1,000 bytes.
-    void Fill(FixtureDrive& drive)
+    // Drive T: with names with a comma, CJK and an emoji, and a folder above
+    // 4 GiB (the root's other rows add up to 1,000 bytes), open at its root.
+    void OpenFilled()
     {
-        drive.File("a,b.txt", 125);
-        drive.File("文件.bin", 250);
-        drive.File("emoji-😀.dat", 500);
-        drive.File("sub,dir\\x.bin", 125);
-        drive.File("big\\huge.bin", (5ull << 30) + 7);
-        drive.SetLastWriteTime("a,b.txt", SYSTEMTIME{2024, 2, 4, 29, 23, 59, 59, 0});
+        drive = std::make_unique<FixtureDrive>('T');
+        drive->File("a,b.txt", 125);
+        drive->File("文件.bin", 250);
+        drive->File("emoji-😀.dat", 500);
+        drive->File("sub,dir\\x.bin", 125);
+        drive->File("big\\huge.bin", (5ull << 30) + 7);
+        drive->SetLastWriteTime("a,b.txt", SYSTEMTIME{2024, 2, 4, 29, 23, 59, 59, 0});
+        ASSERT_TRUE(OpenShowing(*drive, "", doc, list));
+    }
+    void TearDown() override
+    {
+        ListTest::TearDown();
+        drive.reset();
     }
     // The list's export into the test's report folder, read back.
     Rows Export(CHeftList* list, const std::string& name)
@@ -55,15 +63,15 @@ protected:
         std::snprintf(text, sizeof(text), "%.1f", 100.0 * static_cast<double>(size) / static_cast<double>(basis));
         return text;
     }
+
+    std::unique_ptr<FixtureDrive> drive;
+    CHeftDoc* doc = nullptr;
+    CHeftList* list = nullptr;
 };
 
 TEST_F(ListExportTest, TheRowsAsShownSurviveAReaderWithTheirPathsExactSizesAndPercents)
 {
-    FixtureDrive drive('T');
-    Fill(drive);
-    CHeftDoc* doc = nullptr;
-    CHeftList* list = nullptr;
-    ASSERT_TRUE(OpenShowing(drive, "", doc, list));
+    ASSERT_NO_FATAL_FAILURE(OpenFilled());
     EXPECT_EQ(list->GetExportFileName(), "T.csv");
 
     const long long total = 1000 + (5ll << 30) + 7;
@@ -105,11 +113,7 @@ TEST_F(ListExportTest, TheRowsAsShownSurviveAReaderWithTheirPathsExactSizesAndPe
 
 TEST_F(ListExportTest, TheTenLargestDirectoriesExportTheirFolders)
 {
-    FixtureDrive drive('T');
-    Fill(drive);
-    CHeftDoc* doc = nullptr;
-    CHeftList* list = nullptr;
-    ASSERT_TRUE(OpenShowing(drive, "", doc, list));
+    ASSERT_NO_FATAL_FAILURE(OpenFilled());
     main->SendMessage(WM_COMMAND, ID_TOP_TEN);
     ASSERT_TRUE(doc->m_bTopTen);
     EXPECT_EQ(list->GetExportFileName(), "T-Top 10 largest directories.csv");
@@ -162,11 +166,7 @@ private:
 
 TEST_F(ListExportTest, AFailedWriteLeavesTheEarlierFileAsItWasAndNothingBehind)
 {
-    FixtureDrive drive('T');
-    Fill(drive);
-    CHeftDoc* doc = nullptr;
-    CHeftList* list = nullptr;
-    ASSERT_TRUE(OpenShowing(drive, "", doc, list));
+    ASSERT_NO_FATAL_FAILURE(OpenFilled());
     const std::string earlier = "the earlier report\r\n";
     auto placeEarlier = [&earlier](const std::string& name) {
         std::ofstream(ReportWindows(name), std::ios::binary) << earlier;

@@ -12,17 +12,17 @@ class CHeftApp : public CWinApp {
 public:
     CHeftApp() = default;
     // With /export among the arguments the program writes the command line's
-    // report (app/CommandLineReport.h) with no window and ends; otherwise it
-    // opens its window.
+    // report (app/CommandLineReport.h) with no window and ends with its exit
+    // code; otherwise it opens its window.
     BOOL InitInstance() override;
-    // The report's exit code, after a command-line report; else the framework's.
-    int ExitInstance() override;
 
     // Searches and writes the report the arguments (without the program's
     // name) ask for, shows nothing, and prints one line to the console that
     // started the program, if any: the report's path and the search's
     // summary, or what went wrong (with the usage for a bad command line).
-    // Returns the exit code. Ctrl+C or closing the console cancels.
+    // Returns the exit code. Ctrl+C or closing the console cancels. The
+    // hidden main frame and the drive's document are left to the caller,
+    // which ends the process, or closes them as for the window.
     int RunCommandLineReport(const std::vector<CString>& args);
     // Set while the program runs without a window: the drive documents then
     // search unattended and stop when it goes up.
@@ -56,5 +56,4 @@ private:
     BOOL MakeMainFrame();
 
     const std::atomic<bool>* m_pUnattendedStop = nullptr;
-    int m_nReportExitCode = -1;
 };

@@ -177,9 +177,6 @@ int CHeftApp::RunCommandLineReport(const std::vector<CString>& args)
         }
         return {kWritten, report.TargetPath() + ": " + ScanSummaryText(doc->m_summary)};
     }();
-    // The hidden window goes with the drive's document.
-    CloseAllDocuments();
-    if (m_pMainWnd) m_pMainWnd->DestroyWindow();
     m_pUnattendedStop = nullptr;
     SetErrorMode(errorMode);
     console.WriteLine(outcome.line);

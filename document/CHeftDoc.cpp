@@ -168,6 +168,7 @@ std::int64_t CHeftDoc::ScanDriveOnce()
     m_bDriveLost = false;
     m_nUnreadableFolders = 0;
     m_summary = ScanSummary();
+    m_walkOrder = std::deque<WalkedFolder>();
     CString root = m_strDrive + "\\";
     m_strVolumeName.Empty();
     m_strFileSystem.Empty();
@@ -414,6 +415,8 @@ std::int64_t CHeftDoc::ScanFolder(const CString& path, HTREEITEM hParent, CFolde
     };
 
     auto* topRecord = reinterpret_cast<CDirEntry*>(m_pTreeCtrl->GetItemData(hParent));
+    const bool keepOrder = m_pUnattendedStop && topRecord;
+    if (keepOrder) m_walkOrder.push_back(WalkedFolder{topRecord, 0});
     switch (open(reader.ReadRoot(path, keepGoing), hParent, topRecord)) {
     case FolderWalk::Entered: break;
     case FolderWalk::Skipped: return 0;
@@ -435,6 +438,8 @@ std::int64_t CHeftDoc::ScanFolder(const CString& path, HTREEITEM hParent, CFolde
         const size_t index = frame.next++;
         const CFolderReader::Subfolder& subfolder = frame.listing->subfolders[index];
         const ScanFrame::Child child = frame.children[index];
+        if (keepOrder && child.record)
+            m_walkOrder.push_back(WalkedFolder{child.record, static_cast<std::uint32_t>(stack.size())});
         // A junction or symbolic link has no listing: it is never entered.
         if (subfolder.folder && child.item) {
             const FolderWalk walk = open(subfolder.folder, child.item, child.record);

@@ -7,6 +7,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <deque>
 #include <functional>
 #include <memory>
 
@@ -168,6 +169,21 @@ public:
     // it shows no progress window and asks nothing (a drive that does not
     // answer fails it), and it stops, as cancelled, once the flag goes up.
     const std::atomic<bool>* m_pUnattendedStop = nullptr;
+    // A folder as the walk met it: its record, and how deep it lies below
+    // the folder the search started at.
+    struct WalkedFolder {
+        CDirEntry* record;
+        std::uint32_t depth;
+    };
+    // The folders of the last unattended search, for its report: the top
+    // first, each folder before the folders in it, and those in the order
+    // of its listing, which is the tree's order except among the drive
+    // root's subfolders (the tree sorts them once the search is done).
+    // Reading the same from the tree would ask it item by item, which under
+    // Wine takes time that grows with the square of the items: its tree
+    // looks every item it is handed up among all of them. A search in the
+    // window keeps none.
+    std::deque<WalkedFolder> m_walkOrder;
 
 private:
     struct ScanFrame;

@@ -47,9 +47,12 @@ protected:
     }
 
     // The fixture drive: names with a comma, CJK and an emoji, a file above
-    // 4 GiB, an empty folder, and a folder nobody can read while it is held.
+    // 4 GiB, an empty folder, a folder nobody can read while it is held, and
+    // root folders that the tree sorts otherwise than a listing gives them
+    // (a hyphen weighs nothing in its order of names).
     void Fill(FixtureDrive& drive)
     {
+        for (const char* name : {"a-c", "ab", "B", "a"}) drive.Folder(name);
         drive.File("root.bin", 11);
         drive.File("a,b\\one.bin", 100);
         drive.File("a,b\\two.bin", 200);
@@ -61,7 +64,8 @@ protected:
     }
     // Files and folders below each folder of the fixture, counted by hand.
     const std::map<std::string, std::pair<std::string, std::string>> kBelow = {
-        {"T:", {"6", "6"}},          {"T:\\a,b", {"3", "1"}},        {"T:\\a,b\\inner", {"1", "0"}},
+        {"T:", {"6", "10"}},          {"T:\\a-c", {"0", "0"}},      {"T:\\ab", {"0", "0"}},
+        {"T:\\B", {"0", "0"}},        {"T:\\a", {"0", "0"}},          {"T:\\a,b", {"3", "1"}},        {"T:\\a,b\\inner", {"1", "0"}},
         {"T:\\文件", {"1", "0"}},     {"T:\\emoji-😀", {"1", "1"}},    {"T:\\emoji-😀\\empty", {"0", "0"}},
         {"T:\\locked", {"0", "0"}},
     };
@@ -176,6 +180,8 @@ TEST(CommandLineReportInProcess, ACancelledSearchLeavesTheEarlierReport)
     {
         CHeftApp app;
         code = app.RunCommandLineReport({"/export", report.c_str(), "T:"});
+        app.CloseAllDocuments();
+        if (app.m_pMainWnd) app.m_pMainWnd->DestroyWindow();
     }
     CFolderReader::SetEntryHook(nullptr);
     PumpPending();

@@ -7,6 +7,7 @@
 #include "app/CHeftApp.h"
 #include "document/CHeftDoc.h"
 #include "framework/CFileFind.h"
+#include "framework/CReportFile.h"
 #include "framework/ParentConsole.h"
 #include "framework/SystemError.h"
 #include "reports/CsvReport.h"
@@ -161,6 +162,10 @@ int CHeftApp::RunCommandLineReport(const std::vector<CString>& args)
             return CannotSearch(folder, SystemErrorText(GetLastError()));
         if (!(attributes & FILE_ATTRIBUTE_DIRECTORY))
             return CannotSearch(folder, "It is a file, not a folder.");
+
+        // A report that cannot be written is told before the search, not
+        // after it; the trial leaves nothing behind.
+        if (CReportFile trial(request.report); !trial.Open()) return {kCannotWrite, trial.FailureText()};
 
         m_pUnattendedStop = &CParentConsole::StopRequested();
         if (!MakeMainFrame()) return CannotSearch(folder, "The program could not start.");

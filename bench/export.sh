@@ -6,14 +6,16 @@
 # same drive in the same run, each in a process of its own after the same
 # warm-up (bench/export_bench.cpp). Then the program itself, once, on the
 # small drive: its exit code, its rows and its time as a whole process.
+# The window's open and the report take turns, a process each.
 # Last line: export ratio=R large_ratio=L peak_bytes_per_folder=B
 #   R = median report time / median window open time, the small drive
-#   L = report time / window open time, the large drive (one of each)
+#   L = the same on the large drive
 #   B = the most the working set rose during the large drive's report, per
-#       folder; the line before gives the window's open, window_peak_bytes_per_folder=W
-#       (target: B within 10 % of W)
-# HEFT_BENCH_ROUNDS sets the rounds on the small drive (default 5);
-# HEFT_BENCH_LARGE=0 skips the large drive (L and B are then of the small one).
+#       folder (median); the line before gives the same of the window's open,
+#       window_peak_bytes_per_folder=W (target: B within 10 % of W)
+# HEFT_BENCH_ROUNDS sets the turns on the small drive (default 5),
+# HEFT_BENCH_LARGE_ROUNDS on the large one (default 3); HEFT_BENCH_LARGE=0
+# skips the large drive (L and B are then of the small one).
 set -euo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")/.."
 root=$(pwd)
@@ -47,21 +49,37 @@ measure() {  # MODE DRIVE ROUNDS: export_bench's line
 }
 value() { echo "$1" | tr ' ' '\n' | sed -n "s/^$2=//p"; }
 
-window=$(measure window B: "$rounds")
-echo "bench export: window's open of B:  $window" >&2
-report=$(measure export B: "$rounds")
-echo "bench export: report of B:         $report" >&2
-[ "$(value "$report" folders)" = "$(value "$window" folders)" ] ||
-    { echo "bench export: the report's rows are not the window's folders" >&2; exit 1; }
-large_window=$window
-large_report=$report
+median() { sort -g | awk '{v[NR]=$1} END {print (NR % 2) ? v[(NR+1)/2] : (v[NR/2] + v[NR/2+1]) / 2}'; }
+# DRIVE ROUNDS: the window's open and the report, a process each, taking
+# turns so that both meet the machine as it is; sets <mode>_ms, <mode>_peak
+# (medians) and folders.
+compare() {
+    local drive=$1 turns=$2 mode line
+    local -A times=() peaks=()
+    for _ in $(seq "$turns"); do
+        for mode in window export; do
+            line=$(measure "$mode" "$drive" 1)
+            echo "bench export: $mode $drive: $line" >&2
+            times[$mode]+="$(value "$line" ms) "
+            peaks[$mode]+="$(value "$line" peak) "
+            if [ "$mode" = window ]; then
+                folders=$(value "$line" folders)
+            elif [ "$(value "$line" folders)" != "$folders" ]; then
+                echo "bench export: the report's rows are not the window's folders" >&2
+                exit 1
+            fi
+        done
+    done
+    for mode in window export; do
+        printf -v "${mode}_ms" '%s' "$(echo "${times[$mode]}" | tr ' ' '\n' | grep . | median)"
+        printf -v "${mode}_peak" '%s' "$(echo "${peaks[$mode]}" | tr ' ' '\n' | grep . | median)"
+    done
+}
+
+compare B: "$rounds"
+small_window_ms=$window_ms small_export_ms=$export_ms small_folders=$folders
 if [ "$large" != 0 ]; then
-    large_window=$(measure window L: 1)
-    echo "bench export: window's open of L:  $large_window" >&2
-    large_report=$(measure export L: 1)
-    echo "bench export: report of L:         $large_report" >&2
-    [ "$(value "$large_report" folders)" = "$(value "$large_window" folders)" ] ||
-        { echo "bench export: the large report's rows are not the window's folders" >&2; exit 1; }
+    compare L: "${HEFT_BENCH_LARGE_ROUNDS:-3}"
 fi
 
 # The program itself, as a scheduled task runs it.
@@ -75,12 +93,11 @@ end=$(date +%s.%N)
 rows=$(($(wc -l < "$reports/program.csv") - 1))
 wineserver -k 2>/dev/null || true
 echo "bench export: heftscope.exe /export of B: exit code $code, $rows rows, $(awk -v a="$start" -v b="$end" 'BEGIN {printf "%.0f", (b - a) * 1000}') ms as a whole process; rounds=$rounds" >&2
-[ "$code" = 0 ] && [ "$rows" = "$(($(value "$window" folders) + 1))" ] ||
+[ "$code" = 0 ] && [ "$rows" = "$((small_folders + 1))" ] ||
     { echo "bench export: the program's report is not complete" >&2; exit 1; }
 
-awk -v w="$(value "$large_window" peak)" -v f="$(value "$large_window" folders)" \
-    'BEGIN {printf "export window_peak_bytes_per_folder=%.0f\n", w / f}'
-awk -v r="$(value "$report" ms)" -v w="$(value "$window" ms)" \
-    -v lr="$(value "$large_report" ms)" -v lw="$(value "$large_window" ms)" \
-    -v p="$(value "$large_report" peak)" -v f="$(value "$large_report" folders)" \
+echo "bench export: medians: B: window ${small_window_ms} ms, report ${small_export_ms} ms; $([ "$large" != 0 ] && echo "L: window ${window_ms} ms, report ${export_ms} ms")" >&2
+awk -v w="$window_peak" -v f="$folders" 'BEGIN {printf "export window_peak_bytes_per_folder=%.0f\n", w / f}'
+awk -v r="$small_export_ms" -v w="$small_window_ms" -v lr="$export_ms" -v lw="$window_ms" \
+    -v p="$export_peak" -v f="$folders" \
     'BEGIN {printf "export ratio=%.2f large_ratio=%.2f peak_bytes_per_folder=%.0f\n", r / w, lr / lw, p / f}'

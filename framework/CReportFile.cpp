@@ -34,6 +34,7 @@ bool CReportFile::Open()
         SetLastError(ERROR_INVALID_NAME);
         return Fail();
     }
+    if (TargetIsReadOnly()) return Fail();
     // A short name of its own in the target's folder, so that the rename at
     // the end stays within one volume and no target name is too long for it.
     const CString folder = m_strTarget.Left(separator + 1);
@@ -80,17 +81,21 @@ bool CReportFile::Commit()
     // The whole file is on the disk before it takes the target's place: a
     // crash after the rename cannot leave a report cut short.
     if (!FlushFileBuffers(m_file.Get()) || !m_file.Close()) return Fail();
-    // A read-only file is not replaced, as Windows refuses to rename over one
-    // (some file systems would let it happen).
-    const DWORD attributes = GetFileAttributesUtf8(m_strTarget);
-    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY)) {
-        SetLastError(ERROR_ACCESS_DENIED);
-        return Fail();
-    }
+    if (TargetIsReadOnly()) return Fail();
     if (!MoveFileExW(ToWidePath(m_strTemporary).c_str(), ToWidePath(m_strTarget).c_str(),
                      MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
         return Fail();
     m_strTemporary.Empty();
+    return true;
+}
+
+bool CReportFile::TargetIsReadOnly() const
+{
+    // A read-only file is not replaced, as Windows refuses to rename over one
+    // (some file systems would let it happen).
+    const DWORD attributes = GetFileAttributesUtf8(m_strTarget);
+    if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_READONLY)) return false;
+    SetLastError(ERROR_ACCESS_DENIED);
     return true;
 }
 

@@ -21,7 +21,8 @@ public:
     CReportFile(const CReportFile&) = delete;
     CReportFile& operator=(const CReportFile&) = delete;
 
-    // Creates the temporary file; false when it cannot be.
+    // Creates the temporary file; false when it cannot be, or when the
+    // target is a read-only file.
     bool Open();
     bool Write(std::string_view bytes);
     // Puts the written file in the target's place.
@@ -37,6 +38,8 @@ public:
 private:
     bool Fail();
     void Discard();
+    // Whether the target is a read-only file (the system's error then says so).
+    bool TargetIsReadOnly() const;
 
     CString m_strTarget;
     CString m_strTemporary;

@@ -5,6 +5,7 @@
 #include "app/CHeftApp.h"
 #include "document/CFolderReader.h"
 #include "framework/ParentConsole.h"
+#include "framework/SystemError.h"
 #include "tests/common/CsvReadBack.h"
 #include "tests/common/HeftAppTest.h"
 #include "tests/common/HeldFolder.h"
@@ -161,6 +162,15 @@ TEST_F(CommandLineReportTest, EveryFailureHasItsExitCodeAndLineAndWritesNothing)
     // The listing the command line writes now, named.
     const ProgramRun folders = RunProgram({"/export", report, "T:", "/listing", "folders"});
     EXPECT_EQ(folders.exitCode, 0u) << folders.output;
+    EXPECT_EQ(ReportNames(), std::vector<std::string>{"r.csv"});
+    // Made read-only, that report is not replaced, and the search is not even begun.
+    const std::string written = ReadWhole(report);
+    SetFileAttributesW(Utf8ToWide(report).c_str(), FILE_ATTRIBUTE_READONLY);
+    const ProgramRun readOnly = RunProgram({"/export", report, "T:"});
+    SetFileAttributesW(Utf8ToWide(report).c_str(), FILE_ATTRIBUTE_NORMAL);
+    EXPECT_EQ(readOnly.exitCode, 3u) << readOnly.output;
+    EXPECT_EQ(readOnly.output, "Cannot write " + report + ": " + SystemErrorText(ERROR_ACCESS_DENIED).str() + "\r\n");
+    EXPECT_EQ(ReadWhole(report), written);
     EXPECT_EQ(ReportNames(), std::vector<std::string>{"r.csv"});
 }
 

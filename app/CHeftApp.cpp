@@ -2,6 +2,7 @@
 
 #include "app/CAboutDlg.h"
 #include "app/CChildFrame.h"
+#include "app/CommandLineReport.h"
 #include "app/CMainFrame.h"
 #include "document/CHeftDoc.h"
 #include "framework/CFileFind.h"
@@ -23,25 +24,36 @@ const MessageMap* CHeftApp::GetThisMessageMap()
 
 BOOL CHeftApp::InitInstance()
 {
+    const std::vector<CString> args = CommandLineArguments();
+    // A report from the command line shows no window. Once it is written
+    // nothing is left to do: the process ends there, with the report's exit
+    // code, and the system takes back the drive's tree whole (taken apart
+    // item by item, a large drive's costs seconds under Wine).
+    if (cmdreport::AsksForReport(args)) ExitProcess(static_cast<UINT>(RunCommandLineReport(args)));
     CCommandLineInfo cmdInfo;
-    ParseCommandLine(cmdInfo);
+    ParseCommandLine(cmdInfo, args);
 
     SetRegistryKey("Tamrisk Architects");
     LoadStdProfileSettings(4);
 
-    AddDocTemplate(MakeDocTemplate<CHeftDoc, CChildFrame, CHeftTree>(IDR_HEFTTYPE));
-
-    auto* pMainFrame = new CMainFrame;
-    if (!pMainFrame->LoadFrame(IDR_MAINFRAME, WS_OVERLAPPEDWINDOW | FWS_ADDTOTITLE)) return FALSE;
-    m_pMainWnd = pMainFrame;
-    pMainFrame->ShowWindow(m_nCmdShow);
-    pMainFrame->UpdateWindow();
+    if (!MakeMainFrame()) return FALSE;
+    m_pMainWnd->ShowWindow(m_nCmdShow);
+    m_pMainWnd->UpdateWindow();
 
     // A drive (or any path on it) named on the command line opens now, after
     // the main window is visible. No empty document is ever made.
     if (!cmdInfo.m_strFileName.IsEmpty()) OpenStartPath(cmdInfo.m_strFileName);
     cmdInfo.m_nShellCommand = CCommandLineInfo::FileNothing;
     return ProcessShellCommand(cmdInfo);
+}
+
+BOOL CHeftApp::MakeMainFrame()
+{
+    AddDocTemplate(MakeDocTemplate<CHeftDoc, CChildFrame, CHeftTree>(IDR_HEFTTYPE));
+    auto* pMainFrame = new CMainFrame;
+    if (!pMainFrame->LoadFrame(IDR_MAINFRAME, WS_OVERLAPPEDWINDOW | FWS_ADDTOTITLE)) return FALSE;
+    m_pMainWnd = pMainFrame;
+    return TRUE;
 }
 
 CHeftDoc* CHeftApp::OpenDrive(const char* path)
@@ -99,6 +111,7 @@ static bool IsModelCommand(UINT nID)
     case ID_FILE_PRINT:
     case ID_FILE_PRINT_PREVIEW:
     case ID_FILE_PRINT_SETUP:
+    case ID_EXPORT_LIST:
         return true;
     default:
         return false;

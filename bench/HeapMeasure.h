@@ -1,11 +1,39 @@
 #pragma once
-// What the benchmarks measure of the process's memory and handles.
+// What the benchmarks measure of the process: time, memory and handles.
 #include <windows.h>
+#include <psapi.h>
 #include <winternl.h>
 
 #include <algorithm>
 #include <cstddef>
 #include <vector>
+
+// Milliseconds of the performance counter.
+inline double NowMs()
+{
+    static LARGE_INTEGER frequency{};
+    if (!frequency.QuadPart) QueryPerformanceFrequency(&frequency);
+    LARGE_INTEGER now;
+    QueryPerformanceCounter(&now);
+    return 1000.0 * static_cast<double>(now.QuadPart) / static_cast<double>(frequency.QuadPart);
+}
+
+inline double Median(std::vector<double> values)
+{
+    std::sort(values.begin(), values.end());
+    const size_t n = values.size();
+    return n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
+}
+
+// The process's working set now, and the most it has been.
+inline void WorkingSet(long long* now, long long* peak)
+{
+    PROCESS_MEMORY_COUNTERS counters{};
+    counters.cb = sizeof(counters);
+    GetProcessMemoryInfo(GetCurrentProcess(), &counters, sizeof(counters));
+    *now = static_cast<long long>(counters.WorkingSetSize);
+    *peak = static_cast<long long>(counters.PeakWorkingSetSize);
+}
 
 // Bytes in use in all of the process's heaps.
 inline long long HeapBytesInUse()

@@ -38,22 +38,6 @@
 
 namespace {
 
-double NowMs()
-{
-    static LARGE_INTEGER frequency{};
-    if (!frequency.QuadPart) QueryPerformanceFrequency(&frequency);
-    LARGE_INTEGER now;
-    QueryPerformanceCounter(&now);
-    return 1000.0 * static_cast<double>(now.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
-
-double Median(std::vector<double> values)
-{
-    std::sort(values.begin(), values.end());
-    size_t n = values.size();
-    return n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
-}
-
 struct WalkCount {
     long folders = 0;
     long files = 0;
@@ -156,16 +140,6 @@ void ParallelBareWalk(const std::wstring& root, int threads, WalkCount& count)
     for (int i = 1; i < threads; ++i) workers.emplace_back(work);
     work();
     for (std::thread& worker : workers) worker.join();
-}
-
-// The process's working set now, and the most it has been.
-void WorkingSet(long long* now, long long* peak)
-{
-    PROCESS_MEMORY_COUNTERS counters{};
-    counters.cb = sizeof(counters);
-    GetProcessMemoryInfo(GetCurrentProcess(), &counters, sizeof(counters));
-    *now = static_cast<long long>(counters.WorkingSetSize);
-    *peak = static_cast<long long>(counters.PeakWorkingSetSize);
 }
 
 } // namespace

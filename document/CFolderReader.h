@@ -8,7 +8,8 @@
 // read ahead spent.
 //
 // A listing keeps what the scan uses of a folder: the bytes of all its own
-// entries added up, and its subfolders in the order the search returned them.
+// entries added up, its subfolders in the order the search returned them,
+// and its own files by type.
 // Only the thread that created the reader may take listings; the workers
 // touch no window and no record.
 //

@@ -1,5 +1,6 @@
 #include "document/CHeftDoc.h"
 
+#include "app/CHeftApp.h"
 #include "app/CMainFrame.h"
 #include "app/DriveList.h"
 #include "document/CFolderReader.h"
@@ -70,9 +71,16 @@ BOOL CHeftDoc::OnOpenDocument(const char* pathName)
     m_linkMark = AskShellLinkMark(systemDir);
 
     m_bCloseRequested = false;
+    const auto* app = dynamic_cast<const CHeftApp*>(AfxGetApp());
+    m_pUnattendedStop = app ? app->UnattendedStop() : nullptr;
     BOOL scanned = ScanDrive();
     m_bBusy = FALSE;
     return scanned;
+}
+
+bool CHeftDoc::StopAsked() const
+{
+    return m_bCloseRequested || (m_pUnattendedStop && m_pUnattendedStop->load());
 }
 
 BOOL CHeftDoc::DriveAnswers() const
@@ -96,6 +104,8 @@ void CHeftDoc::OnCloseDocument()
 
 BOOL CHeftDoc::AskRetryDrive()
 {
+    // Nobody is there to answer: the drive is given up at once.
+    if (m_pUnattendedStop) return FALSE;
     CWnd* main = AfxGetMainWnd();
     CString text = CString("Error reading drive ") + m_strDrive;
     const int answer = MessageBoxUtf8(main ? main->m_hWnd : nullptr, text, "Error", MB_RETRYCANCEL | MB_ICONSTOP);
@@ -137,7 +147,7 @@ BOOL CHeftDoc::ScanDrive()
     m_pTreeCtrl = &tree->GetTreeCtrl();
 
     for (;;) {
-        if (m_bCloseRequested || !CheckDriveAnswers()) return FALSE;
+        if (StopAsked() || !CheckDriveAnswers()) return FALSE;
         m_nFolderTotal = ScanDriveOnce();
         if (!m_bDriveLost) break;
         // The drive went away during the walk (a medium taken out, a network
@@ -154,9 +164,16 @@ BOOL CHeftDoc::ScanDrive()
 std::int64_t CHeftDoc::ScanDriveOnce()
 {
     const auto started = std::chrono::steady_clock::now();
+    SYSTEMTIME now{};
+    GetLocalTime(&now);
+    FILETIME local{};
+    m_nSearchTime = SystemTimeToFileTime(&now, &local)
+                        ? (static_cast<std::uint64_t>(local.dwHighDateTime) << 32) | local.dwLowDateTime
+                        : 0;
     m_bDriveLost = false;
     m_nUnreadableFolders = 0;
     m_summary = ScanSummary();
+    m_walkOrder = std::deque<WalkedFolder>();
     CString root = m_strDrive + "\\";
     m_strVolumeName.Empty();
     m_strFileSystem.Empty();
@@ -164,17 +181,23 @@ std::int64_t CHeftDoc::ScanDriveOnce()
     GetVolumeInformationUtf8(root, &m_strVolumeName, &m_dwSerialNumber, &m_dwMaxComponentLength,
                              &m_dwFileSystemFlags, &m_strFileSystem);
 
-    auto progress = std::make_unique<CScanProgressDlg>(0);
+    // An unattended search has no window to show its progress in.
+    std::unique_ptr<CScanProgressDlg> progress;
+    if (!m_pUnattendedStop) {
+        progress = std::make_unique<CScanProgressDlg>(0);
+        progress->Create(AfxGetMainWnd());
+    }
     m_pProgressDlg = progress.get();
-    progress->Create(AfxGetMainWnd());
-    std::unique_ptr<CFolderReader> listings = ChooseListings(*progress);
+    std::unique_ptr<CFolderReader> listings = ChooseListings(progress.get());
     if (!listings) {
-        progress->DestroyWindow();
+        progress.reset();
         m_pProgressDlg = nullptr;
         return kCancelMarker;
     }
-    progress->SetRange(1, CountRootFolders());
-    progress->SetStep(1);
+    if (progress) {
+        progress->SetRange(1, CountRootFolders());
+        progress->SetStep(1);
+    }
 
     // The drive's shell name and icon, by its position in the drive list; a
     // drive the list does not know is named by its own text.
@@ -200,7 +223,7 @@ std::int64_t CHeftDoc::ScanDriveOnce()
     m_hRootItem = m_pTreeCtrl->InsertItem(displayName, driveIcon, driveIcon, TVIS_EXPANDED,
                                           reinterpret_cast<LPARAM>(rootRecord.get()), TVI_ROOT, TVI_FIRST);
     if (!m_hRootItem) {
-        progress->DestroyWindow();
+        progress.reset();
         m_pProgressDlg = nullptr;
         return kCancelMarker;
     }
@@ -220,7 +243,6 @@ std::int64_t CHeftDoc::ScanDriveOnce()
     m_nDriveTotal = total;
     m_pTreeCtrl->SortChildren(m_hRootItem);
 
-    progress->DestroyWindow();
     progress.reset();
     m_pProgressDlg = nullptr;
     m_summary.unreadableFolders = m_nUnreadableFolders;
@@ -228,7 +250,7 @@ std::int64_t CHeftDoc::ScanDriveOnce()
     return total;
 }
 
-std::unique_ptr<CFolderReader> CHeftDoc::ChooseListings(CScanProgressDlg& progress)
+std::unique_ptr<CFolderReader> CHeftDoc::ChooseListings(CScanProgressDlg* progress)
 {
     // Worker threads read the folders' listings ahead of the walk; the walk
     // itself, and everything that touches a window or a record, stays on this thread.
@@ -248,23 +270,24 @@ std::unique_ptr<CFolderReader> CHeftDoc::ChooseListings(CScanProgressDlg& progre
     ntfs::MftIndex index;
     const ntfs::Outcome outcome = ntfs::BuildIndex(
         volume,
-        [this, &progress, &reading](std::uint64_t done, std::uint64_t total) {
+        [this, progress, &reading](std::uint64_t done, std::uint64_t total) {
+            if (!progress) return !StopAsked();
             if (!reading) {
                 reading = true;
-                progress.SetRange(0, kSteps);
+                progress->SetRange(0, kSteps);
                 CString status = m_strDrive + "\\$MFT";
                 status.MakeUpper();
-                progress.SetStatusText(status);
+                progress->SetStatusText(status);
             }
-            progress.SetPos(total ? static_cast<int>(std::min(done, total) * kSteps / total) : 0);
+            progress->SetPos(total ? static_cast<int>(std::min(done, total) * kSteps / total) : 0);
             // Calls come thousands of records apart: each may look at the queue.
-            progress.PumpMessages();
-            return !progress.CheckCancel() && !m_bCloseRequested;
+            progress->PumpMessages();
+            return !progress->CheckCancel() && !StopAsked();
         },
         index, CollectsFiles());
     volume.Close();
     // The walk of the folders that follows starts the bar afresh.
-    if (reading) progress.SetPos(0);
+    if (reading) progress->SetPos(0);
     switch (outcome) {
     case ntfs::Outcome::Done:
         m_summary.method = ScanSummary::Method::MasterFileTable;
@@ -379,7 +402,7 @@ std::int64_t CHeftDoc::ScanFolder(const CString& path, HTREEITEM hParent, CFolde
     // While a listing is read or waited for, the progress window stays drawn
     // and Cancel (or a closed window) stops the walk between two entries.
     const CFolderReader::KeepGoing keepGoing = [this] {
-        return !m_bCloseRequested && !(m_pProgressDlg && m_pProgressDlg->CheckCancel());
+        return !StopAsked() && !(m_pProgressDlg && m_pProgressDlg->CheckCancel());
     };
     // The recursion of the folder walk runs on a stack of its own, so that no
     // nesting depth can exhaust the thread's stack.
@@ -431,6 +454,8 @@ std::int64_t CHeftDoc::ScanFolder(const CString& path, HTREEITEM hParent, CFolde
     };
 
     auto* topRecord = reinterpret_cast<CDirEntry*>(m_pTreeCtrl->GetItemData(hParent));
+    const bool keepOrder = m_pUnattendedStop && topRecord;
+    if (keepOrder) m_walkOrder.push_back(WalkedFolder{topRecord, 0});
     switch (open(reader.ReadRoot(path, keepGoing), hParent, topRecord)) {
     case FolderWalk::Entered: break;
     case FolderWalk::Skipped: return 0;
@@ -452,6 +477,8 @@ std::int64_t CHeftDoc::ScanFolder(const CString& path, HTREEITEM hParent, CFolde
         const size_t index = frame.next++;
         const CFolderReader::Subfolder& subfolder = frame.listing->subfolders[index];
         const ScanFrame::Child& child = frame.children[index];
+        if (keepOrder && child.record)
+            m_walkOrder.push_back(WalkedFolder{child.record, static_cast<std::uint32_t>(stack.size())});
         // A junction or symbolic link has no listing: it is never entered.
         if (subfolder.folder && child.item) {
             const FolderWalk walk = open(subfolder.folder, child.item, child.record);
@@ -481,9 +508,9 @@ BOOL CHeftDoc::FinishSubfolder(ScanFrame& parent, std::int64_t childTotal)
         status.MakeUpper();
         m_pProgressDlg->SetStatusText(status);
         if (parent.path == m_strSearchTop) m_pProgressDlg->StepIt();
-        if (m_pProgressDlg->CheckCancel() || m_bCloseRequested) return FALSE;
+        if (m_pProgressDlg->CheckCancel()) return FALSE;
     }
-    return TRUE;
+    return !StopAsked();
 }
 
 void CHeftDoc::OnRefresh()

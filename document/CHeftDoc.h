@@ -7,7 +7,9 @@
 #include "model/ScanSummary.h"
 #include "views/ShellAnswers.h"
 
+#include <atomic>
 #include <cstdint>
+#include <deque>
 #include <functional>
 #include <memory>
 
@@ -200,6 +202,28 @@ public:
     int m_nUnreadableFolders = 0;
     // How the last search went: the status bar's text after it.
     ScanSummary m_summary;
+    // When the last search of the whole drive began, in local time, as a
+    // file time: the time a report of it carries.
+    std::uint64_t m_nSearchTime = 0;
+    // Set for a search with nobody at the screen (the command-line report):
+    // it shows no progress window and asks nothing (a drive that does not
+    // answer fails it), and it stops, as cancelled, once the flag goes up.
+    const std::atomic<bool>* m_pUnattendedStop = nullptr;
+    // A folder as the walk met it: its record, and how deep it lies below
+    // the folder the search started at.
+    struct WalkedFolder {
+        CDirEntry* record;
+        std::uint32_t depth;
+    };
+    // The folders of the last unattended search, for its report: the top
+    // first, each folder before the folders in it, and those in the order
+    // of its listing, which is the tree's order except among the drive
+    // root's subfolders (the tree sorts them once the search is done).
+    // Reading the same from the tree would ask it item by item, which under
+    // Wine takes time that grows with the square of the items: its tree
+    // looks every item it is handed up among all of them. A search in the
+    // window keeps none.
+    std::deque<WalkedFolder> m_walkOrder;
 
 private:
     struct ScanFrame;
@@ -232,7 +256,10 @@ private:
     // The listings the scan walks: the volume's master file table when the
     // drive is NTFS and the volume opens, else the folders themselves. Null
     // when cancelled or when the drive went away (m_bDriveLost).
-    std::unique_ptr<CFolderReader> ChooseListings(CScanProgressDlg& progress);
+    std::unique_ptr<CFolderReader> ChooseListings(CScanProgressDlg* progress);
+    // Whether the search is to stop: the window closed, or the unattended
+    // search's flag went up. (Cancel in the progress window is asked apart.)
+    bool StopAsked() const;
     bool m_bDriveLost = false;
     bool m_bCloseRequested = false;
     // Completes a subfolder's record and advances the progress; FALSE when cancelled.

@@ -1,5 +1,7 @@
 #include "framework/CFileFind.h"
 
+#include "framework/OwnedHandle.h"
+
 #include <winternl.h>
 
 #include <atomic>
@@ -243,35 +245,6 @@ bool ShowsLinkItself(HANDLE handle)
     return GetFileInformationByHandleEx(handle, FileAttributeTagInfo, &tag, sizeof(tag)) &&
            (tag.FileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) && IsReparseTagNameSurrogate(tag.ReparseTag);
 }
-
-// A handle opened here, closed when it goes out of scope. Closing keeps the
-// system's error, so that the caller sees why the work on the handle failed.
-class OwnedHandle {
-public:
-    explicit OwnedHandle(HANDLE handle) : m_handle(handle) {}
-    ~OwnedHandle()
-    {
-        if (!Valid()) return;
-        const DWORD error = GetLastError();
-        CloseHandle(m_handle);
-        SetLastError(error);
-    }
-    OwnedHandle(const OwnedHandle&) = delete;
-    OwnedHandle& operator=(const OwnedHandle&) = delete;
-
-    bool Valid() const { return m_handle != INVALID_HANDLE_VALUE; }
-    HANDLE Get() const { return m_handle; }
-    // The handle is the caller's from now on.
-    HANDLE Release()
-    {
-        const HANDLE handle = m_handle;
-        m_handle = INVALID_HANDLE_VALUE;
-        return handle;
-    }
-
-private:
-    HANDLE m_handle;
-};
 
 } // namespace
 

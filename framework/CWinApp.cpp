@@ -125,11 +125,16 @@ CWinApp::~CWinApp()
     if (g_pApp == this) g_pApp = nullptr;
 }
 
-void CWinApp::ParseCommandLine(CCommandLineInfo& info)
+std::vector<CString> CWinApp::CommandLineArguments()
 {
     std::vector<CString> args = SplitCommandLine(WideToUtf8(GetCommandLineW()));
     if (!args.empty()) args.erase(args.begin()); // the program itself
-    ParseCommandLine(info, args);
+    return args;
+}
+
+void CWinApp::ParseCommandLine(CCommandLineInfo& info)
+{
+    ParseCommandLine(info, CommandLineArguments());
 }
 
 void CWinApp::ParseCommandLine(CCommandLineInfo& info, const std::vector<CString>& args)

@@ -52,6 +52,9 @@ public:
     virtual BOOL OnIdle(long lCount);
     virtual BOOL PreTranslateMessage(MSG* pMsg);
 
+    // The program's own command line split into arguments, without the
+    // program's name.
+    static std::vector<CString> CommandLineArguments();
     void ParseCommandLine(CCommandLineInfo& info);
     void ParseCommandLine(CCommandLineInfo& info, const std::vector<CString>& args);
     BOOL ProcessShellCommand(CCommandLineInfo& info);

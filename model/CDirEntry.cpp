@@ -116,3 +116,10 @@ CString CDirEntry::GetDate() const
 {
     return m_nWriteTime ? FormatDateText(m_nWriteTime) : CString();
 }
+
+std::uint64_t CDirEntry::GetFileCount() const
+{
+    std::uint64_t files = 0;
+    for (const FileTypeSum& type : m_fileTypes) files += type.files;
+    return files;
+}

@@ -62,6 +62,9 @@ public:
     // A folder's own files by type (its subfolders' are in their records).
     const std::vector<FileTypeSum>& GetFileTypes() const { return m_fileTypes; }
     void SetFileTypes(std::vector<FileTypeSum> types) { m_fileTypes = std::move(types); }
+    // A folder's files: the entries of its own listing that are no folders
+    // (its subfolders' files are theirs), as its types count them.
+    std::uint64_t GetFileCount() const;
 
     void SetTreeItem(TreeItemHandle item) { m_hTreeItem = item; }
     TreeItemHandle GetTreeItem() const { return m_hTreeItem; }

@@ -52,6 +52,8 @@ const MessageMap* CHeftList::GetThisMessageMap()
         on::Reflected<WM_MEASUREITEM, &CHeftList::MeasureItem>(),
         on::Command<&CHeftList::OnFilePrint>(ID_FILE_PRINT),
         on::Command<&CHeftList::OnFilePrintPreview>(ID_FILE_PRINT_PREVIEW),
+        on::Command<&CHeftList::OnExportList>(ID_EXPORT_LIST),
+        on::UpdateCommand<&CHeftList::OnUpdateExportList>(ID_EXPORT_LIST),
     };
     static const MessageMap map = MessageMap::Of(&CListView::GetThisMessageMap, entries);
     return &map;
@@ -681,12 +683,18 @@ void CHeftList::DrawCellTextRight(CDC* pDC, CString text, const RECT& cell)
     pDC->SetTextAlign(previous == GDI_ERROR ? TA_LEFT | TA_TOP : previous);
 }
 
+double CHeftList::RowShare(std::int64_t size) const
+{
+    const CHeftDoc* doc = GetDocument();
+    if (!doc) return 0.0;
+    return listrules::EntryShare(size, doc->m_nFolderTotal, doc->m_nDriveTotal, doc->m_bRelativeToFolder != FALSE);
+}
+
 double CHeftList::DrawPercentBar(CDC* pDC, std::int64_t size, const RECT& cell, BOOL bSelected)
 {
     CHeftDoc* doc = GetDocument();
     if (!doc || doc->m_nFolderTotal <= 0) return 0.0;
-    const double share =
-        listrules::EntryShare(size, doc->m_nFolderTotal, doc->m_nDriveTotal, doc->m_bRelativeToFolder != FALSE);
+    const double share = RowShare(size);
 
     HDC hdc = pDC->GetSafeHdc();
     const CSelectedObject cellBrush(hdc, bSelected ? m_brHighlight : m_brWindow);

@@ -7,6 +7,8 @@
 #include <memory>
 #include <vector>
 
+class CCmdUI;
+class CCsvReport;
 class CDirEntry;
 class CTreeCtrl;
 class ShellAnswers;
@@ -92,6 +94,25 @@ public:
     static const char* const kReportFootText;
     static const char* const kPageTooShortText;
 
+    // ---- the export (reports/ListExport.cpp): the rows as the list shows
+    // them, in a CSV file
+    // Asks for a file with the Save As dialog and writes the rows into it; a
+    // failure is named in a message.
+    void OnExportList();
+    // Greyed while the list has no rows (and, as every command that reads
+    // the model, while the drive is busy).
+    void OnUpdateExportList(CCmdUI* pCmdUI);
+    // The name the Save As dialog offers: the drive and the folder shown.
+    CString GetExportFileName() const;
+    // Writes the rows, in the order shown, into a CSV file: a header, then per
+    // row its name, full path, size in bytes, percent as shown, type, last
+    // write time and the listing's own column. The file is written whole or
+    // not at all; FALSE with pFailure saying why.
+    BOOL ExportRows(const CString& path, CString* pFailure);
+    // The header and the rows of that file, into a report begun already;
+    // false when it could not be written.
+    bool WriteRows(CCsvReport& report) const;
+
     // ---- drawing: on the screen and, with a printer DC, for the printed report
     // Draws one whole row, whatever drawing action the control asks for.
     void DrawItem(DRAWITEMSTRUCT* pDrawItem);
@@ -111,6 +132,9 @@ public:
     // A length of the row drawing given in pixels at 96 DPI, in the DC's
     // units: the screen's DPI, or the printer's dots unchanged.
     static int Px(const CDC* pDC, int pixels);
+    // A row's share as the list shows it: of the folder shown or of the drive
+    // (0 while the folder shown has no bytes).
+    double RowShare(std::int64_t size) const;
     // Paints the cell's background and the bar of the entry's share; returns
     // the share (0 while the folder shown has no bytes).
     double DrawPercentBar(CDC* pDC, std::int64_t size, const RECT& cell, BOOL bSelected);

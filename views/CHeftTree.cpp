@@ -2,9 +2,11 @@
 
 #include "app/CMainFrame.h"
 #include "document/CHeftDoc.h"
+#include "framework/CCmdUI.h"
 #include "framework/Dpi.h"
 #include "model/CDirEntry.h"
 #include "resources/resource.h"
+#include "views/CHeftList.h"
 #include "views/CItemPropertiesDlg.h"
 #include "views/ItemActions.h"
 
@@ -23,6 +25,8 @@ const MessageMap* CHeftTree::GetThisMessageMap()
         on::Command<&CHeftTree::OnProperties>(ID_ITEM_PROPERTIES),
         on::Command<&CHeftTree::OnFilePrint>(ID_FILE_PRINT),
         on::Command<&CHeftTree::OnFilePrintPreview>(ID_FILE_PRINT_PREVIEW),
+        on::Command<&CHeftTree::OnExportList>(ID_EXPORT_LIST),
+        on::UpdateCommand<&CHeftTree::OnUpdateExportList>(ID_EXPORT_LIST),
     };
     static const MessageMap map = MessageMap::Of(&CTreeView::GetThisMessageMap, entries);
     return &map;
@@ -182,4 +186,17 @@ void CHeftTree::OnFilePrint()
 void CHeftTree::OnFilePrintPreview()
 {
     PassToList(ID_FILE_PRINT_PREVIEW);
+}
+
+void CHeftTree::OnExportList()
+{
+    PassToList(ID_EXPORT_LIST);
+}
+
+void CHeftTree::OnUpdateExportList(CCmdUI* pCmdUI)
+{
+    // What the list would export: its rows.
+    const CHeftDoc* doc = GetDocument();
+    const auto* list = doc ? dynamic_cast<const CHeftList*>(doc->GetView(1)) : nullptr;
+    pCmdUI->Enable(list && list->GetRowCount() > 0);
 }

@@ -1,6 +1,7 @@
 #pragma once
 #include "framework/CTreeView.h"
 
+class CCmdUI;
 class CHeftDoc;
 
 // The folder tree of a drive window: one item per folder, the drive's root
@@ -29,6 +30,10 @@ protected:
     void OnProperties();
     void OnFilePrint();
     void OnFilePrintPreview();
-    // Posts a print command to the contents list, which prints its rows.
+    void OnExportList();
+    // The list's export, greyed while the list has no rows.
+    void OnUpdateExportList(CCmdUI* pCmdUI);
+    // Posts a print or export command to the contents list, which prints or
+    // exports its rows.
     void PassToList(UINT nID);
 };

@@ -3,8 +3,11 @@
 // the bar that shows it, the percent text, the row comparisons and the
 // shortening of a text to its cell. They stay free of windows.h so that they
 // are tested natively as well, and the printed report uses the same ones.
+#include <charconv>
 #include <cstdint>
 #include <cstring>
+#include <system_error>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -44,12 +47,41 @@ inline int BarRight(int left, int right, double share)
     return static_cast<int>(static_cast<double>(left) + static_cast<double>(right - left) * share);
 }
 
-// "12.3%" for a share of 0.1234.
+// "12.3" for a share of 0.1234: one decimal behind a dot, whatever the
+// user's locale (std::to_chars knows none), so that an exported percent reads
+// as a number anywhere. A share that sizes in disagreement made huge still
+// fits: a double has at most 309 digits before the point.
+inline CString PercentNumber(double share)
+{
+    char digits[320];
+    const std::to_chars_result end =
+        std::to_chars(digits, digits + sizeof(digits), share * 100.0, std::chars_format::fixed, 1);
+    if (end.ec != std::errc()) return CString();
+    return CString(digits, static_cast<size_t>(end.ptr - digits));
+}
+
+// "12.3%" for a share of 0.1234, as the list and the printed report show it.
 inline CString PercentText(double share)
 {
-    CString text;
-    text.Format("%.1f%%", share * 100.0);
-    return text;
+    return PercentNumber(share) + "%";
+}
+
+// The file name the export offers for a listing, made from what the list
+// shows: "C:\Users\ana" gives "C-Users-ana.csv" and the drive alone "C.csv".
+// A character no file name may hold becomes "_"; the end of a name may not
+// be a dot or a blank either.
+inline CString ExportFileName(std::string_view shown)
+{
+    std::string name;
+    for (const char c : shown) {
+        if (c == '\\' || c == '/') name += '-';
+        else if (c == ':') continue;
+        else if (static_cast<unsigned char>(c) < 0x20 || std::strchr("<>\"|?*", c)) name += '_';
+        else name += c;
+    }
+    while (!name.empty() && (name.back() == '-' || name.back() == '.' || name.back() == ' ')) name.pop_back();
+    if (name.empty()) name = "List";
+    return CString(name + ".csv");
 }
 
 // Names compare without regard to letter case: 1, -1 or 0.

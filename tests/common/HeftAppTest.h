@@ -5,7 +5,9 @@
 #include "app/CHeftApp.h"
 #include "app/CMainFrame.h"
 #include "document/CHeftDoc.h"
+#include "framework/CCmdUI.h"
 #include "model/CDirEntry.h"
+#include "model/CsvWriter.h"
 #include "tests/common/FixtureDrive.h"
 #include "tests/common/TestWindows.h"
 
@@ -14,6 +16,19 @@
 #include <algorithm>
 #include <string>
 #include <vector>
+
+// Remembers what an update handler (or the framework's default) decided.
+class RecordingCmdUI : public CCmdUI {
+public:
+    explicit RecordingCmdUI(UINT id) : CCmdUI(id) {}
+    void Enable(BOOL bOn) override
+    {
+        enabled = bOn != FALSE;
+        m_bEnableChanged = true;
+    }
+    void SetCheck(int) override {}
+    bool enabled = true;
+};
 
 class HeftAppTest : public ::testing::Test {
 protected:
@@ -37,6 +52,13 @@ protected:
     {
         main->RebuildDriveBar(); // the drive list learns of the fixture drive
         return app.OpenDrive(drive.Drive());
+    }
+    // Whether the main window shows a command as one that can be chosen now.
+    bool CommandEnabled(UINT id)
+    {
+        RecordingCmdUI ui(id);
+        ui.DoUpdate(main, TRUE);
+        return ui.enabled;
     }
     int DocumentCount() const { return static_cast<int>(app.GetDocTemplates().front()->GetDocuments().size()); }
     int ChildWindowCount() const { return CountChildren(main->m_hWndMDIClient); }
@@ -111,6 +133,55 @@ protected:
         std::sort(files.begin(), files.end());
         types.insert(types.end(), files.begin(), files.end());
         return types;
+    }
+
+    // What a folders report of the folder `top` must say, as the window's
+    // search shows it: per folder of its part of the tree, depth first in the
+    // tree's order, its path, total, folders below (counted here), last-write
+    // time and whether it could not be read, in the report's columns 0, 1, 3,
+    // 4 and 5.
+    static std::vector<std::vector<std::string>> WindowFolderRows(CHeftDoc* doc, HTREEITEM top)
+    {
+        CTreeCtrl& tree = *doc->m_pTreeCtrl;
+        auto foldersBelow = [&tree](HTREEITEM item) {
+            long count = 0;
+            std::vector<HTREEITEM> pending{tree.GetChildItem(item)};
+            while (!pending.empty()) {
+                HTREEITEM at = pending.back();
+                pending.pop_back();
+                if (!at) continue;
+                ++count;
+                pending.push_back(tree.GetNextSiblingItem(at));
+                pending.push_back(tree.GetChildItem(at));
+            }
+            return count;
+        };
+        std::vector<std::vector<std::string>> rows;
+        std::vector<HTREEITEM> pending{top};
+        while (!pending.empty()) {
+            HTREEITEM item = pending.back();
+            pending.pop_back();
+            const CDirEntry* record = Record(tree, item);
+            rows.push_back({doc->FolderPath(item).str(), std::to_string(record->GetSize()),
+                            std::to_string(foldersBelow(item)), CsvTimeText(record->GetWriteTime()),
+                            record->IsUnreadable() ? "1" : "0"});
+            std::vector<HTREEITEM> children;
+            for (HTREEITEM child = tree.GetChildItem(item); child; child = tree.GetNextSiblingItem(child))
+                children.push_back(child);
+            pending.insert(pending.end(), children.rbegin(), children.rend());
+        }
+        return rows;
+    }
+    // The same columns of a report's rows, past its header.
+    static std::vector<std::vector<std::string>> ReportFolderRows(const std::vector<std::vector<std::string>>& report)
+    {
+        std::vector<std::vector<std::string>> rows;
+        for (size_t i = 1; i < report.size(); ++i) {
+            const std::vector<std::string>& row = report[i];
+            if (row.size() != 7) return {{"a row of " + std::to_string(row.size()) + " fields"}};
+            rows.push_back({row[0], row[1], row[3], row[4], row[5]});
+        }
+        return rows;
     }
 
     // Items of a drive's tree and rows of its list, as a user sees them now.

@@ -2,7 +2,6 @@
 // dispatches them, and every one that would change or read the model is
 // refused and shown greyed until the scan is over.
 #include "document/CFolderReader.h"
-#include "framework/CCmdUI.h"
 #include "resources/resource.h"
 #include "tests/common/HeftAppTest.h"
 #include "tests/common/ProgressWatcher.h"
@@ -17,25 +16,13 @@
 
 namespace {
 
-// Remembers what an update handler (or the framework's default) decided.
-class RecordingCmdUI : public CCmdUI {
-public:
-    explicit RecordingCmdUI(UINT id) : CCmdUI(id) {}
-    void Enable(BOOL bOn) override
-    {
-        enabled = bOn != FALSE;
-        m_bEnableChanged = true;
-    }
-    void SetCheck(int) override {}
-    bool enabled = true;
-};
-
 // The commands that change or read a drive's model, or open or bring forward a drive.
 const UINT kModelCommands[] = {
     ID_REFRESH,        ID_ACTION_DELETE,   ID_TOP_TEN,          ID_ITEM_PROPERTIES, ID_DRIVE_PROPERTIES,
     ID_FILE_PRINT,     ID_FILE_PRINT_PREVIEW, ID_FILE_PRINT_SETUP, ID_DISK_VS_DIRECTORY, ID_ACTION_OPEN,
     ID_UP_ONE_LEVEL,   ID_FILE_OPEN,       ID_FILE_MRU_FILE1,   ID_DRIVE_A + ('T' - 'A'), ID_DRIVE_A + ('U' - 'A'),
     ID_LARGEST_FILES,  ID_FILE_TYPES,
+    ID_EXPORT_LIST,
 };
 
 class BusyDocumentTest : public HeftAppTest {
@@ -61,14 +48,6 @@ protected:
         HeftAppTest::TearDown();
     }
 
-    // Whether the main window shows a command as one that can be chosen now.
-    bool Enabled(UINT id)
-    {
-        RecordingCmdUI ui(id);
-        ui.DoUpdate(main, TRUE);
-        return ui.enabled;
-    }
-
     // At the first status of the scan: posts every model command to the main
     // window, and the refresh key to the views, and notes which of the
     // commands show enabled. Every progress dialog seen is recorded.
@@ -80,7 +59,7 @@ protected:
             posted = true;
             for (UINT id : kModelCommands) {
                 main->PostMessage(WM_COMMAND, id);
-                if (Enabled(id)) enabledDuringScan.push_back(id);
+                if (CommandEnabled(id)) enabledDuringScan.push_back(id);
             }
             for (CHeftDoc* doc : Documents()) {
                 for (int view = 0; view < 2; ++view)
@@ -113,7 +92,7 @@ TEST_F(BusyDocumentTest, CommandsPostedDuringARefreshAreRefusedAndTheWindowIsEna
     CHeftDoc* doc = Open(drive);
     ASSERT_NE(doc, nullptr);
     for (UINT id : {ID_REFRESH, ID_TOP_TEN, ID_DISK_VS_DIRECTORY, ID_DRIVE_PROPERTIES})
-        EXPECT_TRUE(Enabled(id)) << id << " is offered while no scan runs";
+        EXPECT_TRUE(CommandEnabled(id)) << id << " is offered while no scan runs";
 
     ProgressWatcher watcher;
     PostCommandsAtTheFirstStatus(watcher);
@@ -129,8 +108,8 @@ TEST_F(BusyDocumentTest, CommandsPostedDuringARefreshAreRefusedAndTheWindowIsEna
     EXPECT_EQ(doc->m_bRelativeToFolder, TRUE) << "Disk vs. Directory did not run";
     EXPECT_EQ(doc->m_listState, ListState::Contents) << "no listing ran";
     EXPECT_FALSE(doc->m_bBusy);
-    EXPECT_TRUE(Enabled(ID_REFRESH)) << "offered again once the scan is over";
-    EXPECT_TRUE(Enabled(ID_TOP_TEN));
+    EXPECT_TRUE(CommandEnabled(ID_REFRESH)) << "offered again once the scan is over";
+    EXPECT_TRUE(CommandEnabled(ID_TOP_TEN));
 }
 
 TEST_F(BusyDocumentTest, CommandsPostedDuringAnOpenAreRefused)
@@ -148,7 +127,7 @@ TEST_F(BusyDocumentTest, CommandsPostedDuringAnOpenAreRefused)
     EXPECT_EQ(doc->m_nDriveTotal, 4500);
     EXPECT_EQ(doc->m_bRelativeToFolder, TRUE);
     // The idle update after the scan offers the commands again.
-    EXPECT_TRUE(Enabled(ID_DRIVE_A + ('U' - 'A')));
+    EXPECT_TRUE(CommandEnabled(ID_DRIVE_A + ('U' - 'A')));
 }
 
 TEST_F(BusyDocumentTest, ClosingTheDriveWindowOrTheMainWindowDuringARefreshEndsItAsCancelled)

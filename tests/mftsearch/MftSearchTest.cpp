@@ -6,9 +6,12 @@
 #include "document/CFolderReader.h"
 #include "framework/CRawVolume.h"
 #include "resources/resource.h"
+#include "tests/common/CsvReadBack.h"
 #include "tests/common/DialogAnswerer.h"
 #include "tests/common/HeftAppTest.h"
+#include "tests/common/ProgramRun.h"
 #include "tests/common/ProgressWatcher.h"
+#include "tests/common/ReportFolder.h"
 
 #include <gtest/gtest.h>
 
@@ -183,6 +186,40 @@ TEST_F(MftSearchTest, ReadsTheSameTreeAndRecordsAsTheWalk)
     EXPECT_TRUE(link + 1 == mft.tree.end() || (link + 1)->rfind("3|", 0) != 0) << "a link to a folder is never entered";
     EXPECT_TRUE(has("1|many|")) << "the folder of 5,000 files";
     EXPECT_TRUE(has("1|sparse|" + std::to_string((5ll << 30) + (3 << 20) + 3) + "|")) << "logical sizes of sparse files";
+}
+
+// The command line's report of the volume (the program run as a process of
+// its own) equals the window's search of it row by row, and counts the same
+// files and folders below every folder as a report of the walk of its mount.
+TEST_F(MftSearchTest, ACommandLineReportEqualsTheWindowsSearchAndCountsAsTheWalk)
+{
+    FixtureDrive raw = Volume('X', "full", "full.img");
+    FixtureDrive mountOnly = Volume('Y', "full", "");
+    const ProgramRun mft = RunProgram({"/export", ReportWindows("mft.csv"), "X:"});
+    EXPECT_EQ(mft.exitCode, 0u) << mft.output;
+    EXPECT_NE(mft.output.find(": Searched the master file table in "), std::string::npos) << mft.output;
+    const ProgramRun walk = RunProgram({"/export", ReportWindows("walk.csv"), "Y:"});
+    EXPECT_EQ(walk.exitCode, 0u) << walk.output;
+    EXPECT_NE(walk.output.find(": Searched folder by folder in "), std::string::npos) << walk.output;
+    const csvback::Rows mftRows = csvback::ReadFile(ReportUnix("mft.csv"));
+    const csvback::Rows walkRows = csvback::ReadFile(ReportUnix("walk.csv"));
+
+    CHeftDoc* doc = HeftAppTest::Open(raw);
+    ASSERT_NE(doc, nullptr);
+    ASSERT_EQ(doc->m_summary.method, ScanSummary::Method::MasterFileTable);
+    const auto window = WindowFolderRows(doc, doc->m_hRootItem);
+    ASSERT_GT(window.size(), 120u);
+    EXPECT_EQ(ReportFolderRows(mftRows), window);
+
+    ASSERT_EQ(mftRows.size(), walkRows.size());
+    for (size_t i = 1; i < mftRows.size(); ++i) {
+        ASSERT_GE(mftRows[i].size(), 4u);
+        ASSERT_GE(walkRows[i].size(), 4u);
+        EXPECT_EQ(mftRows[i][0].substr(1), walkRows[i][0].substr(1)) << "the same folder, on the other letter";
+        EXPECT_EQ(mftRows[i][2], walkRows[i][2]) << mftRows[i][0] << ": files below";
+        EXPECT_EQ(mftRows[i][3], walkRows[i][3]) << mftRows[i][0] << ": folders below";
+    }
+    EXPECT_GT(std::stoll(mftRows[1][2]), 5000) << "the volume's files, the folder of 5,000 among them";
 }
 
 TEST_F(MftSearchTest, DamagedBootSectorOrFirstRecordMeansTheWalk)

@@ -16,6 +16,7 @@
 
 #include "framework/CFileFind.h"
 #include "framework/CWinApp.h"
+#include "tests/common/UnixCommand.h"
 
 class PdfQueue {
 public:
@@ -130,14 +131,14 @@ public:
     static std::string WaitForPdf(const std::string& title, int seconds = 60)
     {
         const std::string folder = OutputFolder();
-        const std::wstring pattern = Utf8ToWide(WindowsPath(folder) + "\\" + title + "*.pdf");
+        const std::wstring pattern = Utf8ToWide(unixcmd::WindowsPath(folder) + "\\" + title + "*.pdf");
         for (int waited = 0; waited < seconds * 10; ++waited) {
             WIN32_FIND_DATAW found{};
             HANDLE search = FindFirstFileW(pattern.c_str(), &found);
             if (search != INVALID_HANDLE_VALUE) {
                 FindClose(search);
                 const std::string path = folder + "/" + WideToUtf8(found.cFileName).str();
-                if (RunUnix("pdfinfo '" + path + "' >/dev/null 2>&1") == 0) return path;
+                if (unixcmd::Run("pdfinfo '" + path + "' >/dev/null 2>&1") == 0) return path;
             }
             Sleep(100);
         }
@@ -147,7 +148,7 @@ public:
     // The text of each page, as pdftotext lays it out.
     static std::vector<std::string> PageTexts(const std::string& pdf)
     {
-        const std::string text = RunUnixOutput("pdftotext -layout '" + pdf + "' -");
+        const std::string text = unixcmd::Output("pdftotext -layout '" + pdf + "' -");
         std::vector<std::string> pages;
         size_t start = 0;
         for (size_t feed = text.find('\f'); feed != std::string::npos; feed = text.find('\f', start)) {
@@ -162,7 +163,7 @@ public:
     // What pdfinfo says on one of its lines ("Page size"), after the colon.
     static std::string Info(const std::string& pdf, const std::string& key)
     {
-        std::istringstream lines(RunUnixOutput("pdfinfo '" + pdf + "'"));
+        std::istringstream lines(unixcmd::Output("pdfinfo '" + pdf + "'"));
         std::string line;
         while (std::getline(lines, line)) {
             if (line.rfind(key + ":", 0) != 0) continue;
@@ -174,64 +175,6 @@ public:
 
     static void Remove(const std::string& pdf)
     {
-        if (!pdf.empty()) DeleteFileW(Utf8ToWide(WindowsPath(pdf)).c_str());
-    }
-
-    // Runs a shell command line of Linux and waits for it; its exit code, or
-    // -1. Wine starts a Linux program but neither waits for it nor learns
-    // its exit code: the shell writes the code into a file when done.
-    static int RunUnix(const std::string& command, int seconds = 60)
-    {
-        static int serial = 0;
-        const std::string base = Scratch() + "/unix-" + std::to_string(GetCurrentProcessId()) + "-" +
-                                 std::to_string(++serial);
-        const std::string done = base + ".status";
-        std::string line = "/bin/sh -c \"" + command + "; echo $? > '" + base + ".tmp' && mv '" + base + ".tmp' '" +
-                           done + "'\"";
-        STARTUPINFOA startup{};
-        startup.cb = sizeof(startup);
-        PROCESS_INFORMATION process{};
-        if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process))
-            return -1;
-        CloseHandle(process.hThread);
-        CloseHandle(process.hProcess);
-        for (int waited = 0; waited < seconds * 50; ++waited) {
-            std::ifstream status(WindowsPath(done));
-            int code = -1;
-            if (status >> code) {
-                status.close();
-                DeleteFileW(Utf8ToWide(WindowsPath(done)).c_str());
-                return code;
-            }
-            Sleep(20);
-        }
-        return -1;
-    }
-
-    // A folder for scratch files: the fixtures folder, emptied after every test executable.
-    static std::string Scratch()
-    {
-        const char* fixtures = getenv("HEFT_FIXTURES_UNIX");
-        return fixtures ? fixtures : "/tmp";
-    }
-
-    // Its standard output, through a file in the fixtures folder.
-    static std::string RunUnixOutput(const std::string& command)
-    {
-        const std::string out = Scratch() + "/unix-output.txt";
-        if (RunUnix(command + " > '" + out + "'") != 0) return std::string();
-        std::ifstream file(WindowsPath(out), std::ios::binary);
-        std::ostringstream text;
-        text << file.rdbuf();
-        return text.str();
-    }
-
-    static std::string WindowsPath(const std::string& unixPath)
-    {
-        std::string path = "Z:" + unixPath;
-        for (char& c : path) {
-            if (c == '/') c = '\\';
-        }
-        return path;
+        if (!pdf.empty()) DeleteFileW(Utf8ToWide(unixcmd::WindowsPath(pdf)).c_str());
     }
 };

@@ -136,6 +136,7 @@ TEST(Resources, StringTable)
         {32794, L"List ten biggest directories on the drive\nTop Ten"},
         {57607, L"Print the current directory list\nPrint"},
         {57609, L"Preview the current directory list\nPreview"},
+        {32798, L"Save the list as a CSV file\nExport"},
         {57606, L"Print Setup\nPrint Setup"},
     };
     for (const Entry& entry : strings)
@@ -178,6 +179,7 @@ TEST(Resources, Menus)
               "  -\n"
               "  Prin&t...=57607\n"
               "  Print Pre&view...=57609\n"
+              "  E&xport List...=32798\n"
               "  Print &Setup...=57606\n"
               "  -\n"
               "  &Close=57602\n"
@@ -227,7 +229,7 @@ TEST(Resources, Menus)
     const UINT documentCommands[] = {
         ID_ACTION_OPEN, ID_ITEM_PROPERTIES, ID_ACTION_DELETE, ID_DRIVE_PROPERTIES,
         ID_UP_ONE_LEVEL, ID_REFRESH, ID_REFRESH_FOLDER, ID_DISK_VS_DIRECTORY, ID_TOP_TEN,
-        ID_FILE_PRINT, ID_FILE_PRINT_PREVIEW, ID_FILE_CLOSE,
+        ID_FILE_PRINT, ID_FILE_PRINT_PREVIEW, ID_EXPORT_LIST, ID_FILE_CLOSE,
         ID_WINDOW_CASCADE, ID_WINDOW_TILE_HORZ, ID_WINDOW_ARRANGE, ID_WINDOW_SPLIT,
     };
     std::set<UINT> inMain(main.commands.begin(), main.commands.end());

@@ -4,7 +4,9 @@
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <clocale>
 #include <cstdint>
+#include <cstdio>
 #include <string>
 #include <string_view>
 
@@ -57,6 +59,48 @@ TEST(ListRules, PercentTextHasOneDecimal)
     EXPECT_EQ(PercentText(0.0), "0.0%");
     EXPECT_EQ(PercentText(1.0), "100.0%");
     EXPECT_EQ(PercentText(0.00049), "0.0%");
+    EXPECT_EQ(PercentNumber(0.125), "12.5");
+    EXPECT_EQ(PercentNumber(92233720368547758.07), "9223372036854775808.0") << "a share sizes in disagreement made huge";
+}
+
+TEST(ListRules, PercentNumberHasADotWhateverTheLocale)
+{
+    // A locale whose decimal mark is a comma, where the platform has one.
+    const char* commaLocales[] = {"de_DE.UTF-8", "German_Germany.1252", "German"};
+    const char* chosen = nullptr;
+    for (const char* name : commaLocales) {
+        if (std::setlocale(LC_NUMERIC, name)) {
+            chosen = name;
+            break;
+        }
+    }
+    if (!chosen) GTEST_SKIP() << "no locale with a decimal comma here";
+    char formatted[32];
+    std::snprintf(formatted, sizeof(formatted), "%.1f", 12.5);
+    const CString number = PercentNumber(0.125);
+    const CString text = PercentText(0.125);
+    std::setlocale(LC_NUMERIC, "C");
+    EXPECT_STREQ(formatted, "12,5") << chosen << " has a decimal comma";
+    EXPECT_EQ(number, "12.5");
+    EXPECT_EQ(text, "12.5%");
+}
+
+TEST(ListRules, ExportFileNameIsTheShownPathWithDashes)
+{
+    const struct {
+        const char* shown;
+        const char* name;
+    } cases[] = {
+        {"C:", "C.csv"},
+        {"C:\\", "C.csv"},
+        {"C:\\Users\\ana", "C-Users-ana.csv"},
+        {"D:\\Fotos 2024\\naïve 文件 😀", "D-Fotos 2024-naïve 文件 😀.csv"},
+        {"C:\\Top 10 largest directories", "C-Top 10 largest directories.csv"},
+        {"E:\\a<b>c\"d|e?f*g\x01", "E-a_b_c_d_e_f_g_.csv"},
+        {"E:\\end.", "E-end.csv"},
+        {"", "List.csv"},
+    };
+    for (const auto& c : cases) EXPECT_EQ(ExportFileName(c.shown), c.name) << c.shown;
 }
 
 TEST(ListRules, NamesCompareWithoutCaseAndSizesUnsigned)

@@ -2,6 +2,7 @@
 // the list show their names greyed, and the status bar says how many there were.
 #include "framework/CTreeView.h"
 #include "resources/resource.h"
+#include "tests/common/HeldFolder.h"
 #include "tests/views/Canvas.h"
 #include "tests/views/ListTestBase.h"
 
@@ -12,28 +13,6 @@
 namespace {
 
 const COLORREF kUntouched = RGB(255, 0, 255);
-
-// Holds a folder open without sharing: nobody else can search it meanwhile.
-class HeldFolder {
-public:
-    explicit HeldFolder(const CString& path)
-        : m_handle(CreateFileW(ToWidePath(path).c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
-                               FILE_FLAG_BACKUP_SEMANTICS, nullptr))
-    {
-    }
-    ~HeldFolder() { Release(); }
-    HeldFolder(const HeldFolder&) = delete;
-    HeldFolder& operator=(const HeldFolder&) = delete;
-    bool Held() const { return m_handle != INVALID_HANDLE_VALUE; }
-    void Release()
-    {
-        if (Held()) CloseHandle(m_handle);
-        m_handle = INVALID_HANDLE_VALUE;
-    }
-
-private:
-    HANDLE m_handle;
-};
 
 class UnreadableFolderTest : public ListTest {
 protected:

@@ -24,12 +24,21 @@ const MessageMap* CHeftApp::GetThisMessageMap()
 
 BOOL CHeftApp::InitInstance()
 {
-    const std::vector<CString> args = CommandLineArguments();
+    std::vector<CString> args = CommandLineArguments();
     // A report from the command line shows no window. Once it is written
     // nothing is left to do: the process ends there, with the report's exit
     // code, and the system takes back the drive's tree whole (taken apart
     // item by item, a large drive's costs seconds under Wine).
     if (cmdreport::AsksForReport(args)) ExitProcess(static_cast<UINT>(RunCommandLineReport(args)));
+    // "/since OLD.csv": the drive opened shows what changed since that report.
+    CString since;
+    for (size_t i = 0; i + 1 < args.size(); ++i) {
+        if (args[i].CompareNoCase("/since") == 0 || args[i].CompareNoCase("-since") == 0) {
+            since = args[i + 1];
+            args.erase(args.begin() + static_cast<std::ptrdiff_t>(i), args.begin() + static_cast<std::ptrdiff_t>(i) + 2);
+            break;
+        }
+    }
     CCommandLineInfo cmdInfo;
     ParseCommandLine(cmdInfo, args);
 
@@ -42,7 +51,12 @@ BOOL CHeftApp::InitInstance()
 
     // A drive (or any path on it) named on the command line opens now, after
     // the main window is visible. No empty document is ever made.
-    if (!cmdInfo.m_strFileName.IsEmpty()) OpenStartPath(cmdInfo.m_strFileName);
+    if (!cmdInfo.m_strFileName.IsEmpty()) {
+        CHeftDoc* doc = OpenStartPath(cmdInfo.m_strFileName);
+        CString problem;
+        if (doc && !since.IsEmpty() && !doc->CompareWithReport(since, &problem))
+            MessageBoxUtf8(m_pMainWnd->m_hWnd, problem, "Changes Since", MB_OK | MB_ICONEXCLAMATION);
+    }
     cmdInfo.m_nShellCommand = CCommandLineInfo::FileNothing;
     return ProcessShellCommand(cmdInfo);
 }
@@ -101,6 +115,7 @@ static bool IsModelCommand(UINT nID)
     case ID_TOP_TEN:
     case ID_LARGEST_FILES:
     case ID_FILE_TYPES:
+    case ID_CHANGES_SINCE:
     case ID_DRIVE_PROPERTIES:
     case ID_ACTION_OPEN:
     case ID_ITEM_PROPERTIES:

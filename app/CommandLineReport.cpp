@@ -21,11 +21,13 @@
 namespace cmdreport {
 
 const char* const kUsage =
-    "Usage: heftscope.exe /export REPORT.csv PATH [/listing files|types]\r\n"
+    "Usage: heftscope.exe /export REPORT.csv PATH [/listing files|types|changes /since OLD.csv]\r\n"
     "Searches PATH, a drive such as D: or a folder such as D:\\Data, and writes REPORT.csv\r\n"
     "with one row per folder: Path, Size, Files, Folders, Last Written, Unreadable, Searched.\r\n"
     "/listing files writes the largest files of PATH instead, /listing types its file types:\r\n"
     "Name, Path, Size, Percent, Type, Last Written, then Folder or Files.\r\n"
+    "/listing changes /since OLD.csv writes what changed since that folders report:\r\n"
+    "Path, Change, Size now, Size then, State.\r\n"
     "Exit code: 0 written, 1 bad command line, 2 PATH cannot be searched,\r\n"
     "3 the report cannot be written, 4 cancelled.";
 
@@ -61,6 +63,27 @@ bool WriteFileTypes(CHeftDoc& doc, HTREEITEM top, CCsvReport& report, const std:
     return WriteListing(doc, top, report, ListState::FileTypes);
 }
 
+// The changes since the earlier report the document holds, of PATH's part.
+bool WriteChanges(CHeftDoc& doc, HTREEITEM top, CCsvReport& report, const std::atomic<bool>*)
+{
+    CCsvWriter& csv = report.Csv();
+    for (const char* column : {"Path", "Change", "Size now", "Size then", "State"}) csv.Text(column);
+    if (!report.EndRow()) return false;
+    const CString folder = doc.FolderPath(top);
+    for (const FolderChange& change : doc.ChangesNow()) {
+        if (!CHeftDoc::IsSameOrInside(CString(change.path), folder)) continue;
+        csv.Text(change.path);
+        csv.Integer(change.change);
+        csv.Integer(change.now);
+        csv.Integer(change.then);
+        csv.Text(change.state == FolderChange::State::New    ? "new"
+                 : change.state == FolderChange::State::Gone ? "gone"
+                                                             : "changed");
+        if (!report.EndRow()) return false;
+    }
+    return true;
+}
+
 // Which listing the command line writes, and with what: the one place that
 // knows. A listing without a writer is refused as a bad command line.
 ListingWriter WriterOf(Listing listing)
@@ -69,6 +92,7 @@ ListingWriter WriterOf(Listing listing)
     case Listing::Folders: return &WriteFolderReport;
     case Listing::LargestFiles: return &WriteLargestFiles;
     case Listing::FileTypes: return &WriteFileTypes;
+    case Listing::Changes: return &WriteChanges;
     }
     return nullptr;
 }
@@ -114,14 +138,26 @@ bool Parse(const std::vector<CString>& args, Request& request, CString& problem)
             if (name == "folders") request.listing = Listing::Folders;
             else if (name == "files") request.listing = Listing::LargestFiles;
             else if (name == "types") request.listing = Listing::FileTypes;
-            if ((name != "folders" && name != "files" && name != "types") || !WriterOf(request.listing)) {
+            else if (name == "changes") request.listing = Listing::Changes;
+            if ((name != "folders" && name != "files" && name != "types" && name != "changes") ||
+                !WriterOf(request.listing)) {
                 problem = "Unknown listing: " + args[i];
                 return false;
             }
+        } else if (option == "since") {
+            if (i + 1 == args.size()) {
+                problem = "/since needs an earlier folders report.";
+                return false;
+            }
+            request.since = args[++i];
         } else {
             problem = "Unknown option: " + args[i];
             return false;
         }
+    }
+    if ((request.listing == Listing::Changes) != !request.since.IsEmpty()) {
+        problem = "/listing changes and /since OLD.csv go together.";
+        return false;
     }
     if (!exporting) {
         problem = "/export is missing.";
@@ -206,6 +242,10 @@ int CHeftApp::RunCommandLineReport(const std::vector<CString>& args)
         const HTREEITEM top = doc->FolderItem(folder);
         if (!top) return {kCannotSearch, kFolderNotFoundText + folder};
 
+        if (request.listing == Listing::Changes) {
+            CString problem;
+            if (!doc->CompareWithReport(request.since, &problem)) return {kBadCommandLine, problem};
+        }
         CCsvReport report(request.report);
         if (!report.Begin() || !WriterOf(request.listing)(*doc, top, report, m_pUnattendedStop) || !report.Finish()) {
             if (CParentConsole::StopRequested()) return {kCancelled, "Cancelled: the report was not written."};

@@ -19,12 +19,13 @@ enum ExitCode : int {
 };
 
 // What a report holds: one row per folder, or one of the list's listings.
-enum class Listing { Folders, LargestFiles, FileTypes };
+enum class Listing { Folders, LargestFiles, FileTypes, Changes };
 
 struct Request {
     CString report; // REPORT.csv as given
     CString path;   // PATH as given
     Listing listing = Listing::Folders;
+    CString since;  // the earlier folders report of /listing changes
 };
 
 // Whether the arguments (without the program's name) ask for a report.

@@ -7,12 +7,14 @@
 # warm-up (bench/export_bench.cpp). Then the program itself, once, on the
 # small drive: its exit code, its rows and its time as a whole process.
 # The window's open and the report take turns, a process each.
-# Last line: export ratio=R large_ratio=L peak_bytes_per_folder=B
+# Last line: export ratio=R large_ratio=L peak_bytes_per_folder=B changes_ms=C
 #   R = median report time / median window open time, the small drive
 #   L = the same on the large drive
 #   B = the most the working set rose during the large drive's report, per
 #       folder (median); the line before gives the same of the window's open,
 #       window_peak_bytes_per_folder=W (target: B within 10 % of W)
+#   C = milliseconds to read the large drive's report back and compare the
+#       drive with it (Changes Since, in the window; 0 when skipped)
 # HEFT_BENCH_ROUNDS sets the turns on the small drive (default 5),
 # HEFT_BENCH_LARGE_ROUNDS on the large one (default 3); HEFT_BENCH_LARGE=0
 # skips the large drive (L and B are then of the small one).
@@ -82,6 +84,15 @@ if [ "$large" != 0 ]; then
     compare L: "${HEFT_BENCH_LARGE_ROUNDS:-3}"
 fi
 
+# A report of the large drive compared with the drive, in the window
+# (Changes Since): the report the last export of L: wrote.
+changes_ms=""
+if [ "$large" != 0 ]; then
+    changes_line=$(measure changes L: 1)
+    echo "bench export: changes: $changes_line" >&2
+    changes_ms=$(value "$changes_line" changes_ms)
+fi
+
 # The program itself, as a scheduled task runs it.
 rm -f "$reports/program.csv"
 start=$(date +%s.%N)
@@ -100,4 +111,5 @@ echo "bench export: medians: B: window ${small_window_ms} ms, report ${small_exp
 awk -v w="$window_peak" -v f="$folders" 'BEGIN {printf "export window_peak_bytes_per_folder=%.0f\n", w / f}'
 awk -v r="$small_export_ms" -v w="$small_window_ms" -v lr="$export_ms" -v lw="$window_ms" \
     -v p="$export_peak" -v f="$folders" \
-    'BEGIN {printf "export ratio=%.2f large_ratio=%.2f peak_bytes_per_folder=%.0f\n", r / w, lr / lw, p / f}'
+    -v c="${changes_ms:-0}" \
+    'BEGIN {printf "export ratio=%.2f large_ratio=%.2f peak_bytes_per_folder=%.0f changes_ms=%.0f\n", r / w, lr / lw, p / f, c}'

@@ -48,7 +48,7 @@ int main()
     const char* report = std::getenv("HEFT_BENCH_REPORT");
     const char* roundsVar = std::getenv("HEFT_BENCH_ROUNDS");
     if (!mode || !drive || !warm || !report) {
-        std::fprintf(stderr, "usage: HEFT_BENCH_MODE=export|window HEFT_BENCH_DRIVE=B: HEFT_BENCH_WARM=W: "
+        std::fprintf(stderr, "usage: HEFT_BENCH_MODE=export|window|changes HEFT_BENCH_DRIVE=B: HEFT_BENCH_WARM=W: "
                              "HEFT_BENCH_REPORT=PATH HEFT_BENCH_ROUNDS=5 export_bench.exe\n");
         return 2;
     }
@@ -101,6 +101,18 @@ int main()
                 return 1;
             }
             folders = static_cast<long>(doc->m_pTreeCtrl->GetCount()) - 1;
+            if (std::string(mode) == "changes") {
+                // The drive compared with its own report: read, checked,
+                // compared and listed, as Changes Since does it.
+                const double compareStart = NowMs();
+                CString problem;
+                if (!doc->CompareWithReport(report, &problem)) {
+                    std::fprintf(stderr, "the comparison failed: %s\n", problem.GetString());
+                    return 1;
+                }
+                std::printf("changes_ms=%.1f folders=%ld\n", NowMs() - compareStart, folders);
+                return 0;
+            }
             app.CloseAllDocuments();
             Pump();
         }

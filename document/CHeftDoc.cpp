@@ -35,6 +35,8 @@ const MessageMap* CHeftDoc::GetThisMessageMap()
         on::UpdateCommand<&CHeftDoc::OnUpdateLargestFiles>(ID_LARGEST_FILES),
         on::Command<&CHeftDoc::OnFileTypes>(ID_FILE_TYPES),
         on::UpdateCommand<&CHeftDoc::OnUpdateFileTypes>(ID_FILE_TYPES),
+        on::Command<&CHeftDoc::OnChangesSince>(ID_CHANGES_SINCE),
+        on::UpdateCommand<&CHeftDoc::OnUpdateChangesSince>(ID_CHANGES_SINCE),
         on::Command<&CHeftDoc::OnDriveProperties>(ID_DRIVE_PROPERTIES),
     };
     static const MessageMap map = MessageMap::Of(&CDocument::GetThisMessageMap, entries);

@@ -3,6 +3,7 @@
 #include "framework/CListView.h"
 #include "framework/CTreeView.h"
 #include "model/FileTypes.h"
+#include "model/FolderChanges.h"
 #include "model/LargestFiles.h"
 #include "model/ScanSummary.h"
 #include "views/ShellAnswers.h"
@@ -20,7 +21,7 @@ class CScanProgressDlg;
 
 // What the contents list shows: the contents of the folder selected in the
 // tree, or one of the listings.
-enum class ListState { Contents, TopTen, LargestFiles, FileTypes };
+enum class ListState { Contents, TopTen, LargestFiles, FileTypes, Changes };
 
 // The first entry a deletion could not remove, and the system's reason.
 struct DeleteFailure {
@@ -165,6 +166,16 @@ public:
     void OnFileTypes();
     void OnUpdateFileTypes(CCmdUI* pCmdUI);
     void FillFileTypes(CHeftList& view);
+    // What changed since an earlier folders report: the command asks for
+    // the report; CompareWithReport reads it (FALSE, with the message to
+    // show, when it is no report of this drive: nothing changes then) and
+    // shows the listing, which is worked out from the model whenever it is
+    // filled.
+    void OnChangesSince();
+    void OnUpdateChangesSince(CCmdUI* pCmdUI);
+    BOOL CompareWithReport(const CString& path, CString* pProblem);
+    std::vector<FolderChange> ChangesNow() const;
+    void FillChanges(CHeftList& view);
     // The file types of a folder of the tree and everything below it, by id.
     std::vector<FileTypeSum> SubtreeFileTypes(HTREEITEM hFolder) const;
     // Whether the search collects file types and largest files (for comparison in benchmarks).
@@ -190,6 +201,8 @@ public:
     // and every delete and Refresh Folder since keeps them.
     ExtensionTable m_extensions;
     LargestFileSet<FoundFile> m_largestFiles;
+    // The earlier report the Changes listing compares with.
+    std::unique_ptr<EarlierReport> m_pEarlierReport;
     CScanProgressDlg* m_pProgressDlg = nullptr;
     CString m_strListFolder;
     BOOL m_bBusy = FALSE;

@@ -24,7 +24,8 @@ void CHeftDoc::SetListState(ListState state)
 
 bool CHeftDoc::ShowsDriveListing() const
 {
-    return m_listState == ListState::TopTen || m_listState == ListState::LargestFiles;
+    return m_listState == ListState::TopTen || m_listState == ListState::LargestFiles ||
+           m_listState == ListState::Changes;
 }
 
 void CHeftDoc::ToggleListing(ListState state)
@@ -54,6 +55,13 @@ void CHeftDoc::FillListing(CHeftList& view)
     case ListState::TopTen: view.ShowExtraColumns({}); FillTopTen(view); break;
     case ListState::LargestFiles: view.ShowExtraColumns({"Folder"}); FillLargestFiles(view); break;
     case ListState::FileTypes: view.ShowExtraColumns({"Files"}); FillFileTypes(view); break;
+    case ListState::Changes:
+        view.ShowExtraColumns({"Folder", "Change"});
+        FillChanges(view);
+        // Growth first, by the change.
+        view.SortRows(CHeftList::SortParam{&CHeftList::CompareSizes, FALSE, CHeftList::kBasicColumns + 1});
+        if (view.GetRowCount() > 0) m_pListCtrl->SetItemState(0, LVIS_SELECTED, LVIS_SELECTED);
+        return;
     }
     // Largest first; the header-click sort keeps its own memory. The rows of
     // equal size stay in the order they were added.
@@ -65,7 +73,9 @@ void CHeftDoc::FillListing(CHeftList& view)
 
 void CHeftDoc::ListingFollowsModel(bool filesSearchedAgain)
 {
-    if (m_listState != ListState::FileTypes && !(filesSearchedAgain && m_listState == ListState::LargestFiles)) return;
+    if (m_listState != ListState::FileTypes && m_listState != ListState::Changes &&
+        !(filesSearchedAgain && m_listState == ListState::LargestFiles))
+        return;
     auto* view = dynamic_cast<CHeftList*>(GetView(1));
     if (view && view->m_hWnd && !view->IsClosing() && m_pTreeCtrl) FillListing(*view);
 }

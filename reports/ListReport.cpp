@@ -69,6 +69,9 @@ CString CHeftList::GetReportTitle() const
     case ListState::TopTen: return "Top 10 largest directories";
     case ListState::LargestFiles: return "Largest files of " + doc->m_strDrive;
     case ListState::FileTypes: return "File types of " + folder;
+    case ListState::Changes:
+        return doc->m_pEarlierReport ? CString("Changes since " + doc->m_pEarlierReport->searched.substr(0, 16))
+                                     : CString("Changes");
     case ListState::Contents: break;
     }
     return folder;

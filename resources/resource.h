@@ -74,6 +74,7 @@
 #define ID_LARGEST_FILES            32796
 #define ID_FILE_TYPES               32797
 #define ID_EXPORT_LIST              32798
+#define ID_CHANGES_SINCE            32799
 
 // Drive buttons: drive A to Z (command = ID_DRIVE_A + letter index)
 #define ID_DRIVE_A                  250

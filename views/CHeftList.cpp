@@ -288,10 +288,10 @@ CString CHeftList::GetRowPath(int row) const
     const CDirEntry* record = GetRowRecord(row);
     const CHeftDoc* doc = GetDocument();
     if (!record || !doc) return CString();
-    if (const auto* listed = dynamic_cast<const CListedEntry*>(record))
-        return listed->m_strFolder.IsEmpty() ? CString() : listed->m_strFolder + "\\" + record->GetName();
     // A folder row stands for its folder in the tree, wherever that lies.
     if (record->IsFolder()) return record->GetTreeItem() ? doc->FolderPath(record->GetTreeItem()) : CString();
+    if (const auto* listed = dynamic_cast<const CListedEntry*>(record))
+        return listed->m_strFolder.IsEmpty() ? CString() : listed->m_strFolder + "\\" + record->GetName();
     return doc->m_strListFolder + "\\" + record->GetName();
 }
 

@@ -199,6 +199,7 @@ TEST(Resources, Menus)
               "  Top &10 Directories=32794\n"
               "  Largest &Files=32796\n"
               "  File &Types=32797\n"
+              "  &Changes Since...=32799\n"
               "  -\n"
               "  &Folder Properties=32784\n"
               "&Window\n"

@@ -135,6 +135,8 @@ void CHeftDoc::EmptyViews()
     }
     // The old root is gone: nothing may use its handle any more.
     m_hRootItem = nullptr;
+    m_walkOrder = std::deque<WalkedFolder>();
+    m_bWalkOrderStale = true;
 }
 
 BOOL CHeftDoc::ScanDrive()
@@ -176,6 +178,7 @@ std::int64_t CHeftDoc::ScanDriveOnce()
     m_nUnreadableFolders = 0;
     m_summary = ScanSummary();
     m_walkOrder = std::deque<WalkedFolder>();
+    m_bWalkOrderStale = false;
     CString root = m_strDrive + "\\";
     m_strVolumeName.Empty();
     m_strFileSystem.Empty();
@@ -229,6 +232,7 @@ std::int64_t CHeftDoc::ScanDriveOnce()
         m_pProgressDlg = nullptr;
         return kCancelMarker;
     }
+    rootRecord->SetTreeItem(m_hRootItem);
     CDirEntry& rootEntry = *rootRecord.release();
 
     // A new search finds the drive's files afresh.
@@ -449,14 +453,18 @@ std::int64_t CHeftDoc::ScanFolder(const CString& path, HTREEITEM hParent, CFolde
                                                  link ? m_linkMark.overlay : 0,
                                                  reinterpret_cast<LPARAM>(record.get()), item, TVI_LAST);
             // The item holds the record from now on.
-            if (child.item) child.record = record.release();
+            if (child.item) {
+                record->SetTreeItem(child.item);
+                child.record = record.release();
+            }
         }
         stack.push_back(std::move(frame));
         return FolderWalk::Entered;
     };
 
     auto* topRecord = reinterpret_cast<CDirEntry*>(m_pTreeCtrl->GetItemData(hParent));
-    const bool keepOrder = m_pUnattendedStop && topRecord;
+    // Only the search of the whole drive keeps its order (see m_walkOrder).
+    const bool keepOrder = !m_bWalkOrderStale && m_walkOrder.empty() && topRecord;
     if (keepOrder) m_walkOrder.push_back(WalkedFolder{topRecord, 0});
     switch (open(reader.ReadRoot(path, keepGoing), hParent, topRecord)) {
     case FolderWalk::Entered: break;
@@ -838,6 +846,7 @@ void CHeftDoc::RemoveFolderItem(HTREEITEM hItem)
         MoveFolderTotals(tree.GetParentItem(hItem), -record->GetSize());
     m_nUnreadableFolders -= CountUnreadable(hItem);
     const CString path = FolderPath(hItem);
+    m_bWalkOrderStale = true;
     m_largestFiles.RemoveIf([&path](const FoundFile& file) { return IsSameOrInside(file.folder, path); });
     const HTREEITEM selectedBefore = tree.GetSelectedItem();
     DeleteSubtree(hItem);
@@ -900,6 +909,7 @@ BOOL CHeftDoc::RefreshFolder(HTREEITEM hFolder)
 
     m_bBusy = TRUE;
     m_bCloseRequested = false;
+    m_bWalkOrderStale = true;
     const auto started = std::chrono::steady_clock::now();
     std::int64_t total = kCancelMarker;
     for (;;) {

@@ -228,15 +228,16 @@ public:
         CDirEntry* record;
         std::uint32_t depth;
     };
-    // The folders of the last unattended search, for its report: the top
-    // first, each folder before the folders in it, and those in the order
-    // of its listing, which is the tree's order except among the drive
-    // root's subfolders (the tree sorts them once the search is done).
-    // Reading the same from the tree would ask it item by item, which under
-    // Wine takes time that grows with the square of the items: its tree
-    // looks every item it is handed up among all of them. A search in the
-    // window keeps none.
+    // The folders of the last search of the drive, for its reports and its
+    // comparisons: the root first, each folder before the folders in it, and
+    // those in the order of its listing, which is the tree's order except
+    // among the drive root's subfolders (the tree sorts them once the search
+    // is done). Reading the same from the tree would ask it item by item,
+    // which under Wine takes time that grows with the square of the items:
+    // its tree looks every item it is handed up among all of them. A delete
+    // or Refresh Folder makes it stale: the tree is read then.
     std::deque<WalkedFolder> m_walkOrder;
+    bool m_bWalkOrderStale = true;
 
 private:
     struct ScanFrame;

@@ -145,13 +145,15 @@ std::vector<FolderChange> CompareFolders(const EarlierReport& then, const std::v
     for (const FolderNow& folder : now) {
         const auto found = earlier.find(Key(folder.path));
         if (found == earlier.end()) {
-            changes.push_back(FolderChange{folder.path, folder.own, folder.total, 0, FolderChange::State::New});
+            changes.push_back(
+                FolderChange{folder.path, folder.own, folder.total, 0, FolderChange::State::New, folder.item});
             continue;
         }
         stillThere[found->second] = true;
         if (folder.own != ownThen[found->second])
             changes.push_back(FolderChange{folder.path, folder.own - ownThen[found->second], folder.total,
-                                           then.folders[found->second].total, FolderChange::State::Changed});
+                                           then.folders[found->second].total, FolderChange::State::Changed,
+                                           folder.item});
     }
     for (std::size_t i = 0; i < then.folders.size(); ++i) {
         if (!stillThere[i])

@@ -35,6 +35,7 @@ struct FolderNow {
     std::string path;
     std::int64_t total = 0;
     std::int64_t own = 0;
+    std::uintptr_t item = 0; // the caller's own handle of the folder
 };
 
 struct FolderChange {
@@ -44,6 +45,7 @@ struct FolderChange {
     std::int64_t now = 0;    // its total now (0 when gone)
     std::int64_t then = 0;   // its total then (0 when new)
     State state = State::Changed;
+    std::uintptr_t item = 0; // FolderNow::item of a folder still there
 };
 
 // The folders whose own bytes changed, and those new or gone (paths compared

@@ -10,9 +10,8 @@
 #include "framework/SystemError.h"
 #include "framework/Utf16.h"
 #include "model/CDirEntry.h"
+#include "reports/CsvReport.h"
 #include "views/CHeftList.h"
-
-#include <commdlg.h>
 
 #include <string>
 #include <vector>
@@ -50,21 +49,6 @@ bool ReadWholeFile(const CString& path, std::string& bytes, std::string& problem
     return true;
 }
 
-CString AskReportPath(HWND owner)
-{
-    std::wstring buffer(32768, L'\0');
-    OPENFILENAMEW ofn{};
-    ofn.lStructSize = sizeof(ofn);
-    ofn.hwndOwner = owner;
-    ofn.lpstrFilter = L"CSV files (*.csv)\0*.csv\0";
-    ofn.lpstrFile = buffer.data();
-    ofn.nMaxFile = static_cast<DWORD>(buffer.size());
-    ofn.lpstrDefExt = L"csv";
-    ofn.Flags = OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY | OFN_NOCHANGEDIR | OFN_EXPLORER;
-    if (!GetOpenFileNameW(&ofn)) return CString();
-    return WideToUtf8(buffer.c_str());
-}
-
 } // namespace
 
 void CHeftDoc::OnChangesSince()
@@ -74,7 +58,7 @@ void CHeftDoc::OnChangesSince()
         return;
     }
     CWnd* main = AfxGetMainWnd();
-    const CString path = AskReportPath(main ? main->m_hWnd : nullptr);
+    const CString path = AskCsvFile(main ? main->m_hWnd : nullptr, CsvFileDialog::Open);
     if (path.IsEmpty()) return;
     CString problem;
     if (!CompareWithReport(path, &problem))
@@ -116,13 +100,30 @@ std::vector<FolderChange> CHeftDoc::ChangesNow() const
     // The folders of the report's part of the drive, as the tree holds them.
     CString top = m_pEarlierReport->Top().c_str();
     top = m_strDrive + top.Mid(2);
-    if (HTREEITEM item = FolderItem(top)) {
+    if (!m_bWalkOrderStale && !m_walkOrder.empty()) {
+        // The search's own order: paths from the names on the way down, and
+        // each folder's own bytes once the folders below it are past.
+        std::vector<std::string> names;                 // by depth, the latest folder's path
+        std::vector<std::size_t> parents;               // by depth, the latest folder's place in `now`
+        for (const WalkedFolder& walked : m_walkOrder) {
+            const std::size_t depth = walked.depth;
+            names.resize(depth + 1);
+            parents.resize(depth + 1);
+            names[depth] = depth == 0 ? m_strDrive.str() : names[depth - 1] + "\\" + walked.record->GetName().str();
+            parents[depth] = now.size();
+            if (depth > 0) now[parents[depth - 1]].own -= walked.record->GetSize();
+            now.push_back(FolderNow{names[depth], walked.record->GetSize(), walked.record->GetSize(),
+                                    reinterpret_cast<std::uintptr_t>(walked.record->GetTreeItem())});
+        }
+        std::erase_if(now, [&top](const FolderNow& folder) { return !IsSameOrInside(CString(folder.path), top); });
+    } else if (HTREEITEM item = FolderItem(top)) {
         std::vector<std::pair<HTREEITEM, CString>> pending{{item, FolderPath(item)}};
         while (!pending.empty()) {
             const auto [at, path] = pending.back();
             pending.pop_back();
             const auto* record = reinterpret_cast<const CDirEntry*>(m_pTreeCtrl->GetItemData(at));
-            FolderNow folder{path.str(), record ? record->GetSize() : 0, record ? record->GetSize() : 0};
+            FolderNow folder{path.str(), record ? record->GetSize() : 0, record ? record->GetSize() : 0,
+                             reinterpret_cast<std::uintptr_t>(at)};
             for (HTREEITEM child = m_pTreeCtrl->GetChildItem(at); child; child = m_pTreeCtrl->GetNextSiblingItem(child)) {
                 if (const auto* sub = reinterpret_cast<const CDirEntry*>(m_pTreeCtrl->GetItemData(child)))
                     folder.own -= sub->GetSize();
@@ -159,7 +160,7 @@ void CHeftDoc::FillChanges(CHeftList& view)
         // for nothing that could be opened or deleted.
         record->SetSize(gone ? change.then : change.now);
         if (gone) record->SetUnreadable();
-        else record->SetTreeItem(FindFolderItem(path));
+        else record->SetTreeItem(reinterpret_cast<HTREEITEM>(change.item));
         const CString below = path.Mid(m_strDrive.GetLength());
         record->m_columns = {CListedEntry::Column{below.IsEmpty() ? CString("\\") : below},
                              CListedEntry::Column{SignedSizeText(change.change), change.change, true}};

@@ -7,6 +7,12 @@
 
 #include <string>
 
+// The system's dialog for a CSV file: Save As (offering `defaultName`, asking
+// before it replaces a file) or Open (of a file that exists). The chosen
+// path, or empty when the user cancelled.
+enum class CsvFileDialog { Save, Open };
+CString AskCsvFile(HWND owner, CsvFileDialog dialog, const CString& defaultName = CString());
+
 class CCsvReport {
 public:
     explicit CCsvReport(const CString& targetPath) : m_file(targetPath), m_csv(m_buffer) {}

@@ -11,32 +11,8 @@
 #include "reports/CsvReport.h"
 #include "views/ListRules.h"
 
-#include <commdlg.h>
-
 #include <string>
 
-namespace {
-
-// The Save As dialog for a CSV file, offering `defaultName`; the chosen
-// path, or empty when the user cancelled.
-CString AskCsvPath(HWND owner, const CString& defaultName)
-{
-    // The longest path the system takes, whatever the dialog is given.
-    std::wstring buffer(32768, L'\0');
-    CopyToWideBuffer(defaultName.str(), buffer.data(), buffer.size());
-    OPENFILENAMEW ofn{};
-    ofn.lStructSize = sizeof(ofn);
-    ofn.hwndOwner = owner;
-    ofn.lpstrFilter = L"CSV files (*.csv)\0*.csv\0";
-    ofn.lpstrFile = buffer.data();
-    ofn.nMaxFile = static_cast<DWORD>(buffer.size());
-    ofn.lpstrDefExt = L"csv";
-    ofn.Flags = OFN_OVERWRITEPROMPT | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY | OFN_NOCHANGEDIR | OFN_EXPLORER;
-    if (!GetSaveFileNameW(&ofn)) return CString();
-    return WideToUtf8(buffer.c_str());
-}
-
-} // namespace
 
 CString CHeftList::GetExportFileName() const
 {
@@ -88,7 +64,7 @@ bool CHeftList::WriteRows(CCsvReport& report) const
 void CHeftList::OnExportList()
 {
     if (GetRowCount() == 0) return;
-    const CString path = AskCsvPath(GetSafeOwner(m_hWnd), GetExportFileName());
+    const CString path = AskCsvFile(GetSafeOwner(m_hWnd), CsvFileDialog::Save, GetExportFileName());
     if (path.IsEmpty()) return;
     CString failure;
     if (!ExportRows(path, &failure)) MessageBox(failure, "Export List", MB_OK | MB_ICONEXCLAMATION);

@@ -11,7 +11,8 @@
 # that screenshot; HEFT_SHOT_DPI (for example 144) first tells the window it
 # moved to a monitor of that DPI; HEFT_SHOT_COMMANDS=32796 then gives the
 # main window these command ids (commas between them: a listing to show);
-# HEFT_XVFB_DISPLAY picks the virtual
+# HEFT_SINCE=REPORT starts the program with "/since REPORT" (the drive then
+# shows what changed since that folders report); HEFT_XVFB_DISPLAY picks the virtual
 # server's display number (default: the first free one). HEFT_RUN_IMAGE=IMAGE,
 # an NTFS image whose volume is mounted at FOLDER, lets the program read that
 # volume raw.
@@ -29,7 +30,9 @@ screenshot="$root/build/screenshot.png"
 if [ "${1:-}" = "--inside-xvfb" ]; then
     work=$(mktemp -d)
     trap 'rm -rf "$work"' EXIT
-    "$wine" explorer /desktop=heft,1280x800 "$exe_windows" "${HEFT_OPEN:-H:}" >"$work/wine.log" 2>&1 &
+    since=()
+    [ -n "${HEFT_SINCE:-}" ] && since=(/since "$HEFT_SINCE")
+    "$wine" explorer /desktop=heft,1280x800 "$exe_windows" "${HEFT_OPEN:-H:}" "${since[@]}" >"$work/wine.log" 2>&1 &
     wine_pid=$!
 
     # The drive is open (a helper in the same desktop watches the windows),
@@ -88,7 +91,9 @@ else
 fi
 
 if [ -n "${DISPLAY:-}" ]; then
-    exec "$wine" "$exe_windows" "${HEFT_OPEN:-H:}"
+    since=()
+    [ -n "${HEFT_SINCE:-}" ] && since=(/since "$HEFT_SINCE")
+    exec "$wine" "$exe_windows" "${HEFT_OPEN:-H:}" "${since[@]}"
 fi
 
 display_choice=(-a)

@@ -33,8 +33,8 @@ ExtensionTable::ExtensionTable()
 
 std::uint32_t ExtensionTable::Intern(std::string_view extension)
 {
+    if (const auto found = m_byWritten.find(extension); found != m_byWritten.end()) return found->second;
     std::string written(extension);
-    if (const auto found = m_byWritten.find(written); found != m_byWritten.end()) return found->second;
     CString folded(written);
     folded.MakeLower();
     const auto [at, added] = m_byFolded.try_emplace(folded.str(), static_cast<std::uint32_t>(m_texts.size()));

@@ -56,7 +56,12 @@ public:
     std::vector<FileTypeSum> SumsOf(const FileTypeTally& tally);
 
 private:
-    std::unordered_map<std::string, std::uint32_t> m_byWritten; // as met: most are met in one case
+    // Looked up by a view of the text, without making a string of it.
+    struct TextHash {
+        using is_transparent = void;
+        std::size_t operator()(std::string_view text) const { return std::hash<std::string_view>()(text); }
+    };
+    std::unordered_map<std::string, std::uint32_t, TextHash, std::equal_to<>> m_byWritten; // as met: most are met in one case
     std::unordered_map<std::string, std::uint32_t> m_byFolded;
     std::vector<CString> m_texts;
 };

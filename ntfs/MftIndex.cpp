@@ -384,11 +384,17 @@ private:
     std::uint32_t ExtensionId(const std::u16string& name)
     {
         const std::size_t dot = name.rfind(u'.');
-        std::u16string extension = dot == std::u16string::npos ? std::u16string() : name.substr(dot + 1);
+        const std::u16string_view extension =
+            dot == std::u16string::npos ? std::u16string_view() : std::u16string_view(name).substr(dot + 1);
+        // Records come mostly in the order their files were made: the next
+        // file is often of the type of the one before.
+        if (m_lastExtension != kNoExtensionYet && extension == m_index.extensions[m_lastExtension])
+            return m_lastExtension;
         const auto [it, added] =
-            m_extensionOf.try_emplace(std::move(extension), static_cast<std::uint32_t>(m_index.extensions.size()));
+            m_extensionOf.try_emplace(std::u16string(extension), static_cast<std::uint32_t>(m_index.extensions.size()));
         if (added)
             m_index.extensions.push_back(it->first);
+        m_lastExtension = it->second;
         return it->second;
     }
 
@@ -511,6 +517,8 @@ private:
     std::optional<std::uint32_t> m_root;
     bool m_bCollectFiles;
     std::unordered_map<std::u16string, std::uint32_t> m_extensionOf;
+    static constexpr std::uint32_t kNoExtensionYet = UINT32_MAX;
+    std::uint32_t m_lastExtension = kNoExtensionYet;
     LargestFileSet<SlotFile> m_largest;
 };
 
